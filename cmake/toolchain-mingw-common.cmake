@@ -1,0 +1,14 @@
+# Shared by both mingw-w64 toolchain files; ZM_MINGW_TRIPLE names the target.
+set(CMAKE_C_COMPILER ${ZM_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${ZM_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${ZM_MINGW_TRIPLE}-windres)
+set(ZM_WIDL ${ZM_MINGW_TRIPLE}-widl)
+set(ZM_OBJDUMP ${ZM_MINGW_TRIPLE}-objdump)
+set(CMAKE_FIND_ROOT_PATH /usr/${ZM_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# No MinGW runtime DLL may be needed beside our binaries.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")

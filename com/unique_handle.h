@@ -1,0 +1,48 @@
+// Owners of kernel handles, loaded modules and registry keys, closed on reset and destruction.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace zm::com {
+
+template <class H, auto Close, H Invalid>
+class UniqueResource {
+ public:
+  UniqueResource() = default;
+  explicit UniqueResource(H h) : h_(h) {}
+  UniqueResource(UniqueResource&& other) noexcept : h_(std::exchange(other.h_, Invalid)) {}
+  UniqueResource& operator=(UniqueResource&& other) noexcept {
+    if (this != &other) reset(std::exchange(other.h_, Invalid));
+    return *this;
+  }
+  UniqueResource(const UniqueResource&) = delete;
+  UniqueResource& operator=(const UniqueResource&) = delete;
+  ~UniqueResource() { reset(); }
+
+  void reset(H h = Invalid) {
+    if (h_ != Invalid && h_ != H()) Close(h_);
+    h_ = h;
+  }
+  H get() const { return h_; }
+  H* put() {
+    reset();
+    return &h_;
+  }
+  H detach() { return std::exchange(h_, Invalid); }
+  explicit operator bool() const { return h_ != Invalid && h_ != H(); }
+
+ private:
+  H h_ = Invalid;
+};
+
+inline void CloseHandleFn(HANDLE h) { CloseHandle(h); }
+inline void FreeLibraryFn(HMODULE h) { FreeLibrary(h); }
+inline void RegCloseKeyFn(HKEY h) { RegCloseKey(h); }
+
+using UniqueHandle = UniqueResource<HANDLE, CloseHandleFn, nullptr>;
+using UniqueModule = UniqueResource<HMODULE, FreeLibraryFn, nullptr>;
+using UniqueHkey = UniqueResource<HKEY, RegCloseKeyFn, nullptr>;
+
+}  // namespace zm::com

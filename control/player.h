@@ -1,0 +1,393 @@
+// CZMediaPlayer: the control object. It holds every setting the host makes and every
+// value of the running session, and carries the ActiveX interfaces around IZMediaPlayer.
+// Every method runs on the host's apartment thread unless its comment says otherwise.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+#include <objsafe.h>
+#include <olectl.h>
+
+#include <string>
+
+#include "ZMediaControl_h.h"
+#include "com/com_ptr.h"
+#include "com/connection_point.h"
+#include "control/stream_facts.h"
+
+namespace zm::control {
+
+enum TransportKind : int32_t { Tcp = 0, Http = 1, Https = 2, RtpUnicast = 3, RtpMulticast = 4 };
+enum ResourceKind : int32_t { None = 0, LiveDirect = 1, File = 2, LiveAlias = 3, FilePlayList = 4, LiveLocal = 5 };
+enum SessionState : int32_t { Idle = 0, Connecting = 1, Playing = 2, Paused = 3, Stopping = 4 };
+
+// Private messages to the control window.
+constexpr UINT WM_ZM_FIRE = WM_USER + 0x37;
+constexpr UINT WM_ZM_SESSION = WM_USER + 0x39;
+constexpr UINT WM_ZM_CREDENTIALS = WM_USER + 0x3B;
+constexpr UINT WM_ZM_RESYNC = WM_USER + 0x3D;
+
+class CZMediaPlayer final : public IZMediaPlayer,
+                            public IObjectSafety,
+                            public IViewObjectEx,
+                            public IOleInPlaceObjectWindowless,
+                            public IOleInPlaceActiveObject,
+                            public IOleControl,
+                            public IOleObject,
+                            public IPersistStreamInit,
+                            public ISupportErrorInfo,
+                            public IConnectionPointContainer,
+                            public ISpecifyPropertyPages,
+                            public IQuickActivate,
+                            public IPersistStorage,
+                            public IDataObject,
+                            public IProvideClassInfo2,
+                            public IObjectWithSite,
+                            public IServiceProvider {
+ public:
+  // The class factory's creation function: builds the object (aggregated when
+  // `outer` is given), sets its defaults and queries `riid`.
+  static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** out);
+
+  // IUnknown (delegating to the outer unknown when aggregated)
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+
+  // IDispatch
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+  STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                      EXCEPINFO* exception, UINT* argError) override;
+
+  // IZMediaPlayer: read-only properties
+  STDMETHODIMP get_MediaName(BSTR* sMediaName) override;
+  STDMETHODIMP get_PlayListContent(BSTR* sListContent) override;
+  STDMETHODIMP get_CurrentPlaybackTime_Sec(LONG* pVal) override;
+  STDMETHODIMP get_CurrentDownloadTime_Sec(LONG* pVal) override;
+  STDMETHODIMP get_TotalTime_Sec(LONG* pVal) override;
+  STDMETHODIMP get_BufferingProgress_Percent(LONG* pVal) override;
+  STDMETHODIMP get_MediaSeekable(VARIANT_BOOL* pVal) override;
+  STDMETHODIMP get_TimeShiftMode(LONG* pVal) override;
+  STDMETHODIMP get_TimeShiftPosition(LONG* pVal) override;
+  STDMETHODIMP get_TimeShiftCanSwitchToLive(VARIANT_BOOL* pVal) override;
+  STDMETHODIMP get_VideoExists(VARIANT_BOOL* pVal) override;
+  STDMETHODIMP get_VideoBitrate_KBitSec(DOUBLE* pVal) override;
+  STDMETHODIMP get_VideoFramerate_FSec(DOUBLE* pVal) override;
+  STDMETHODIMP get_VideoFrameWidth(LONG* pVal) override;
+  STDMETHODIMP get_VideoFrameHeight(LONG* pVal) override;
+  STDMETHODIMP get_VideoCurrentViewSize_Percent(LONG* pVal) override;
+  STDMETHODIMP get_VideoAspectRatio(LONG* pVal) override;
+  STDMETHODIMP get_AudioExists(VARIANT_BOOL* pVal) override;
+  STDMETHODIMP get_AudioBitrate_KBitSec(DOUBLE* pVal) override;
+  STDMETHODIMP get_AudioSamplerate_KHz(DOUBLE* pVal) override;
+  STDMETHODIMP get_AudioChannels(LONG* pVal) override;
+  // IZMediaPlayer: source selection
+  STDMETHODIMP UseMediaServer(BSTR sMediaServerIPAddr) override;
+  STDMETHODIMP UseTCP() override;
+  STDMETHODIMP UseHTTP() override;
+  STDMETHODIMP UseHTTPS() override;
+  STDMETHODIMP UseRTPUnicast() override;
+  STDMETHODIMP UseRTPMulticast() override;
+  STDMETHODIMP UseFile(BSTR sFile) override;
+  STDMETHODIMP UseFilePlayList(BSTR sFolderName) override;
+  STDMETHODIMP UseLiveDirect(BSTR sSourceIPAddr, LONG nSourceNumber) override;
+  STDMETHODIMP UseLiveAlias(BSTR sSourceAlias) override;
+  STDMETHODIMP UseLiveLocal(LONG nSourceNumber) override;
+  STDMETHODIMP UseSessionID(BSTR sSessionID) override;
+  // IZMediaPlayer: playback commands
+  STDMETHODIMP Play() override;
+  STDMETHODIMP Stop() override;
+  STDMETHODIMP Pause() override;
+  STDMETHODIMP Seek(LONG nTimeSec) override;
+  // IZMediaPlayer: picture, sound and view
+  STDMETHODIMP AdjustContrast(LONG nContrast) override;
+  STDMETHODIMP AdjustBrightness(LONG nBrightness) override;
+  STDMETHODIMP AdjustVolume(LONG nVolume) override;
+  STDMETHODIMP EnableContextMenu(VARIANT_BOOL bEnable) override;
+  STDMETHODIMP EnableSizeInContextMenu(VARIANT_BOOL bMenuEnable) override;
+  STDMETHODIMP EnableFlowControl(VARIANT_BOOL bMenuEnable, VARIANT_BOOL bShowNow) override;
+  STDMETHODIMP EnableUserFullScreen(VARIANT_BOOL bEnable) override;
+  STDMETHODIMP ViewProperties() override;
+  STDMETHODIMP ViewVideoSettings() override;
+  STDMETHODIMP ViewPlayListControl() override;
+  STDMETHODIMP ViewHalfSize() override;
+  STDMETHODIMP ViewOriginalSize() override;
+  STDMETHODIMP ViewDoubleSize() override;
+  STDMETHODIMP ViewFullScreenSize() override;
+  STDMETHODIMP SetVideoAspectRatio(LONG nRatio) override;
+  STDMETHODIMP UseCustomLogo(BSTR sDownloadURL) override;
+  STDMETHODIMP UseCustomErrorHandler(VARIANT_BOOL bVal) override;
+  STDMETHODIMP SetBufferSize(LONG nBufferSeconds) override;
+  STDMETHODIMP SetUDPPacketLossControlMode(LONG nMode) override;
+  STDMETHODIMP DisplayPlaybackStatus(VARIANT_BOOL bDisplay) override;
+  STDMETHODIMP LiveVideoSnapshot() override;
+
+  // IObjectSafety
+  STDMETHODIMP GetInterfaceSafetyOptions(REFIID riid, DWORD* supported, DWORD* enabled) override;
+  STDMETHODIMP SetInterfaceSafetyOptions(REFIID riid, DWORD mask, DWORD enabled) override;
+
+  // IViewObject, IViewObject2, IViewObjectEx
+  STDMETHODIMP Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device, HDC targetDc, HDC drawDc,
+                    LPCRECTL bounds, LPCRECTL wbounds, BOOL(STDMETHODCALLTYPE* cont)(ULONG_PTR),
+                    ULONG_PTR contArg) override;
+  STDMETHODIMP GetColorSet(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device, HDC targetDc,
+                           LOGPALETTE** colors) override;
+  STDMETHODIMP Freeze(DWORD aspect, LONG index, void* aspectInfo, DWORD* freeze) override;
+  STDMETHODIMP Unfreeze(DWORD freeze) override;
+  STDMETHODIMP SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
+  STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
+  STDMETHODIMP GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device, LPSIZEL size) override;
+  STDMETHODIMP GetRect(DWORD aspect, LPRECTL rect) override;
+  STDMETHODIMP GetViewStatus(DWORD* status) override;
+  STDMETHODIMP QueryHitPoint(DWORD aspect, LPCRECT bounds, POINT point, LONG closeHint, DWORD* hit) override;
+  STDMETHODIMP QueryHitRect(DWORD aspect, LPCRECT bounds, LPCRECT rect, LONG closeHint, DWORD* hit) override;
+  STDMETHODIMP GetNaturalExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device, HDC targetDc,
+                                DVEXTENTINFO* info, LPSIZEL size) override;
+
+  // IOleWindow, IOleInPlaceObject, IOleInPlaceObjectWindowless
+  STDMETHODIMP GetWindow(HWND* window) override;
+  STDMETHODIMP ContextSensitiveHelp(BOOL enter) override;
+  STDMETHODIMP InPlaceDeactivate() override;
+  STDMETHODIMP UIDeactivate() override;
+  STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT clip) override;
+  STDMETHODIMP ReactivateAndUndo() override;
+  STDMETHODIMP OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  STDMETHODIMP GetDropTarget(IDropTarget** target) override;
+
+  // IOleInPlaceActiveObject
+  STDMETHODIMP TranslateAccelerator(LPMSG msg) override;
+  STDMETHODIMP OnFrameWindowActivate(BOOL activate) override;
+  STDMETHODIMP OnDocWindowActivate(BOOL activate) override;
+  STDMETHODIMP ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window, BOOL frameWindow) override;
+  STDMETHODIMP EnableModeless(BOOL enable) override;
+
+  // IOleControl
+  STDMETHODIMP GetControlInfo(CONTROLINFO* info) override;
+  STDMETHODIMP OnMnemonic(MSG* msg) override;
+  STDMETHODIMP OnAmbientPropertyChange(DISPID id) override;
+  STDMETHODIMP FreezeEvents(BOOL freeze) override;
+
+  // IOleObject
+  STDMETHODIMP SetClientSite(IOleClientSite* site) override;
+  STDMETHODIMP GetClientSite(IOleClientSite** site) override;
+  STDMETHODIMP SetHostNames(LPCOLESTR app, LPCOLESTR obj) override;
+  STDMETHODIMP Close(DWORD saveOption) override;
+  STDMETHODIMP SetMoniker(DWORD which, IMoniker* moniker) override;
+  STDMETHODIMP GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) override;
+  STDMETHODIMP InitFromData(IDataObject* data, BOOL creation, DWORD reserved) override;
+  STDMETHODIMP GetClipboardData(DWORD reserved, IDataObject** data) override;
+  STDMETHODIMP DoVerb(LONG verb, LPMSG msg, IOleClientSite* site, LONG index, HWND parent,
+                      LPCRECT position) override;
+  STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) override;
+  STDMETHODIMP Update() override;
+  STDMETHODIMP IsUpToDate() override;
+  STDMETHODIMP GetUserClassID(CLSID* clsid) override;
+  STDMETHODIMP GetUserType(DWORD form, LPOLESTR* type) override;
+  STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override;
+  STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override;
+  STDMETHODIMP Advise(IAdviseSink* sink, DWORD* connection) override;
+  STDMETHODIMP Unadvise(DWORD connection) override;
+  STDMETHODIMP EnumAdvise(IEnumSTATDATA** advise) override;
+  STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) override;
+  STDMETHODIMP SetColorScheme(LOGPALETTE* palette) override;
+
+  // IPersist, IPersistStreamInit, IPersistStorage
+  STDMETHODIMP GetClassID(CLSID* clsid) override;
+  STDMETHODIMP IsDirty() override;
+  STDMETHODIMP Load(LPSTREAM stream) override;
+  STDMETHODIMP Save(LPSTREAM stream, BOOL clearDirty) override;
+  STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override;
+  STDMETHODIMP InitNew() override;
+  STDMETHODIMP InitNew(IStorage* storage) override;
+  STDMETHODIMP Load(IStorage* storage) override;
+  STDMETHODIMP Save(IStorage* storage, BOOL sameAsLoad) override;
+  STDMETHODIMP SaveCompleted(IStorage* storage) override;
+  STDMETHODIMP HandsOffStorage() override;
+
+  // ISupportErrorInfo
+  STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override;
+
+  // IConnectionPointContainer
+  STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) override;
+  STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** point) override;
+
+  // ISpecifyPropertyPages
+  STDMETHODIMP GetPages(CAUUID* pages) override;
+
+  // IQuickActivate
+  STDMETHODIMP QuickActivate(QACONTAINER* container, QACONTROL* control) override;
+  STDMETHODIMP SetContentExtent(LPSIZEL size) override;
+  STDMETHODIMP GetContentExtent(LPSIZEL size) override;
+
+  // IDataObject
+  STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override;
+  STDMETHODIMP GetDataHere(FORMATETC* format, STGMEDIUM* medium) override;
+  STDMETHODIMP QueryGetData(FORMATETC* format) override;
+  STDMETHODIMP GetCanonicalFormatEtc(FORMATETC* in, FORMATETC* out) override;
+  STDMETHODIMP SetData(FORMATETC* format, STGMEDIUM* medium, BOOL release) override;
+  STDMETHODIMP EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) override;
+  STDMETHODIMP DAdvise(FORMATETC* format, DWORD flags, IAdviseSink* sink, DWORD* connection) override;
+  STDMETHODIMP DUnadvise(DWORD connection) override;
+  STDMETHODIMP EnumDAdvise(IEnumSTATDATA** advise) override;
+
+  // IProvideClassInfo, IProvideClassInfo2
+  STDMETHODIMP GetClassInfo(ITypeInfo** info) override;
+  STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override;
+
+  // IObjectWithSite
+  STDMETHODIMP SetSite(IUnknown* site) override;
+  STDMETHODIMP GetSite(REFIID riid, void** site) override;
+
+  // IServiceProvider
+  STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** out) override;
+
+  // Firing operations (apartment thread only).
+  void Fire_OnResize(short nWidth, short nHeight);
+  void Fire_OnStart();
+  void Fire_OnPause(short nReason);
+  void Fire_OnStop(short bToBeContinued);
+  void Fire_OnError(long nErrorType, long nErrorID);
+
+  // Shows the error text in a message box, or fires OnError when the host handles
+  // errors itself. Called on the apartment thread or, later, the grabber thread.
+  void ReportError(const std::wstring& text, const wchar_t* caption);
+
+  // Which thread created the object: the control's apartment thread.
+  DWORD ApartmentThreadId() const { return m_dwApartmentThread; }
+  HWND ControlWindow() const { return m_hWnd; }
+
+ private:
+  // The non-delegating IUnknown, the object's identity when aggregated.
+  class InnerUnknown final : public IUnknown {
+   public:
+    explicit InnerUnknown(CZMediaPlayer* player) : owner(player) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+    CZMediaPlayer* const owner;
+  };
+
+  explicit CZMediaPlayer(IUnknown* outer);
+  ~CZMediaPlayer();
+  HRESULT FinalConstruct();
+  HRESULT InternalQueryInterface(REFIID riid, void** out);
+  static CZMediaPlayer* impl_from_InnerUnknown(InnerUnknown* inner);
+
+  // Settings helpers.
+  bool IsBusy() const { return m_nState != Idle; }
+  bool IsActive() const { return m_nState == Playing || m_nState == Paused; }
+  bool IsRunning() const { return m_nState != Idle && m_nState != Connecting && m_nState != Stopping; }
+  bool HasAudio() const { return m_bAudioOnly || m_bAudioWithVideo; }
+  void ResetPlayListDialog();
+  HRESULT StoreResourceName(BSTR text, std::wstring* field, ResourceKind kind);
+  HRESULT PlayPauseToggle();
+  void ApplyLayout();
+  void LoadLogo(const std::wstring& pathOrUrl);
+  HRESULT SetComError(HRESULT hr, const wchar_t* text);
+
+  // Event delivery to every connected sink.
+  void FireEvent(DISPID id, VARIANT* args, UINT count);
+
+  InnerUnknown m_inner;
+  IUnknown* m_pOuter;  // the outer unknown, or &m_inner when not aggregated
+  volatile LONG m_cRef = 1;
+  DWORD m_dwApartmentThread;
+
+  // Connection points.
+  com::ConnectionPoint m_cpEvents;
+  com::ConnectionPoint m_cpPropertyNotify;
+
+  // Embedding state.
+  com::ComPtr<IOleClientSite> m_spClientSite;
+  com::ComPtr<IOleAdviseHolder> m_spOleAdviseHolder;
+  com::ComPtr<IDataAdviseHolder> m_spDataAdviseHolder;
+  com::ComPtr<IAdviseSink> m_spViewAdviseSink;
+  DWORD m_dwViewAdviseAspects = 0;
+  DWORD m_dwViewAdviseFlags = 0;
+  com::ComPtr<IUnknown> m_spSite;  // IObjectWithSite
+  SIZEL m_sizeExtent;              // HIMETRIC; the persisted "_cx"/"_cy"
+  bool m_bDirty = false;
+  bool m_bPersistInitialised = false;
+  DWORD m_dwSafetyEnabled = 0;
+  LONG m_nFreezeEvents = 0;
+  HWND m_hWnd = nullptr;  // the control window, while in-place active
+
+ public:
+  // Settings (defaults set at construction).
+  std::wstring m_sServerAddr;
+  int32_t m_nServerPort = 0;
+  int32_t m_nTransport = Tcp;
+  int32_t m_nResourceKind = None;
+  std::wstring m_sSourceAddr;
+  std::wstring m_sSourceNumber;
+  std::wstring m_sFile;
+  std::wstring m_sLiveAlias;
+  std::wstring m_sPlayListFolder;
+  int32_t m_nPlayListIndex = 0;
+  std::wstring m_sSessionID;
+  std::wstring m_sCredentialHash;
+  int32_t m_nAuthMode = 1;
+  std::wstring m_sMediaName;
+  int32_t m_nBufferSeconds = 5;
+  int32_t m_nUDPLossControlMode = 1;
+  bool m_bShowStatus = true;
+  bool m_bCustomErrorHandler = false;
+  bool m_bContextMenu = true;
+  bool m_bSizeInContextMenu = true;
+  bool m_bUserFullScreen = true;
+  bool m_bFlowControlInMenu = true;
+  bool m_bFlowBarShown = false;
+  int32_t m_nAspectRatio = 0;
+  int32_t m_nVolume = -1000;
+  bool m_bFullScreenRequested = false;
+  com::ComPtr<IPicture> m_pLogo;
+  SIZEL m_sizeLogo = {0, 0};  // HIMETRIC extent of the logo
+  bool m_bNormalIntegrity = true;
+
+  // Session fields.
+  int32_t m_nState = Idle;
+  int32_t m_nErrorType = 0;
+  int32_t m_nErrorID = 0;
+  std::wstring m_sErrorText;
+  int32_t m_nServerResult = 0;
+  int32_t m_nStreamKind = 0;
+  int32_t m_nDurationMs = 0;
+  int32_t m_bSeekable = 0;
+  MediaTypeBytes m_videoType;
+  MediaTypeBytes m_audioType;
+  bool m_bAudioOnly = false;
+  bool m_bAudioWithVideo = false;
+  int32_t m_nPlaybackMode = 0;
+  uint16_t m_nTimeShiftLength = 0;
+  uint16_t m_nTimeShiftMax = 0;
+  int32_t m_nTimeShiftPosition = 0;
+  bool m_bTimeShiftCanSwitchToLive = true;
+  bool m_bLivePaused = false;
+  bool m_bTimeShiftAtEnd = false;
+  int64_t m_llStartTime = -1;
+  int32_t m_nLastReceivedSec = 0;
+  bool m_bBuffering = false;
+  bool m_bSeeking = false;
+  int32_t m_nSeekTarget = 0;
+  bool m_bSnapshotAllowed = false;
+  bool m_bPlayListAdvance = false;
+  int32_t m_nVideoWidth = 0;
+  int32_t m_nVideoHeight = 0;
+  int32_t m_nViewWidth = 0;
+  int32_t m_nViewHeight = 0;
+  int32_t m_nFlowBarHeight = 0;
+  int32_t m_nSizeMark = 1;
+  // The media buffer's last-delivered times and buffering percentage, once a
+  // session owns one (none yet: the session controller brings it).
+  bool m_bHasMediaBuffer = false;
+  int64_t m_llLastVideoTime = -1;
+  int64_t m_llLastAudioTime = -1;
+  int32_t m_nBufferingPercent = 100;
+
+ private:
+  HMODULE m_hMessageModule = nullptr;  // "CustomMessages.dll", when present
+};
+
+}  // namespace zm::control

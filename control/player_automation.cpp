@@ -1,0 +1,280 @@
+// IZMediaPlayer methods of CZMediaPlayer: source selection, playback commands and
+// the picture, sound and view methods.
+#include <algorithm>
+
+#include "control/player.h"
+#include "control/player_settings_text.h"
+
+namespace zm::control {
+namespace {
+
+std::u16string_view View(BSTR text) {
+  return text ? std::u16string_view(reinterpret_cast<const char16_t*>(text), SysStringLen(text))
+              : std::u16string_view();
+}
+
+std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+std::wstring Wide(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : std::wstring(); }
+
+}  // namespace
+
+void CZMediaPlayer::ResetPlayListDialog() {
+  // The playlist dialog lives with the control window; without one there is nothing to reset.
+}
+
+// Source selection
+
+STDMETHODIMP CZMediaPlayer::UseMediaServer(BSTR sMediaServerIPAddr) {
+  ServerAddress address = SplitServerAddress(View(sMediaServerIPAddr));
+  if (address.port) m_nServerPort = *address.port;
+  std::wstring host = Wide(address.host);
+  if (host != m_sServerAddr) {
+    m_sCredentialHash.clear();  // a digest belongs to the server it was made for
+    ResetPlayListDialog();
+  }
+  m_sServerAddr = std::move(host);
+  return IsBusy() ? S_FALSE : S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::UseTCP() {
+  if (IsBusy()) return S_FALSE;
+  m_nTransport = Tcp;
+  return S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::UseHTTP() {
+  if (IsBusy()) return S_FALSE;
+  m_nTransport = Http;
+  return S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::UseHTTPS() {
+  if (IsBusy()) return S_FALSE;
+  m_nTransport = Https;
+  return S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::UseRTPUnicast() {
+  if (IsBusy()) return S_FALSE;
+  m_nTransport = RtpUnicast;
+  return S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::UseRTPMulticast() {
+  if (IsBusy()) return S_FALSE;
+  m_nTransport = RtpMulticast;
+  ResetPlayListDialog();
+  return S_OK;
+}
+
+HRESULT CZMediaPlayer::StoreResourceName(BSTR text, std::wstring* field, ResourceKind kind) {
+  *field = Wide(text);
+  m_nResourceKind = kind;
+  // The control appends the authentication suffix itself; a name may not carry one.
+  if (HasAuthenticationMarker(View(text))) {
+    field->clear();
+    m_nResourceKind = None;
+  }
+  return IsBusy() ? S_FALSE : S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::UseFile(BSTR sFile) { return StoreResourceName(sFile, &m_sFile, File); }
+
+STDMETHODIMP CZMediaPlayer::UseLiveAlias(BSTR sSourceAlias) {
+  return StoreResourceName(sSourceAlias, &m_sLiveAlias, LiveAlias);
+}
+
+STDMETHODIMP CZMediaPlayer::UseFilePlayList(BSTR sFolderName) {
+  m_nPlayListIndex = 0;
+  return StoreResourceName(sFolderName, &m_sPlayListFolder, FilePlayList);
+}
+
+STDMETHODIMP CZMediaPlayer::UseLiveDirect(BSTR sSourceIPAddr, LONG nSourceNumber) {
+  m_sSourceAddr = Wide(sSourceIPAddr);
+  m_sSourceNumber = Wide(DecimalText(nSourceNumber));
+  m_nResourceKind = LiveDirect;
+  return IsBusy() ? S_FALSE : S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::UseLiveLocal(LONG nSourceNumber) {
+  m_sSourceNumber = Wide(DecimalText(nSourceNumber));
+  m_nResourceKind = LiveLocal;
+  return IsBusy() ? S_FALSE : S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::UseSessionID(BSTR sSessionID) {
+  std::string ansi;
+  int length = sSessionID ? static_cast<int>(SysStringLen(sSessionID)) : 0;
+  if (length > 0) {
+    int n = WideCharToMultiByte(CP_THREAD_ACP, 0, sSessionID, length, nullptr, 0, nullptr, nullptr);
+    if (n > 0) {
+      ansi.resize(n);
+      WideCharToMultiByte(CP_THREAD_ACP, 0, sSessionID, length, ansi.data(), n, nullptr, nullptr);
+    }
+  }
+  m_sSessionID = Wide(SessionIdHex(ansi));
+  m_nAuthMode = 2;
+  return S_OK;
+}
+
+// Playback commands
+
+STDMETHODIMP CZMediaPlayer::Play() {
+  if (m_nState == Connecting || m_nState == Playing || m_nState == Stopping) return S_OK;
+  auto fail = [this](int32_t id, const wchar_t* text) {
+    m_nErrorType = 1;
+    m_nErrorID = id;
+    ReportError(text, L"Error");
+    return S_FALSE;
+  };
+  if (m_nResourceKind == None) return fail(1000, L"Please specify Media resource name");
+  if (m_sServerAddr.empty() && m_nResourceKind != LiveLocal)
+    return fail(1001, L"Please specify Media Server IP address");
+  if (m_nResourceKind == LiveLocal) m_nTransport = Tcp;
+  if (m_nTransport == RtpMulticast && m_nResourceKind == File)
+    return fail(1002, L"Multicast delivery of a single file is not supported. Use playlist");
+  return PlayPauseToggle();
+}
+
+HRESULT CZMediaPlayer::PlayPauseToggle() {
+  // Sessions (the grabber thread, the transport and the renderer) are not part of
+  // this build yet: say so plainly rather than pretend to play.
+  return SetComError(E_NOTIMPL, L"Playback sessions are not available in this build of the control");
+}
+
+STDMETHODIMP CZMediaPlayer::Stop() {
+  if (m_nState == Idle || m_nState == Stopping) return S_FALSE;
+  return SetComError(E_NOTIMPL, L"Playback sessions are not available in this build of the control");
+}
+
+STDMETHODIMP CZMediaPlayer::Pause() {
+  if (m_nState != Playing) return S_FALSE;
+  if (m_nPlaybackMode == 3 && !m_bBuffering) m_bLivePaused = true;
+  return PlayPauseToggle();
+}
+
+STDMETHODIMP CZMediaPlayer::Seek(LONG nTimeSec) {
+  if (!m_bSeekable || m_bSeeking || !IsActive()) return S_FALSE;
+  if (nTimeSec == 0 && (m_nPlaybackMode == 3 || (m_nPlaybackMode == 4 && !m_bTimeShiftCanSwitchToLive)))
+    return S_FALSE;
+  // No transport exists outside a session, so there is nothing to send.
+  return S_OK;
+}
+
+// Picture, sound and view
+
+STDMETHODIMP CZMediaPlayer::AdjustContrast(LONG) { return !m_bAudioOnly && IsActive() ? S_OK : S_FALSE; }
+
+STDMETHODIMP CZMediaPlayer::AdjustBrightness(LONG) { return !m_bAudioOnly && IsActive() ? S_OK : S_FALSE; }
+
+STDMETHODIMP CZMediaPlayer::AdjustVolume(LONG nVolume) {
+  m_nVolume = nVolume == -5000 ? -10000 : nVolume;  // the knob's lowest step is silence
+  return IsActive() ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CZMediaPlayer::EnableContextMenu(VARIANT_BOOL bEnable) {
+  m_bContextMenu = bEnable != 0;
+  return S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::EnableSizeInContextMenu(VARIANT_BOOL bMenuEnable) {
+  m_bSizeInContextMenu = bMenuEnable != 0;
+  return S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::EnableFlowControl(VARIANT_BOOL bMenuEnable, VARIANT_BOOL bShowNow) {
+  m_bFlowControlInMenu = bMenuEnable != 0;
+  if ((bShowNow != 0) != m_bFlowBarShown) {
+    m_bFlowBarShown = !m_bFlowBarShown;
+    ApplyLayout();
+  }
+  return S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::EnableUserFullScreen(VARIANT_BOOL bEnable) {
+  m_bUserFullScreen = bEnable != 0;
+  return S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::ViewProperties() { return IsActive() ? S_OK : S_FALSE; }
+
+STDMETHODIMP CZMediaPlayer::ViewVideoSettings() { return !m_bAudioOnly && IsActive() ? S_OK : S_FALSE; }
+
+STDMETHODIMP CZMediaPlayer::ViewPlayListControl() { return S_OK; }
+
+STDMETHODIMP CZMediaPlayer::ViewHalfSize() { return IsActive() && !m_bAudioOnly ? S_OK : S_FALSE; }
+
+STDMETHODIMP CZMediaPlayer::ViewOriginalSize() { return IsActive() && !m_bAudioOnly ? S_OK : S_FALSE; }
+
+STDMETHODIMP CZMediaPlayer::ViewDoubleSize() { return IsActive() && !m_bAudioOnly ? S_OK : S_FALSE; }
+
+STDMETHODIMP CZMediaPlayer::ViewFullScreenSize() {
+  // Without a picture the request waits for playback to start.
+  m_bFullScreenRequested = true;
+  return S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::SetVideoAspectRatio(LONG nRatio) {
+  m_nAspectRatio = nRatio >= 0 && nRatio <= 4 ? nRatio : 5;
+  ApplyLayout();
+  return S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::UseCustomLogo(BSTR sDownloadURL) {
+  if (IsBusy()) return S_FALSE;
+  LoadLogo(Wide(sDownloadURL));
+  ApplyLayout();
+  return m_pLogo ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CZMediaPlayer::UseCustomErrorHandler(VARIANT_BOOL bVal) {
+  m_bCustomErrorHandler = bVal != 0;
+  return S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::SetBufferSize(LONG nBufferSeconds) {
+  if (IsBusy()) return S_FALSE;
+  m_nBufferSeconds = std::clamp<LONG>(nBufferSeconds, 1, 30);
+  return S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::SetUDPPacketLossControlMode(LONG nMode) {
+  if (IsBusy()) return S_FALSE;
+  if (static_cast<ULONG>(nMode) >= 3) return E_INVALIDARG;
+  m_nUDPLossControlMode = nMode;
+  return S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::DisplayPlaybackStatus(VARIANT_BOOL bDisplay) {
+  m_bShowStatus = bDisplay != 0;
+  return S_OK;
+}
+
+STDMETHODIMP CZMediaPlayer::LiveVideoSnapshot() { return m_nState == Playing ? S_OK : S_FALSE; }
+
+void CZMediaPlayer::ApplyLayout() {
+  // Lays the control window out again with its client size; no window, nothing to lay out.
+  if (!m_hWnd) return;
+  RECT client;
+  GetClientRect(m_hWnd, &client);
+  SendMessageW(m_hWnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+}
+
+void CZMediaPlayer::LoadLogo(const std::wstring& pathOrUrl) {
+  m_pLogo.reset();
+  m_sizeLogo = {0, 0};
+  if (pathOrUrl.empty()) return;
+  com::ComPtr<IPicture> picture;
+  if (FAILED(OleLoadPicturePath(const_cast<LPOLESTR>(pathOrUrl.c_str()), nullptr, 0, 0, IID_IPicture,
+                                picture.put_void())) ||
+      !picture)
+    return;
+  OLE_XSIZE_HIMETRIC width = 0;
+  OLE_YSIZE_HIMETRIC height = 0;
+  if (FAILED(picture->get_Width(&width)) || FAILED(picture->get_Height(&height)) || width == 0 || height == 0) return;
+  m_pLogo = std::move(picture);
+  m_sizeLogo = {width, height};
+}
+
+}  // namespace zm::control

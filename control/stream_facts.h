@@ -1,0 +1,45 @@
+// The figures the player's properties read out of the two stream descriptions:
+// picture size, frame time and bit rates from the video format block, and the audio
+// figures. Every read is bounded by the block the server sent.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace zm::control {
+
+using GuidBytes = std::array<uint8_t, 16>;  // a GUID in its little-endian wire form
+
+// One stream's media type: the GUIDs that identify it and its format block.
+struct MediaTypeBytes {
+  GuidBytes majorType{};
+  GuidBytes subType{};
+  GuidBytes formatType{};
+  std::vector<uint8_t> format;
+};
+
+bool IsZeroGuid(const GuidBytes& guid);
+
+struct VideoFacts {
+  bool hasPictureHeader = false;  // a usable bitmap header with a positive size
+  int32_t width = 0;
+  int32_t height = 0;
+  uint32_t bitRate = 0;       // bits per second
+  int64_t avgTimePerFrame = 0;  // 100-ns units
+};
+
+struct AudioFacts {
+  uint32_t bitRate = 0;  // bits per second
+  uint32_t sampleRate = 0;
+  uint16_t channels = 0;
+};
+
+// A video format whose block is too short for a field, whose format type has no
+// bitmap header, or whose header gives a size of 0 or less has no picture header:
+// then every figure is 0.
+VideoFacts ReadVideoFacts(const MediaTypeBytes& video);
+AudioFacts ReadAudioFacts(const MediaTypeBytes& audio);
+
+}  // namespace zm::control
