@@ -1,0 +1,33 @@
+// Faults that a test can ask the server for, per connection: from the --fault flag,
+// or from a "#..." suffix of the requested resource name (the suffix wins).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zms {
+
+enum class OversizeField { None, Frame, Format, String };
+
+struct FaultPlan {
+  std::optional<int> stallAfterFrames;     // stall-after=N: send N frames, then nothing
+  std::optional<int> closeMidFrameAfter;   // close-mid-frame=N: N frames, half of one, close
+  bool wrongMagic = false;                 // wrong-magic: reply magic 0x36B2
+  bool version25 = false;                  // version25: answer 25 to a version-80 request
+  std::optional<uint32_t> result;          // result=CODE: refuse with this ReplyStatus result
+  OversizeField oversize = OversizeField::None;  // oversize=frame|format|string
+  std::optional<int> dripMicroseconds;     // drip[=US]: one byte per send, US apart
+
+  bool Any() const;
+};
+
+// Applies a comma-separated list such as "stall-after=5,drip" on top of `plan`.
+// Returns false and an error text for an unknown or malformed item.
+bool ParseFaults(std::string_view text, FaultPlan* plan, std::string* error);
+
+// Text for the log, "stall-after=5,drip".
+std::string DescribeFaults(const FaultPlan& plan);
+
+}  // namespace zms

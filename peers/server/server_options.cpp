@@ -1,0 +1,85 @@
+#include "peers/server/server_options.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace zms {
+namespace {
+
+bool ParsePort(std::string_view text, uint16_t* port) {
+  unsigned value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value > 65535) return false;
+  *port = static_cast<uint16_t>(value);
+  return true;
+}
+
+}  // namespace
+
+const char* ServerUsage() {
+  return "usage: zms-server [flags]\n"
+         "Reference media server: serves the built-in test sources over TCP on 127.0.0.1.\n"
+         "\n"
+         "  --port N             listen on 127.0.0.1:N (default 5119; 0 picks a free port)\n"
+         "  --local-port N       also listen on N, where clients send live-local requests\n"
+         "                       (they use 5120; 0 picks a free port); off by default\n"
+         "  --fault LIST         faults for every connection, comma-separated:\n"
+         "                         stall-after=N      send N frames, then nothing\n"
+         "                         close-mid-frame=N  send N frames, half of the next, close\n"
+         "                         wrong-magic        reply magic 0x36B2 instead of 0x36B1\n"
+         "                         version25          answer version 25 to a version-80 request\n"
+         "                         result=CODE        refuse with this ReplyStatus result\n"
+         "                         oversize=frame|format|string  a length field above its bound\n"
+         "                         drip[=US]          send one byte at a time, US microseconds apart\n"
+         "                       a request may add its own after '#' in the resource name\n"
+         "  --extension-bytes N  send N zero bytes of protocol-80 reply extension (default 0)\n"
+         "  --help               print this text\n"
+         "\n"
+         "Prints \"listening on 127.0.0.1:PORT\" on stdout for each listener once it is ready,\n"
+         "logs one line per connection and per command on stderr, stops on SIGINT or SIGTERM.\n";
+}
+
+bool ParseServerOptions(int argc, char** argv, ServerOptions* options, std::string* error) {
+  for (int i = 1; i < argc; ++i) {
+    std::string_view flag = argv[i];
+    auto value = [&](std::string_view* out) {
+      if (i + 1 >= argc) {
+        *error = std::string(flag) + " needs a value";
+        return false;
+      }
+      *out = argv[++i];
+      return true;
+    };
+    std::string_view text;
+    if (flag == "--help" || flag == "-h") {
+      options->help = true;
+    } else if (flag == "--port") {
+      if (!value(&text)) return false;
+      if (!ParsePort(text, &options->port)) {
+        *error = "bad port \"" + std::string(text) + "\"";
+        return false;
+      }
+    } else if (flag == "--local-port") {
+      uint16_t port = 0;
+      if (!value(&text)) return false;
+      if (!ParsePort(text, &port)) {
+        *error = "bad port \"" + std::string(text) + "\"";
+        return false;
+      }
+      options->localPort = port;
+    } else if (flag == "--fault") {
+      if (!value(&text) || !ParseFaults(text, &options->faults, error)) return false;
+    } else if (flag == "--extension-bytes") {
+      if (!value(&text) || !ParsePort(text, &options->extensionBytes)) {
+        if (error->empty()) *error = "bad extension size \"" + std::string(text) + "\"";
+        return false;
+      }
+    } else {
+      *error = "unknown flag \"" + std::string(flag) + "\"";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace zms

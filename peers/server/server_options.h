@@ -1,0 +1,28 @@
+// The command line of zms-server: ports, faults for every connection, reply options.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "peers/server/fault_plan.h"
+
+namespace zms {
+
+inline constexpr uint16_t kDefaultPort = 5119;
+
+struct ServerOptions {
+  uint16_t port = kDefaultPort;
+  std::optional<uint16_t> localPort;  // second listener, for live-local requests (port 5120)
+  FaultPlan faults;
+  uint16_t extensionBytes = 0;
+  bool help = false;
+};
+
+// Parses argv; false with an error text for an unknown flag or a bad value.
+bool ParseServerOptions(int argc, char** argv, ServerOptions* options, std::string* error);
+
+// The --help text, listing every flag.
+const char* ServerUsage();
+
+}  // namespace zms

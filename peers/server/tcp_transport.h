@@ -1,0 +1,30 @@
+// The plain TCP transport: listens on 127.0.0.1, reads each client's request text,
+// and runs its stream session over the same connection, one thread a connection.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "peers/server/server_context.h"
+
+namespace zms {
+
+class TcpTransport {
+ public:
+  explicit TcpTransport(ServerContext& context) : context_(context) {}
+  ~TcpTransport();
+  TcpTransport(const TcpTransport&) = delete;
+  TcpTransport& operator=(const TcpTransport&) = delete;
+
+  // Opens a listening socket on 127.0.0.1:port (0 picks a free port); returns the port.
+  bool Listen(uint16_t port, uint16_t* bound, std::string* error);
+  // Accepts connections until context.stopping is set, then waits for every connection.
+  void Serve();
+
+ private:
+  ServerContext& context_;
+  std::vector<int> listeners_;
+};
+
+}  // namespace zms

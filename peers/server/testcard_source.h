@@ -1,0 +1,39 @@
+// The built-in test card as a live source (endless, timed from the connection's start)
+// and as the stored item "testcard.zmf" (10 seconds, seekable, ending with end frames).
+#pragma once
+
+#include <cstdint>
+
+#include "peers/server/media_source.h"
+
+namespace zms {
+
+class LiveTestcardSource : public MediaSource {
+ public:
+  bool IsLive() const override { return true; }
+  zm::transport::StreamFormatPair Formats() const override;
+  zm::transport::ReplyStatus Status() const override;
+  std::optional<zm::transport::MediaFrame> NextFrame() override;
+  bool Seek(int seconds) override;
+
+ private:
+  int64_t next_ = 0;  // video and audio of picture next_/2, video first
+};
+
+class StoredTestcardSource : public MediaSource {
+ public:
+  static constexpr int kDurationSeconds = 10;
+
+  bool IsLive() const override { return false; }
+  zm::transport::StreamFormatPair Formats() const override;
+  zm::transport::ReplyStatus Status() const override;
+  std::optional<zm::transport::MediaFrame> NextFrame() override;
+  bool Seek(int seconds) override;
+
+ private:
+  int64_t next_ = 0;             // frames handed out since the start or the last seek
+  int64_t firstPicture_ = 0;     // picture where that run began
+  bool seekPending_ = false;     // the next frame completes a seek
+};
+
+}  // namespace zms

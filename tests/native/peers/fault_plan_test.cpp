@@ -1,0 +1,58 @@
+#include "peers/server/fault_plan.h"
+
+#include <gtest/gtest.h>
+
+#include "peers/server/server_options.h"
+
+namespace zms {
+namespace {
+
+TEST(FaultParsing, EveryFaultIsUnderstoodAndDescribedBack) {
+  FaultPlan plan;
+  std::string error;
+  ASSERT_TRUE(ParseFaults("stall-after=4,close-mid-frame=2,wrong-magic,version25,result=0x8FFF0543,oversize=format,drip=10",
+                          &plan, &error))
+      << error;
+  EXPECT_EQ(4, plan.stallAfterFrames);
+  EXPECT_EQ(2, plan.closeMidFrameAfter);
+  EXPECT_TRUE(plan.wrongMagic);
+  EXPECT_TRUE(plan.version25);
+  EXPECT_EQ(0x8FFF0543u, plan.result);
+  EXPECT_EQ(OversizeField::Format, plan.oversize);
+  EXPECT_EQ(10, plan.dripMicroseconds);
+  EXPECT_EQ("stall-after=4,close-mid-frame=2,wrong-magic,version25,result=0x8FFF0543,oversize=format,drip=10",
+            DescribeFaults(plan));
+}
+
+TEST(FaultParsing, RequestFaultsAddToTheFlagFaults) {
+  FaultPlan plan;
+  std::string error;
+  ASSERT_TRUE(ParseFaults("drip", &plan, &error));
+  ASSERT_TRUE(ParseFaults("result=1003", &plan, &error));
+  EXPECT_EQ(0, plan.dripMicroseconds);
+  EXPECT_EQ(1003u, plan.result);
+}
+
+TEST(FaultParsing, MalformedFaultsAreRefused) {
+  for (const char* text : {"stall-after", "stall-after=x", "result=0", "result=0x1FFFFFFFF", "oversize=reply",
+                           "wrong-magic=1", "explode"}) {
+    FaultPlan plan;
+    std::string error;
+    EXPECT_FALSE(ParseFaults(text, &plan, &error)) << text;
+    EXPECT_NE(std::string::npos, error.find("bad fault")) << text;
+  }
+}
+
+TEST(ServerFlags, DefaultsAreTcpPort5119WithoutFaults) {
+  char name[] = "zms-server";
+  char* argv[] = {name};
+  ServerOptions options;
+  std::string error;
+  ASSERT_TRUE(ParseServerOptions(1, argv, &options, &error));
+  EXPECT_EQ(5119, options.port);
+  EXPECT_FALSE(options.localPort.has_value());
+  EXPECT_FALSE(options.faults.Any());
+}
+
+}  // namespace
+}  // namespace zms
