@@ -1,5 +1,8 @@
 #include "peers/server/stream_session.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -48,7 +51,10 @@ class Session {
     std::string error;
     auto request = ParseMediaRequest(requestText, &error);
     if (!request) {
-      LogLine("[%d] unreadable request: %s", id_, error.c_str());
+      LogLine("[%d] unreadable request: %s; refusing", id_, error.c_str());
+      MediaRequest unknown;
+      unknown.protocolVersion = requestText.substr(0, 8) == "/ZAMS80/" ? zt::kProtocolVersion80 : zt::kProtocolVersion25;
+      Refuse(unknown, kResultInvalidArg);
       return;
     }
     faults_ = context_.faults;

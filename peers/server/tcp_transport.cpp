@@ -103,7 +103,8 @@ bool ReadRequestText(int fd, const ServerContext& context, std::string* text) {
     }
     char buffer[4096];
     ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-    if (n <= 0) return !text->empty() && n == 0 ? true : false;
+    if (n == 0) return !text->empty();  // the client sent its request and half-closed
+    if (n < 0) return false;
     text->append(buffer, static_cast<size_t>(n));
     if (text->size() > kMaxRequestBytes) return false;
     waitMs = kRequestQuietMs;

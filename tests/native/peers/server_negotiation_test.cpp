@@ -107,6 +107,16 @@ TEST_F(ServerNegotiation, UnknownNamesAreRefusedWithANonzeroResultAndNothingMore
   }
 }
 
+TEST_F(ServerNegotiation, UnreadableRequestIsRefusedAsAnInvalidArgumentInItsVersion) {
+  for (auto [request, version] : {std::pair<const char*, uint32_t>{"/ZAMS80/0000nonsense", 80}, {"hello", 25}}) {
+    auto client = Open(request);
+    ReadReplyResult result = client->ReadReply();
+    ASSERT_TRUE(result.reply.has_value()) << request;
+    EXPECT_EQ(version, result.reply->protocolVersion) << request;
+    EXPECT_EQ(0x80070057u, result.reply->status.result) << request;
+  }
+}
+
 TEST(ServerReplyOptions, ExtensionBytesFlagSendsThatManyExtensionBytes) {
   ServerProcess server({"--extension-bytes", "7"});
   ASSERT_TRUE(server.started());
