@@ -105,11 +105,14 @@ HRESULT CZMediaControlModule::UnregisterServer(bool perUser) {
       LCID lcid = attributes->lcid;
       SYSKIND kind = attributes->syskind;
       library->ReleaseTLibAttr(attributes);
-      auto forUser =
-          perUser ? OleAutProc<UnRegisterTypeLibForUserFn>("UnRegisterTypeLibForUser") : nullptr;
-      hr = forUser ? forUser(libid, major, minor, lcid, kind) : UnRegisterTypeLib(libid, major, minor, lcid, kind);
-      // A library that is not registered any more is what we wanted.
-      if (hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED) hr = S_OK;
+      // A library that is not registered (any more) is what we wanted.
+      BSTR registeredPath = nullptr;
+      if (SUCCEEDED(QueryPathOfRegTypeLib(libid, major, minor, lcid, &registeredPath))) {
+        SysFreeString(registeredPath);
+        auto forUser =
+            perUser ? OleAutProc<UnRegisterTypeLibForUserFn>("UnRegisterTypeLibForUser") : nullptr;
+        hr = forUser ? forUser(libid, major, minor, lcid, kind) : UnRegisterTypeLib(libid, major, minor, lcid, kind);
+      }
     }
   }
   if (FAILED(hr)) return hr;

@@ -1,1 +1,153 @@
-// placeholder
+// The control called through IDispatch, as script hosts call it: names, DISPIDs,
+// argument conversion and the errors for arguments of the wrong kind.
+#include <algorithm>
+#include <string>
+
+#include "control_client.h"
+
+namespace zm::tests {
+namespace {
+
+class DispatchTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    player = CreateControl();
+    ASSERT_TRUE(player);
+    ASSERT_EQ(player.query(&dispatch), S_OK);
+  }
+
+  DISPID IdOf(const wchar_t* name) {
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK) << name;
+    return id;
+  }
+
+  // Calls a member with the arguments given in parameter order.
+  HRESULT Call(const wchar_t* name, WORD flags, std::vector<VARIANT> args, VARIANT* result,
+               UINT* argError = nullptr) {
+    std::reverse(args.begin(), args.end());
+    DISPPARAMS params = {args.empty() ? nullptr : args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+    UINT ignored = 0;
+    HRESULT hr = dispatch->Invoke(IdOf(name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr,
+                                  argError ? argError : &ignored);
+    for (VARIANT& arg : args) VariantClear(&arg);
+    return hr;
+  }
+
+  static VARIANT Long(LONG value) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = value;
+    return v;
+  }
+  static VARIANT String(const std::wstring& text) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BSTR;
+    v.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return v;
+  }
+
+  ComPtr<IZMediaPlayer> player;
+  ComPtr<IDispatch> dispatch;
+};
+
+TEST_F(DispatchTest, EveryMemberHasItsDispatchId) {
+  const wchar_t* members[] = {
+      L"MediaName", L"PlayListContent", L"CurrentPlaybackTime_Sec", L"CurrentDownloadTime_Sec", L"TotalTime_Sec",
+      L"BufferingProgress_Percent", L"MediaSeekable", L"TimeShiftMode", L"TimeShiftPosition",
+      L"TimeShiftCanSwitchToLive", L"VideoExists", L"VideoBitrate_KBitSec", L"VideoFramerate_FSec",
+      L"VideoFrameWidth", L"VideoFrameHeight", L"VideoCurrentViewSize_Percent", L"VideoAspectRatio",
+      L"AudioExists", L"AudioBitrate_KBitSec", L"AudioSamplerate_KHz", L"AudioChannels", L"UseMediaServer",
+      L"UseTCP", L"UseHTTP", L"UseHTTPS", L"UseRTPUnicast", L"UseRTPMulticast", L"UseFile", L"UseFilePlayList",
+      L"UseLiveDirect", L"UseLiveAlias", L"UseLiveLocal", L"UseSessionID", L"Play", L"Stop", L"Pause", L"Seek",
+      L"AdjustContrast", L"AdjustBrightness", L"AdjustVolume", L"EnableContextMenu", L"EnableSizeInContextMenu",
+      L"EnableFlowControl", L"EnableUserFullScreen", L"ViewProperties", L"ViewVideoSettings",
+      L"ViewPlayListControl", L"ViewHalfSize", L"ViewOriginalSize", L"ViewDoubleSize", L"ViewFullScreenSize",
+      L"SetVideoAspectRatio", L"UseCustomLogo", L"UseCustomErrorHandler", L"SetBufferSize",
+      L"SetUDPPacketLossControlMode", L"DisplayPlaybackStatus", L"LiveVideoSnapshot"};
+  for (DISPID expected = 1; expected <= 58; ++expected) EXPECT_EQ(IdOf(members[expected - 1]), expected);
+
+  UINT count = 0;
+  ASSERT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
+  EXPECT_EQ(count, 1u);
+  ComPtr<ITypeInfo> info;
+  ASSERT_EQ(dispatch->GetTypeInfo(0, 0, info.put()), S_OK);
+  TYPEATTR* attributes = nullptr;
+  ASSERT_EQ(info->GetTypeAttr(&attributes), S_OK);
+  EXPECT_TRUE(IsEqualGUID(attributes->guid, IID_IZMediaPlayer));
+  EXPECT_EQ(attributes->cFuncs, 7 + 58);  // IUnknown and IDispatch come first in the dispatch view
+  EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FDUAL);
+  info->ReleaseTypeAttr(attributes);
+  EXPECT_EQ(dispatch->GetTypeInfo(1, 0, info.put()), DISP_E_BADINDEX);
+}
+
+TEST_F(DispatchTest, UnknownNamesAndInterfacesAreRefused) {
+  DISPID id = 0;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(L"NoSuchMember")};
+  EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &id), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(dispatch->GetIDsOfNames(IID_IDispatch, names, 1, 0, &id), DISP_E_UNKNOWNINTERFACE);
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  VARIANT result;
+  VariantInit(&result);
+  EXPECT_EQ(dispatch->Invoke(1000, IID_NULL, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
+            DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(dispatch->Invoke(23, IID_IDispatch, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
+            DISP_E_UNKNOWNINTERFACE);
+}
+
+TEST_F(DispatchTest, PropertiesReturnTheirIdleValuesWithTheirTypes) {
+  VARIANT result;
+  VariantInit(&result);
+  ASSERT_EQ(Call(L"TimeShiftMode", DISPATCH_PROPERTYGET, {}, &result), S_OK);
+  EXPECT_EQ(result.vt, VT_I4);
+  EXPECT_EQ(result.lVal, -1);
+  ASSERT_EQ(Call(L"BufferingProgress_Percent", DISPATCH_PROPERTYGET, {}, &result), S_OK);
+  EXPECT_EQ(result.lVal, 100);
+  ASSERT_EQ(Call(L"MediaSeekable", DISPATCH_PROPERTYGET, {}, &result), S_OK);
+  EXPECT_EQ(result.vt, VT_BOOL);
+  EXPECT_EQ(result.boolVal, VARIANT_FALSE);
+  ASSERT_EQ(Call(L"VideoBitrate_KBitSec", DISPATCH_PROPERTYGET, {}, &result), S_OK);
+  EXPECT_EQ(result.vt, VT_R8);
+  EXPECT_EQ(result.dblVal, 0.0);
+  VariantClear(&result);
+}
+
+TEST_F(DispatchTest, ArgumentsOfTheWrongKindGiveTypeMismatchOrBadCount) {
+  VARIANT result;
+  VariantInit(&result);
+  EXPECT_EQ(Call(L"SetBufferSize", DISPATCH_METHOD, {String(L"not a number")}, &result), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(Call(L"SetBufferSize", DISPATCH_METHOD, {}, &result), DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(Call(L"UseLiveDirect", DISPATCH_METHOD, {String(L"10.0.0.1")}, &result), DISP_E_BADPARAMCOUNT);
+  VARIANT unknown;
+  VariantInit(&unknown);
+  unknown.vt = VT_UNKNOWN;
+  unknown.punkVal = nullptr;
+  EXPECT_EQ(Call(L"UseMediaServer", DISPATCH_METHOD, {unknown}, &result), DISP_E_TYPEMISMATCH);
+  // A numeric text is converted as automation converts it.
+  EXPECT_EQ(Call(L"SetBufferSize", DISPATCH_METHOD, {String(L"12")}, &result), S_OK);
+  VariantClear(&result);
+}
+
+TEST_F(DispatchTest, VeryLongAndEmptyTextsAreTakenWithoutHarm) {
+  VARIANT result;
+  VariantInit(&result);
+  std::wstring longText(1 << 20, L'a');
+  longText.replace(500000, 1, L":");
+  EXPECT_EQ(Call(L"UseMediaServer", DISPATCH_METHOD, {String(longText)}, &result), S_OK);
+  EXPECT_EQ(Call(L"UseFile", DISPATCH_METHOD, {String(longText)}, &result), S_OK);
+  EXPECT_EQ(Call(L"UseSessionID", DISPATCH_METHOD, {String(longText)}, &result), S_OK);
+  EXPECT_EQ(Call(L"UseLiveAlias", DISPATCH_METHOD, {String(L"")}, &result), S_OK);
+  VARIANT nullText;
+  VariantInit(&nullText);
+  nullText.vt = VT_BSTR;
+  nullText.bstrVal = nullptr;
+  EXPECT_EQ(Call(L"UseCustomLogo", DISPATCH_METHOD, {nullText}, &result), S_OK);
+  EXPECT_EQ(result.vt == VT_EMPTY || result.vt == VT_ERROR, true);
+  VariantClear(&result);
+}
+
+}  // namespace
+}  // namespace zm::tests
