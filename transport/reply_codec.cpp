@@ -1,5 +1,7 @@
 #include "transport/reply_codec.h"
 
+#include <algorithm>
+
 #include "transport/wire_field.h"
 
 namespace zm::transport {
@@ -26,7 +28,10 @@ static_assert(FieldsTile<kReplyExtensionHeaderSize>(kExtensionFields));
 
 template <size_t N>
 void Append(std::vector<uint8_t>& out, const std::array<uint8_t, N>& bytes) {
-  out.insert(out.end(), bytes.begin(), bytes.end());
+  // Resize-then-copy: GCC 12's overflow check misreads insert() of a small array at -O2.
+  size_t at = out.size();
+  out.resize(at + N);
+  std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
 }  // namespace
