@@ -355,8 +355,8 @@ class CZMediaPlayer final : public IZMediaPlayer,
   int32_t m_nStreamKind = 0;
   int32_t m_nDurationMs = 0;
   int32_t m_bSeekable = 0;
-  MediaTypeBytes m_videoType;
-  MediaTypeBytes m_audioType;
+  transport::StreamFormat m_videoType;  // the stream description, video first
+  transport::StreamFormat m_audioType;
   bool m_bAudioOnly = false;
   bool m_bAudioWithVideo = false;
   int32_t m_nPlaybackMode = 0;

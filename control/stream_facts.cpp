@@ -1,25 +1,14 @@
 #include "control/stream_facts.h"
 
-namespace zm::control {
+#include "transport/media_type_guids.h"
 
-using std::size_t;
+namespace zm::control {
 namespace {
 
-// GUIDs in wire order: Data1 and the two 16-bit fields little-endian, then 8 bytes.
-constexpr GuidBytes Guid(uint32_t d1, uint16_t d2, uint16_t d3, std::array<uint8_t, 8> d4) {
-  return {static_cast<uint8_t>(d1), static_cast<uint8_t>(d1 >> 8), static_cast<uint8_t>(d1 >> 16),
-          static_cast<uint8_t>(d1 >> 24), static_cast<uint8_t>(d2), static_cast<uint8_t>(d2 >> 8),
-          static_cast<uint8_t>(d3), static_cast<uint8_t>(d3 >> 8), d4[0], d4[1], d4[2], d4[3], d4[4], d4[5], d4[6],
-          d4[7]};
-}
+using namespace zm::transport;
 
-constexpr GuidBytes kFormatVideoInfo = Guid(0x05589f80, 0xc356, 0x11ce, {0xbf, 0x01, 0x00, 0xaa, 0x00, 0x55, 0x59, 0x5a});
-constexpr GuidBytes kFormatMpegVideo = Guid(0x05589f82, 0xc356, 0x11ce, {0xbf, 0x01, 0x00, 0xaa, 0x00, 0x55, 0x59, 0x5a});
-constexpr GuidBytes kFormatVideoInfo2 = Guid(0xf72a76a0, 0xeb0a, 0x11d0, {0xac, 0xe4, 0x00, 0x00, 0xc0, 0xcc, 0x16, 0xba});
-constexpr GuidBytes kFormatMpeg2Video = Guid(0xe06d80e3, 0xdb46, 0x11cf, {0xb4, 0xd1, 0x00, 0x80, 0x5f, 0x6c, 0xbb, 0xea});
-constexpr GuidBytes kFormatWaveFormatEx = Guid(0x05589f81, 0xc356, 0x11ce, {0xbf, 0x01, 0x00, 0xaa, 0x00, 0x55, 0x59, 0x5a});
-constexpr GuidBytes kFormatAudioSummary = Guid(0x6bddfa7e, 0x9f22, 0x46a9, {0xab, 0x5e, 0x88, 0x4e, 0xff, 0x29, 0x4d, 0x9f});
-constexpr GuidBytes kMediaTypeAudio = Guid(0x73647561, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71});
+// The audio format whose block is a plain summary: channels, rate and bit rate.
+constexpr Guid kFormatAudioSummary{0x6BDDFA7E, 0x9F22, 0x46A9, {0xAB, 0x5E, 0x88, 0x4E, 0xFF, 0x29, 0x4D, 0x9F}};
 
 bool Read(const std::vector<uint8_t>& block, size_t offset, size_t size, uint64_t* out) {
   if (offset > block.size() || block.size() - offset < size) return false;
@@ -31,21 +20,17 @@ bool Read(const std::vector<uint8_t>& block, size_t offset, size_t size, uint64_
 
 }  // namespace
 
-bool IsZeroGuid(const GuidBytes& guid) {
-  for (uint8_t b : guid)
-    if (b) return false;
-  return true;
-}
-
-VideoFacts ReadVideoFacts(const MediaTypeBytes& video) {
+VideoFacts ReadVideoFacts(const StreamFormat& video) {
+  const Guid& format = video.type.formatType;
   size_t header;
-  if (video.formatType == kFormatVideoInfo || video.formatType == kFormatMpegVideo) header = 48;
-  else if (video.formatType == kFormatVideoInfo2 || video.formatType == kFormatMpeg2Video) header = 72;
+  if (format == FORMAT_VideoInfo || format == FORMAT_MPEGVideo) header = 48;
+  else if (format == FORMAT_VideoInfo2 || format == FORMAT_MPEG2Video) header = 72;
   else return {};
-  // biSize at +0, biWidth at +4, biHeight at +8.
+  // Bit rate at 32, frame time at 40; in the bitmap header biWidth at +4, biHeight at +8.
   uint64_t bitRate, frameTime, width, height;
-  if (!Read(video.format, 32, 4, &bitRate) || !Read(video.format, 40, 8, &frameTime) ||
-      !Read(video.format, header + 4, 4, &width) || !Read(video.format, header + 8, 4, &height))
+  const std::vector<uint8_t>& block = video.formatBlock;
+  if (!Read(block, 32, 4, &bitRate) || !Read(block, 40, 8, &frameTime) || !Read(block, header + 4, 4, &width) ||
+      !Read(block, header + 8, 4, &height))
     return {};
   VideoFacts facts;
   facts.width = static_cast<int32_t>(static_cast<uint32_t>(width));
@@ -57,18 +42,17 @@ VideoFacts ReadVideoFacts(const MediaTypeBytes& video) {
   return facts;
 }
 
-AudioFacts ReadAudioFacts(const MediaTypeBytes& audio) {
-  if (audio.majorType != kMediaTypeAudio) return {};
+AudioFacts ReadAudioFacts(const StreamFormat& audio) {
+  if (audio.type.majorType != MEDIATYPE_Audio) return {};
+  const std::vector<uint8_t>& block = audio.formatBlock;
   uint64_t channels, rate, bits;
-  if (audio.formatType == kFormatWaveFormatEx) {
+  if (audio.type.formatType == FORMAT_WaveFormatEx) {
     // nChannels at 2, nSamplesPerSec at 4, nAvgBytesPerSec at 8.
-    if (!Read(audio.format, 2, 2, &channels) || !Read(audio.format, 4, 4, &rate) || !Read(audio.format, 8, 4, &bits))
-      return {};
+    if (!Read(block, 2, 2, &channels) || !Read(block, 4, 4, &rate) || !Read(block, 8, 4, &bits)) return {};
     return {static_cast<uint32_t>(bits) * 8u, static_cast<uint32_t>(rate), static_cast<uint16_t>(channels)};
   }
-  if (audio.formatType == kFormatAudioSummary) {
-    if (!Read(audio.format, 0, 2, &channels) || !Read(audio.format, 4, 4, &rate) || !Read(audio.format, 12, 4, &bits))
-      return {};
+  if (audio.type.formatType == kFormatAudioSummary) {
+    if (!Read(block, 0, 2, &channels) || !Read(block, 4, 4, &rate) || !Read(block, 12, 4, &bits)) return {};
     return {static_cast<uint32_t>(bits), static_cast<uint32_t>(rate), static_cast<uint16_t>(channels)};
   }
   return {};

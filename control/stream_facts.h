@@ -3,30 +3,17 @@
 // figures. Every read is bounded by the block the server sent.
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "transport/stream_format_codec.h"
 
 namespace zm::control {
-
-using GuidBytes = std::array<uint8_t, 16>;  // a GUID in its little-endian wire form
-
-// One stream's media type: the GUIDs that identify it and its format block.
-struct MediaTypeBytes {
-  GuidBytes majorType{};
-  GuidBytes subType{};
-  GuidBytes formatType{};
-  std::vector<uint8_t> format;
-};
-
-bool IsZeroGuid(const GuidBytes& guid);
 
 struct VideoFacts {
   bool hasPictureHeader = false;  // a usable bitmap header with a positive size
   int32_t width = 0;
   int32_t height = 0;
-  uint32_t bitRate = 0;       // bits per second
+  uint32_t bitRate = 0;         // bits per second
   int64_t avgTimePerFrame = 0;  // 100-ns units
 };
 
@@ -39,7 +26,7 @@ struct AudioFacts {
 // A video format whose block is too short for a field, whose format type has no
 // bitmap header, or whose header gives a size of 0 or less has no picture header:
 // then every figure is 0.
-VideoFacts ReadVideoFacts(const MediaTypeBytes& video);
-AudioFacts ReadAudioFacts(const MediaTypeBytes& audio);
+VideoFacts ReadVideoFacts(const transport::StreamFormat& video);
+AudioFacts ReadAudioFacts(const transport::StreamFormat& audio);
 
 }  // namespace zm::control
