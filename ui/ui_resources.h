@@ -1,0 +1,2 @@
+// Resource identifiers of this subsystem.
+#pragma once
