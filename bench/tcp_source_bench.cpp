@@ -1,0 +1,107 @@
+// Frames per second and MB/s of the TCP source reading a stream of equal frames from a
+// local sender, against a bare Winsock recv loop reading the same bytes from the same kind
+// of sender, for 64 KiB and 1 KiB frames. Prints figures; it is not a test.
+#include <winsock2.h>
+#include <windows.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "bench/frame_sender.h"
+#include "transport/tcp_source.h"
+
+namespace {
+
+using zm::bench::FrameSender;
+
+constexpr int kRounds = 3;
+
+double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The baseline: one socket, recv into one buffer until every byte has come.
+double BareLoopSeconds(uint32_t payload, uint32_t frames) {
+  FrameSender sender(payload, frames);
+  sender.Start();
+  SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(sender.Port());
+  connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  send(s, "r", 1, 0);
+  std::vector<char> buffer(64 * 1024);
+  uint64_t left = sender.TotalBytes();
+  LARGE_INTEGER start, end;
+  QueryPerformanceCounter(&start);
+  while (left > 0) {
+    const int n = recv(s, buffer.data(), static_cast<int>(std::min<uint64_t>(left, buffer.size())), 0);
+    if (n <= 0) break;
+    left -= static_cast<uint64_t>(n);
+  }
+  QueryPerformanceCounter(&end);
+  closesocket(s);
+  sender.Join();
+  if (left != 0) std::fprintf(stderr, "bare loop: %llu bytes missing\n", static_cast<unsigned long long>(left));
+  return Seconds(start, end);
+}
+
+// The TCP source as the session uses it: ReadFrame, then the consumer frees the payload.
+double SourceSeconds(uint32_t payload, uint32_t frames) {
+  FrameSender sender(payload, frames);
+  sender.Start();
+  zm::transport::CZTcpMediaFramesSource source(sender.Port());
+  source.SetHost("127.0.0.1");
+  source.SetRequest("r", 80);
+  std::wstring error;
+  if (!source.Connect(error)) {
+    std::fprintf(stderr, "connect failed\n");
+    sender.Join();
+    return 0;
+  }
+  uint32_t read = 0;
+  LARGE_INTEGER start, end;
+  QueryPerformanceCounter(&start);
+  for (; read < frames; ++read) {
+    zm::MediaFrame frame{};
+    if (!source.ReadFrame(frame, error)) break;
+    CoTaskMemFree(frame.data);
+  }
+  QueryPerformanceCounter(&end);
+  source.Disconnect(error);
+  sender.Join();
+  if (read != frames) std::fprintf(stderr, "source: %u of %u frames\n", read, frames);
+  return Seconds(start, end);
+}
+
+void Compare(const char* name, uint32_t payload, uint32_t frames) {
+  double bare = 1e9, tcp = 1e9;
+  for (int round = 0; round < kRounds; ++round) {
+    bare = std::min(bare, BareLoopSeconds(payload, frames));
+    tcp = std::min(tcp, SourceSeconds(payload, frames));
+  }
+  const double megabytes = static_cast<double>(payload + 40) * frames / 1e6;
+  std::printf("%-8s %8u frames  bare loop %9.0f fps %8.1f MB/s   TCP source %9.0f fps %8.1f MB/s   ratio %.2f\n",
+              name, frames, frames / bare, megabytes / bare, frames / tcp, megabytes / tcp, bare / tcp);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const double scale = argc > 1 ? std::atof(argv[1]) : 1.0;
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  std::printf("best of %d rounds; ratio = TCP source rate / bare loop rate\n", kRounds);
+  Compare("64 KiB", 64 * 1024, static_cast<uint32_t>(4000 * scale));
+  Compare("1 KiB", 1024, static_cast<uint32_t>(100000 * scale));
+  CoUninitialize();
+  WSACleanup();
+  return 0;
+}

@@ -1,0 +1,40 @@
+// Bytes received ahead of what the reader asked for, served to the next reads first.
+// One recv fills it with as much as the connection holds, so small frames cost no call each.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+namespace zm::transport {
+
+class ReadAheadBuffer {
+ public:
+  static constexpr uint32_t kCapacity = 64 * 1024;
+
+  ReadAheadBuffer() : m_bytes(new char[kCapacity]) {}
+
+  uint32_t Size() const { return m_nEnd - m_nBegin; }
+  // Copies up to `count` buffered bytes out; returns how many.
+  uint32_t Take(void* out, uint32_t count) {
+    const uint32_t n = count < Size() ? count : Size();
+    std::memcpy(out, m_bytes.get() + m_nBegin, n);
+    m_nBegin += n;
+    return n;
+  }
+  // Where a recv may write when the buffer is empty, and how much.
+  char* Space() { return m_bytes.get(); }
+  // Takes in `count` bytes written at Space().
+  void Filled(uint32_t count) {
+    m_nBegin = 0;
+    m_nEnd = count;
+  }
+  void Clear() { m_nBegin = m_nEnd = 0; }
+
+ private:
+  std::unique_ptr<char[]> m_bytes;
+  uint32_t m_nBegin = 0;
+  uint32_t m_nEnd = 0;
+};
+
+}  // namespace zm::transport

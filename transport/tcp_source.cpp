@@ -1,0 +1,152 @@
+#include "transport/tcp_source.h"
+
+#include <mstcpip.h>
+#include <ws2tcpip.h>
+
+#include <cstring>
+
+#include "transport/source_error.h"
+
+namespace zm::transport {
+namespace {
+
+constexpr ULONG kKeepAliveTimeMs = 15000;
+constexpr ULONG kKeepAliveIntervalMs = 2000;
+constexpr DWORD kCommandRetryMs = 10;
+
+in_addr ResolveOrRaise(const std::string& host) {
+  in_addr address{};
+  address.s_addr = inet_addr(host.c_str());
+  if (address.s_addr != INADDR_NONE) return address;
+  const hostent* entry = gethostbyname(host.c_str());
+  if (!entry || !entry->h_addr_list || !entry->h_addr_list[0]) RaiseSourceError(kTextCannotResolve);
+  const size_t size = entry->h_length < static_cast<short>(sizeof address) ? static_cast<size_t>(entry->h_length)
+                                                                            : sizeof address;
+  std::memcpy(&address, entry->h_addr_list[0], size);
+  return address;
+}
+
+// Wine passes SO_RCVBUF 0 on to the host, whose minimal buffer then caps the TCP window at ~2 KB.
+bool HostShrinksZeroReceiveBuffer() {
+  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
+void SetIntOption(SOCKET s, int level, int name, int value) {
+  setsockopt(s, level, name, reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+}  // namespace
+
+CZTcpMediaFramesSource::CZTcpMediaFramesSource(uint16_t port) : m_nPort(port) {
+  WSADATA data;
+  m_bWinsockStarted = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}
+
+CZTcpMediaFramesSource::~CZTcpMediaFramesSource() {
+  if (m_bWinsockStarted) WSACleanup();
+}
+
+BOOL CZTcpMediaFramesSource::Connect(std::wstring& errorText) {
+  errorText.clear();
+  return RunSourceOperation(errorText, [&] {
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(m_nPort);
+    server.sin_addr = ResolveOrRaise(m_sHost);
+
+    m_readAhead.Clear();
+    // A socket left by a failed attempt is not carried into this one.
+    if (SOCKET old = m_socket.exchange(INVALID_SOCKET); old != INVALID_SOCKET) closesocket(old);
+    const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    m_socket = s;
+    SetIntOption(s, IPPROTO_TCP, TCP_NODELAY, 1);
+    // No socket buffering: the stack delivers straight into the reader's buffers.
+    if (!HostShrinksZeroReceiveBuffer()) SetIntOption(s, SOL_SOCKET, SO_RCVBUF, 0);
+    if (m_nKeepAlive != 0) {
+      SetIntOption(s, SOL_SOCKET, SO_KEEPALIVE, 1);
+      tcp_keepalive values{1, kKeepAliveTimeMs, kKeepAliveIntervalMs};
+      DWORD returned = 0;
+      WSAIoctl(s, SIO_KEEPALIVE_VALS, &values, sizeof values, nullptr, 0, &returned, nullptr, nullptr);
+    }
+    if (connect(s, reinterpret_cast<const sockaddr*>(&server), sizeof server) < 0) RaiseSourceError(kTextNoResponse);
+    if (send(s, m_sRequest.data(), static_cast<int>(m_sRequest.size()), 0) < 0) RaiseSourceError(kTextWinSockError);
+  });
+}
+
+BOOL CZTcpMediaFramesSource::Disconnect(std::wstring& errorText) {
+  CancelWatchdog();
+  errorText.clear();
+  // Whoever takes the socket out closes it, so a command sent meanwhile finds it gone.
+  const SOCKET s = m_socket.exchange(INVALID_SOCKET);
+  m_readAhead.Clear();
+  if (s != INVALID_SOCKET) {
+    shutdown(s, SD_BOTH);
+    closesocket(s);
+  }
+  return TRUE;
+}
+
+BOOL CZTcpMediaFramesSource::SendCommand(const std::string& command, std::wstring& errorText) {
+  errorText.clear();
+  return RunSourceOperation(errorText, [&] {
+    const SOCKET s = m_socket.load();
+    const int size = static_cast<int>(command.size());
+    if (send(s, command.data(), size, 0) != SOCKET_ERROR) return;
+    if (WSAGetLastError() != WSAEWOULDBLOCK) RaiseSourceError(kTextWinSockError);
+    Sleep(kCommandRetryMs);
+    if (send(s, command.data(), size, 0) == SOCKET_ERROR) RaiseSourceError(kTextWinSockError);
+  });
+}
+
+void CZTcpMediaFramesSource::SetPort(uint16_t port) { m_nPort = port; }
+
+void CZTcpMediaFramesSource::SetNonBlocking() {
+  u_long on = 1;
+  ioctlsocket(m_socket.load(), FIONBIO, &on);
+}
+
+BOOL CZTcpMediaFramesSource::ReadExact(void* buffer, uint32_t count) {
+  if (count == 0) return TRUE;
+  const uint64_t start = m_clock.Now();
+  char* at = static_cast<char*>(buffer);
+  uint32_t left = count;
+  if (const uint32_t taken = m_readAhead.Take(at, left); taken > 0) {
+    m_nAtFrameStart = 0;
+    at += taken;
+    left -= taken;
+  }
+  while (left > 0) {
+    // A large remainder goes straight into its final buffer; small reads share one recv.
+    const bool direct = left >= ReadAheadBuffer::kCapacity;
+    char* into = direct ? at : m_readAhead.Space();
+    const int capacity = static_cast<int>(direct ? left : ReadAheadBuffer::kCapacity);
+    const int received = recv(m_socket.load(), into, capacity, 0);
+    if (received > 0) {
+      m_nAtFrameStart = 0;
+      uint32_t got = static_cast<uint32_t>(received);
+      if (!direct) {
+        m_readAhead.Filled(got);
+        got = m_readAhead.Take(at, left);
+      }
+      at += got;
+      left -= got;
+      continue;
+    }
+    if (received == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return FALSE;
+    if (m_nAtFrameStart == 1) {
+      m_nStoppedAtFrameStart = 1;
+      return FALSE;
+    }
+    if (m_clock.Now() - start >= static_cast<uint64_t>(m_nTimeoutMs)) return FALSE;
+    Sleep(1);
+  }
+  CountBytes(count);
+  return TRUE;
+}
+
+BOOL CZTcpMediaFramesSource::SendRequest() {
+  return send(m_socket.load(), m_sRequest.data(), static_cast<int>(m_sRequest.size()), 0) != SOCKET_ERROR;
+}
+
+}  // namespace zm::transport
