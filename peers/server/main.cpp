@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
   static_assert(std::atomic<bool>::is_always_lock_free);
   context.faults = options.faults;
   context.extensionBytes = options.extensionBytes;
+  context.access = zms::AccessControl(options.access);
+  context.protocol25Only = options.protocol25Only;
   g_context = &context;
   InstallStopHandlers();
 
@@ -64,6 +66,9 @@ int main(int argc, char** argv) {
   }
   std::fflush(stdout);
   zms::LogLine("serving TCP; faults for every connection: %s", zms::DescribeFaults(options.faults).c_str());
+  zms::LogLine("live alias \"%s\" opens for user \"%s\" and session id \"%s\"%s", zms::kProtectedAlias,
+               options.access.userName.c_str(), options.access.sessionToken.c_str(),
+               options.protocol25Only ? "; protocol 25 only" : "");
 
   tcp.Serve();
   zms::LogLine("stopped");

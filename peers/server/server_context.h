@@ -1,10 +1,12 @@
 // What every connection of one server run shares: the stop flag that the signal
-// handler sets, the faults given on the command line and the reply options.
+// handler sets, the faults given on the command line, the reply options and who may
+// open the protected alias.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
+#include "peers/server/access_control.h"
 #include "peers/server/fault_plan.h"
 
 namespace zms {
@@ -14,6 +16,8 @@ struct ServerContext {
   std::atomic<int> nextConnectionId{1};
   FaultPlan faults;              // --fault, for every connection
   uint16_t extensionBytes = 0;   // --extension-bytes: size of the protocol-80 reply extension
+  AccessControl access{AccessOptions{}};  // --user, --session-id
+  bool protocol25Only = false;   // --protocol25-only: every version-80 request gets a version-25 answer
 };
 
 }  // namespace zms

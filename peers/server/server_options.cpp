@@ -33,6 +33,10 @@ const char* ServerUsage() {
          "                         drip[=US]          send one byte at a time, US microseconds apart\n"
          "                       a request may add its own after '#' in the resource name\n"
          "  --extension-bytes N  send N zero bytes of protocol-80 reply extension (default 0)\n"
+         "  --user NAME:PASSWORD the user whose credential digest opens the live alias\n"
+         "                       \"protected\" (default viewer:s3cret)\n"
+         "  --session-id TOKEN   a session id made of TOKEN also opens it (default zms-session)\n"
+         "  --protocol25-only    answer every protocol-80 request with a version-25 reply\n"
          "  --help               print this text\n"
          "\n"
          "Prints \"listening on 127.0.0.1:PORT\" on stdout for each listener once it is ready,\n"
@@ -74,6 +78,24 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions* options, std::stri
         if (error->empty()) *error = "bad extension size \"" + std::string(text) + "\"";
         return false;
       }
+    } else if (flag == "--user") {
+      if (!value(&text)) return false;
+      const size_t colon = text.find(':');
+      if (colon == std::string_view::npos || colon == 0 || colon + 1 == text.size()) {
+        *error = "--user needs NAME:PASSWORD, both not empty";
+        return false;
+      }
+      options->access.userName = text.substr(0, colon);
+      options->access.password = text.substr(colon + 1);
+    } else if (flag == "--session-id") {
+      if (!value(&text)) return false;
+      if (text.empty()) {
+        *error = "--session-id needs a token that is not empty";
+        return false;
+      }
+      options->access.sessionToken = text;
+    } else if (flag == "--protocol25-only") {
+      options->protocol25Only = true;
     } else {
       *error = "unknown flag \"" + std::string(flag) + "\"";
       return false;

@@ -1,10 +1,12 @@
-// The command line of zms-server: ports, faults for every connection, reply options.
+// The command line of zms-server: ports, faults for every connection, reply options,
+// the protected alias's user and session id, and the protocol-25-only mode.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "peers/server/access_control.h"
 #include "peers/server/fault_plan.h"
 
 namespace zms {
@@ -16,6 +18,8 @@ struct ServerOptions {
   std::optional<uint16_t> localPort;  // second listener, for live-local requests (port 5120)
   FaultPlan faults;
   uint16_t extensionBytes = 0;
+  AccessOptions access;           // --user, --session-id: who may open the protected alias
+  bool protocol25Only = false;    // --protocol25-only
   bool help = false;
 };
 

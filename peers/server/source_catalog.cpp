@@ -1,6 +1,10 @@
 #include "peers/server/source_catalog.h"
 
+#include <iterator>
+
+#include "peers/server/access_control.h"
 #include "peers/server/testcard_source.h"
+#include "peers/server/timeshift_source.h"
 
 namespace zms {
 namespace {
@@ -19,32 +23,70 @@ Resolution Live(const std::string& name) {
   return r;
 }
 
-Resolution Stored(const std::string& name) {
+Resolution Stored(const std::string& name, int durationSeconds = StoredTestcardSource::kDurationSeconds,
+                  uint8_t playlistGeneration = 0) {
   Resolution r;
-  r.source = std::make_unique<StoredTestcardSource>();
+  r.source = std::make_unique<StoredTestcardSource>(durationSeconds, playlistGeneration);
   r.mediaName = name;
   return r;
 }
 
+Resolution TimeShift(const std::string& name) {
+  Resolution r;
+  r.source = std::make_unique<TimeShiftTestcardSource>();
+  r.mediaName = name;
+  return r;
+}
+
+std::string TestListXml() {
+  std::string xml = "<xml><playlist type=\"alphabetical\">";
+  for (const PlayListEntry& entry : kTestPlayListEntries) xml += std::string("<file>") + entry.name + "</file>";
+  return xml + "</playlist>";
+}
+
+// "testlist\\NAME" (the client joins folder and entry with a backslash).
+const PlayListEntry* TestListFile(const std::string& name) {
+  const std::string prefix = std::string(kTestPlayListFolder) + "\\";
+  if (name.rfind(prefix, 0) != 0) return nullptr;
+  for (const PlayListEntry& entry : kTestPlayListEntries) {
+    if (name.substr(prefix.size()) == entry.name) return &entry;
+  }
+  return nullptr;
+}
+
 }  // namespace
+
+std::string PlayListText(const std::string& entryName, const std::string& listXml) { return entryName + listXml; }
 
 Resolution ResolveRequest(const MediaRequest& request) {
   switch (request.kind) {
     case ResourceKind::LiveAlias:
-      return request.name == kLiveTestcardAlias ? Live(request.name) : Refuse(request.name);
+      if (request.name == kTimeShiftAlias) return TimeShift(request.name);
+      // The protected alias is the live test card behind the access control.
+      return request.name == kLiveTestcardAlias || request.name == kProtectedAlias ? Live(request.name)
+                                                                                  : Refuse(request.name);
     case ResourceKind::LiveDirect:
       // The test card is source 1 at whatever source address the client names.
       return request.sourceNumber == kTestcardSourceNumber ? Live(request.name) : Refuse(request.name);
     case ResourceKind::LiveLocal:
       return request.sourceNumber == kTestcardSourceNumber ? Live(request.name) : Refuse(request.name);
     case ResourceKind::File:
+      if (const PlayListEntry* entry = TestListFile(request.name)) return Stored(request.name, entry->durationSeconds);
       return request.name == kStoredTestcardFile ? Stored(request.name) : Refuse(request.name);
     case ResourceKind::PlayList: {
+      if (request.name == kTestPlayListFolder) {
+        constexpr int kEntries = static_cast<int>(std::size(kTestPlayListEntries));
+        if (request.playListIndex < 0 || request.playListIndex >= kEntries) return Refuse(request.name);
+        const PlayListEntry& entry = kTestPlayListEntries[request.playListIndex];
+        Resolution r = Stored(entry.name, entry.durationSeconds, kTestPlayListGeneration);
+        r.playListText = PlayListText(entry.name, TestListXml());
+        return r;
+      }
       // One folder with one entry, enough to exercise the playlist reply.
       if (request.name != kTestcardPlayListFolder || request.playListIndex != 0) return Refuse(request.name);
       Resolution r = Stored(kStoredTestcardFile);
-      r.playListText = std::string(kStoredTestcardFile) +
-                       "<xml><playlist type=\"alphabetical\"><file>" + kStoredTestcardFile + "</file></playlist>";
+      r.playListText = PlayListText(kStoredTestcardFile, std::string("<xml><playlist type=\"alphabetical\"><file>") +
+                                                             kStoredTestcardFile + "</file></playlist>");
       return r;
     }
   }

@@ -1,5 +1,5 @@
 // The server's built-in names: which request reaches which source, or which result
-// code refuses it. Later sources (recordings, playlists of files) join here.
+// code refuses it. Whether a client may open it is the access control's business.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,18 @@ inline constexpr char kLiveTestcardAlias[] = "testcard";
 inline constexpr char kStoredTestcardFile[] = "testcard.zmf";
 inline constexpr char kTestcardSourceNumber[] = "1";
 inline constexpr char kTestcardPlayListFolder[] = "testcards";
+inline constexpr char kTimeShiftAlias[] = "timeshift";
+// A server playlist of three stored entries, each also reachable as the file "testlist\NAME".
+inline constexpr char kTestPlayListFolder[] = "testlist";
+inline constexpr uint8_t kTestPlayListGeneration = 2;
+struct PlayListEntry {
+  const char* name;
+  int durationSeconds;
+};
+inline constexpr PlayListEntry kTestPlayListEntries[] = {{"alpha.zmf", 2}, {"beta.zmf", 3}, {"gamma.zmf", 4}};
+
+// The string after a playlist reply: the entry's name, then the list.
+std::string PlayListText(const std::string& entryName, const std::string& listXml);
 
 // HRESULT-shaped refusal for a name the server does not know.
 inline constexpr uint32_t kResultNotFound = 0x80070002;

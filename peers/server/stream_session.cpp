@@ -63,6 +63,8 @@ class Session {
       Refuse(*request, kResultInvalidArg);
       return;
     }
+    // A server of the old protocol answers every version-80 request in version 25.
+    if (context_.protocol25Only) faults_.version25 = true;
     Resolution resolution = ResolveRequest(*request);
     LogLine("[%d] %s \"%s\", protocol %u%s%s, faults %s: %s", id_, ResourceKindName(request->kind),
             Printable(resolution.mediaName).c_str(), request->protocolVersion,
@@ -70,6 +72,14 @@ class Session {
             DescribeFaults(faults_).c_str(), resolution.source ? "accepted" : "not found");
     if (!resolution.source) {
       Refuse(*request, resolution.result);
+      return;
+    }
+    if (const uint32_t denied = context_.access.Check(*request)) {
+      LogLine("[%d] %s", id_,
+              request->credentialHash.empty() && request->sessionId.empty() ? "credentials needed"
+              : request->credentialHash.empty()                             ? "session id refused"
+                                                                            : "credential digest refused");
+      Refuse(*request, denied);
       return;
     }
     if (faults_.result) {
@@ -203,7 +213,10 @@ class Session {
         ended_ = true;
         continue;
       }
-      if (source.IsLive() && !WaitUntilDue(start, frame->header.time, source)) break;
+      // A stream-change frame's time field carries the time-shift window, not a time: it goes at once.
+      if (source.IsLive() && !zt::IsStreamChangeFrame(frame->header) && !WaitUntilDue(start, frame->header.time, source)) {
+        break;
+      }
       if (faults_.closeMidFrameAfter && framesSent_ >= *faults_.closeMidFrameAfter) {
         SendHalf(*frame);
         return;

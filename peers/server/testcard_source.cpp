@@ -9,12 +9,17 @@ namespace {
 
 namespace zt = zm::transport;
 
-constexpr int64_t kStoredPictures = int64_t{StoredTestcardSource::kDurationSeconds} * kTestcardFps;
-
 // Live streams allow snapshots (server flag bit 1).
 constexpr uint32_t kLiveServerFlags = 0x2;
 
-// Frame 2k is picture k's video, frame 2k+1 its audio.
+zt::MediaFrame EndOfStream(uint32_t streamType) {
+  zt::MediaFrame frame;
+  frame.header.streamType = streamType;
+  return frame;
+}
+
+}  // namespace
+
 zt::MediaFrame TestcardFrame(int64_t picture, bool video) {
   zt::MediaFrame frame;
   frame.header.streamType = video ? zt::kStreamTypeVideo : zt::kStreamTypeAudio;
@@ -25,14 +30,6 @@ zt::MediaFrame TestcardFrame(int64_t picture, bool video) {
   frame.header.length = static_cast<uint32_t>(frame.payload.size());
   return frame;
 }
-
-zt::MediaFrame EndOfStream(uint32_t streamType) {
-  zt::MediaFrame frame;
-  frame.header.streamType = streamType;
-  return frame;
-}
-
-}  // namespace
 
 zt::StreamFormatPair LiveTestcardSource::Formats() const { return TestcardFormats(); }
 
@@ -55,29 +52,39 @@ zt::StreamFormatPair StoredTestcardSource::Formats() const { return TestcardForm
 zt::ReplyStatus StoredTestcardSource::Status() const {
   zt::ReplyStatus status;
   status.resourceKind = 0;
-  status.serverFlags = kDurationSeconds * 1000;  // stored media: the duration in ms
+  status.playlistGeneration = playlistGeneration_;
+  status.serverFlags = static_cast<uint32_t>(durationSeconds_) * 1000;  // stored media: the duration in ms
   status.seekable = 1;
   return status;
 }
 
+int64_t StoredTestcardSource::Pictures() const { return int64_t{durationSeconds_} * kTestcardFps; }
+
+// The client keeps a playlist entry's frames only when (tag >> 8) & 0xFE is the generation.
+zt::MediaFrame StoredTestcardSource::Tagged(zt::MediaFrame frame) const {
+  frame.header.tag = static_cast<uint16_t>(playlistGeneration_ << 8);
+  return frame;
+}
+
 std::optional<zt::MediaFrame> StoredTestcardSource::NextFrame() {
+  const int64_t storedPictures = Pictures();
   const int64_t picture = firstPicture_ + next_ / 2;
   const bool video = next_ % 2 == 0;
-  if (picture >= kStoredPictures) {
+  if (picture >= storedPictures) {
     // A seek at or past the end completes with one empty frame, which also ends the item.
     if (seekPending_) {
       seekPending_ = false;
-      next_ = 2 * (kStoredPictures - firstPicture_) + 2;
-      zt::MediaFrame done = EndOfStream(zt::kStreamTypeVideo);
+      next_ = 2 * (storedPictures - firstPicture_) + 2;
+      zt::MediaFrame done = Tagged(EndOfStream(zt::kStreamTypeVideo));
       done.header.hasNewFormat = 1;
       return done;
     }
-    const int64_t endIndex = next_ - 2 * (kStoredPictures - firstPicture_);
+    const int64_t endIndex = next_ - 2 * (storedPictures - firstPicture_);
     if (endIndex >= 2) return std::nullopt;
     ++next_;
-    return EndOfStream(endIndex == 0 ? zt::kStreamTypeVideo : zt::kStreamTypeAudio);
+    return Tagged(EndOfStream(endIndex == 0 ? zt::kStreamTypeVideo : zt::kStreamTypeAudio));
   }
-  zt::MediaFrame frame = TestcardFrame(picture, video);
+  zt::MediaFrame frame = Tagged(TestcardFrame(picture, video));
   if (seekPending_) {
     frame.header.hasNewFormat = 1;
     seekPending_ = false;
@@ -88,7 +95,7 @@ std::optional<zt::MediaFrame> StoredTestcardSource::NextFrame() {
 
 bool StoredTestcardSource::Seek(int seconds) {
   if (seconds < 0) seconds = 0;
-  firstPicture_ = std::min<int64_t>(int64_t{seconds} * kTestcardFps, kStoredPictures);
+  firstPicture_ = std::min<int64_t>(int64_t{seconds} * kTestcardFps, Pictures());
   next_ = 0;
   seekPending_ = true;
   return true;

@@ -1,5 +1,5 @@
 // The built-in test card as a live source (endless, timed from the connection's start)
-// and as the stored item "testcard.zmf" (10 seconds, seekable, ending with end frames).
+// and as a stored item ("testcard.zmf": 10 seconds, seekable, ending with end frames).
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,10 @@
 #include "peers/server/media_source.h"
 
 namespace zms {
+
+// The video (or audio) frame of picture number `picture`, timed from picture 0, key frame set.
+// A source sends picture k's video, then its audio.
+zm::transport::MediaFrame TestcardFrame(int64_t picture, bool video);
 
 class LiveTestcardSource : public MediaSource {
  public:
@@ -24,6 +28,10 @@ class StoredTestcardSource : public MediaSource {
  public:
   static constexpr int kDurationSeconds = 10;
 
+  // A playlist entry carries its list's generation in the reply and in every frame's tag.
+  explicit StoredTestcardSource(int durationSeconds = kDurationSeconds, uint8_t playlistGeneration = 0)
+      : durationSeconds_(durationSeconds), playlistGeneration_(playlistGeneration) {}
+
   bool IsLive() const override { return false; }
   zm::transport::StreamFormatPair Formats() const override;
   zm::transport::ReplyStatus Status() const override;
@@ -31,6 +39,11 @@ class StoredTestcardSource : public MediaSource {
   bool Seek(int seconds) override;
 
  private:
+  int64_t Pictures() const;
+  zm::transport::MediaFrame Tagged(zm::transport::MediaFrame frame) const;
+
+  const int durationSeconds_;
+  const uint8_t playlistGeneration_;
   int64_t next_ = 0;             // frames handed out since the start or the last seek
   int64_t firstPicture_ = 0;     // picture where that run began
   bool seekPending_ = false;     // the next frame completes a seek

@@ -6,7 +6,8 @@ namespace {
 TEST(ServerCommandLine, HelpListsEveryFlagAndFault) {
   std::string output;
   EXPECT_EQ(0, RunServerToEnd({"--help"}, &output));
-  for (const char* word : {"--port", "--local-port", "--fault", "--extension-bytes", "--help", "stall-after=N",
+  for (const char* word : {"--port", "--local-port", "--fault", "--extension-bytes", "--user", "--session-id",
+                           "--protocol25-only", "--help", "stall-after=N",
                            "close-mid-frame=N", "wrong-magic", "version25", "result=CODE", "oversize=", "drip"}) {
     EXPECT_NE(std::string::npos, output.find(word)) << word;
   }
