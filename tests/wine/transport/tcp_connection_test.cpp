@@ -1,5 +1,7 @@
 // The TCP connection: resolving and connecting, the request and the commands as exact
 // bytes on the wire, commands while the grabber thread is blocked in a read, disconnecting.
+#include <ws2tcpip.h>
+
 #include <thread>
 
 #include "transport/local_peer.h"
@@ -85,6 +87,72 @@ TEST_F(TcpConnectionTest, SeekCommandRepositionsAStoredItem) {
   }
   ADD_FAILURE() << "no frame after the seek";
   source.Disconnect(error);
+}
+
+TEST_F(TcpConnectionTest, ConnectionHasNagleOffAndKeepAliveOnlyWhenAsked) {
+  TestTcpSource plain(0);
+  ConnectToPeer(plain, "r");
+  EXPECT_EQ(plain.SocketOption(IPPROTO_TCP, TCP_NODELAY), 1);
+  EXPECT_EQ(plain.SocketOption(SOL_SOCKET, SO_KEEPALIVE), 0);
+  std::wstring error;
+  plain.Disconnect(error);
+  peer.Close();
+
+  TestTcpSource kept(0);
+  kept.AskForKeepAlive();
+  ConnectToPeer(kept, "r");
+  EXPECT_EQ(kept.SocketOption(SOL_SOCKET, SO_KEEPALIVE), 1);
+  kept.Disconnect(error);
+}
+
+TEST_F(TcpConnectionTest, NonBlockingReadWithNothingAtFrameStartStopsAtOnce) {
+  TestTcpSource source(0);
+  ConnectToPeer(source, "r");
+  peer.Receive(1);
+  source.SetNonBlocking();
+  FrameRecord f;
+  std::wstring error;
+  EXPECT_FALSE(source.ReadFrame(f.frame, error));
+  EXPECT_EQ(error, L"Error receiving data from Server");
+  EXPECT_EQ(source.StoppedAtFrameStart(), 1);
+  // The connection stays usable: the next frame is read whole.
+  peer.Send(FrameBytes(transport::kStreamTypeAudio, "abc"));
+  Sleep(100);
+  EXPECT_TRUE(source.ReadFrame(f.frame, error)) << Narrow(error);
+  EXPECT_EQ(source.StoppedAtFrameStart(), 0);
+  EXPECT_EQ(f.frame.length, 3u);
+  source.Disconnect(error);
+}
+
+TEST_F(TcpConnectionTest, NonBlockingReadInsideAFrameWaitsForTheRest) {
+  TestTcpSource source(0);
+  ConnectToPeer(source, "r");
+  peer.Receive(1);
+  source.SetNonBlocking();
+  auto bytes = FrameBytes(transport::kStreamTypeVideo, "0123456789");
+  peer.Send(std::span<const uint8_t>(bytes.data(), 45));
+  Sleep(100);
+  std::thread rest([&] {
+    Sleep(200);
+    peer.Send(std::span<const uint8_t>(bytes.data() + 45, bytes.size() - 45));
+  });
+  FrameRecord f;
+  std::wstring error;
+  EXPECT_TRUE(source.ReadFrame(f.frame, error)) << Narrow(error);
+  rest.join();
+  ASSERT_EQ(f.frame.length, 10u);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(f.frame.data), 10), "0123456789");
+  source.Disconnect(error);
+}
+
+TEST_F(TcpConnectionTest, SendRequestWritesTheRequestAgain) {
+  TestTcpSource source(0);
+  ConnectToPeer(source, "again");
+  EXPECT_TRUE(source.SendRequest());
+  EXPECT_EQ(peer.Receive(10, 1000), "againagain");
+  std::wstring error;
+  source.Disconnect(error);
+  EXPECT_FALSE(source.SendRequest());
 }
 
 TEST_F(TcpConnectionTest, HostNameIsResolved) {

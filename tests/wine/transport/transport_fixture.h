@@ -37,6 +37,14 @@ class TestTcpSource : public CZTcpMediaFramesSource {
   LONG StoppedAtFrameStart() const { return m_nStoppedAtFrameStart; }
   LONG VideoFramesNow() const { return m_nVideoFrameCount.load(); }
   LONG BytesNow() const { return m_nByteCount.load(); }
+  void AskForKeepAlive() { m_nKeepAlive = 1; }
+  // A Boolean option of the connection's socket, as the system reports it.
+  int SocketOption(int level, int name) const {
+    int value = 0;  // Wine writes a single byte for Boolean options
+    int size = sizeof value;
+    getsockopt(m_socket.load(), level, name, reinterpret_cast<char*>(&value), &size);
+    return value;
+  }
 };
 
 struct ReplyRecords {
