@@ -49,7 +49,9 @@ INT_PTR CZMSPasswordDialog::DoModal(HWND owner) {
 }
 
 void CZMSPasswordDialog::ShowForCredentialsRequest(HANDLE dialogDone) {
-  DoModal(GetActiveWindow());
+  // With no active window on this thread (the host is in the background) the control window owns it.
+  HWND owner = GetActiveWindow();
+  DoModal(owner ? owner : parentWindow);
   SetEvent(dialogDone);
 }
 

@@ -16,8 +16,9 @@ class CZMSPasswordDialog {
   // Control thread. Shows the dialog modally over `owner` and returns when it closes;
   // IDOK or IDCANCEL, or -1 when it could not be shown.
   INT_PTR DoModal(HWND owner);
-  // Control thread, in answer to WM_ZM_CREDENTIALS: the dialog over the active window, then
-  // `dialogDone` (manual reset) is signalled for the grabber thread, whatever the outcome.
+  // Control thread, in answer to WM_ZM_CREDENTIALS: the dialog over the active window (or
+  // parentWindow when there is none), then `dialogDone` (manual reset) is signalled for the
+  // grabber thread, whatever the outcome.
   void ShowForCredentialsRequest(HANDLE dialogDone);
 
   // Set by the negotiation before showing, read by it after; kept for the control's life.

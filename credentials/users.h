@@ -23,6 +23,9 @@ class CUsers {
 
   // Each operation lower-cases the key and runs under the named mutex shared by every player
   // of the logon session; FALSE means lastError says why, or the mutex was not obtained.
+  // A key (a server address) or value that carries U+0006 or U+0007 would split or forge a
+  // record, and a key the ANSI code page cannot hold would come back as another key: both are
+  // refused with lastError saying so, before the file is touched.
   BOOL SaveUser(const std::wstring& key, const std::wstring& value);
   BOOL RemoveUser(const std::wstring& key);
   // TRUE with `value` filled when the key has a record; FALSE without error text when not.
