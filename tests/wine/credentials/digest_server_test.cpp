@@ -1,0 +1,84 @@
+// The control's digest against the reference server: a request for the protected alias carrying
+// HashCredentials of a non-ASCII user and password opens it, so both sides hash the same UTF-8.
+// Runs under scripts/with-zms-server, which starts zms-server with that user and sets ZMS_PORT.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "session/credential_hash.h"
+#include "transport/reply_codec.h"
+
+namespace zm::credentials::test {
+namespace {
+
+// The user the server is started with (CMakeLists.txt passes "Jürgen:päss€" in UTF-8).
+constexpr char16_t kUser[] = u"J\u00fcrgen";
+constexpr char16_t kPassword[] = u"p\u00e4ss\u20ac";
+constexpr char kProtected80[] = "/ZAMS80/0000live-alias:protected";
+constexpr DWORD kReceiveTimeoutMs = 10000;
+
+uint16_t ServerPort() {
+  const char* port = std::getenv("ZMS_PORT");
+  return port ? static_cast<uint16_t>(std::atoi(port)) : 0;
+}
+
+// The reply's result to `request`, read the way the control reads it; none when no reply came.
+std::optional<uint32_t> ResultOf(const std::string& request) {
+  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (s == INVALID_SOCKET) return std::nullopt;
+  setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&kReceiveTimeoutMs), sizeof kReceiveTimeoutMs);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(ServerPort());
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::vector<uint8_t> bytes(zm::transport::kReplyPrologueSize + zm::transport::kReplyStatusSize);
+  size_t got = 0;
+  if (connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+      send(s, request.data(), static_cast<int>(request.size()), 0) == static_cast<int>(request.size())) {
+    while (got < bytes.size()) {
+      const int n = recv(s, reinterpret_cast<char*>(bytes.data() + got), static_cast<int>(bytes.size() - got), 0);
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+  }
+  closesocket(s);
+  if (got < bytes.size()) return std::nullopt;
+  const std::span<const uint8_t> all(bytes);
+  if (!zm::transport::DecodeReplyPrologue(all.first(zm::transport::kReplyPrologueSize)).ok()) return std::nullopt;
+  auto status = zm::transport::DecodeReplyStatus(all.subspan(zm::transport::kReplyPrologueSize));
+  if (!status.ok()) return std::nullopt;
+  return status.value().result;
+}
+
+class DigestAgainstServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(0, ServerPort()) << "ZMS_PORT is not set: run under scripts/with-zms-server";
+    ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &wsa_));
+  }
+  void TearDown() override { WSACleanup(); }
+
+  WSADATA wsa_{};
+};
+
+TEST_F(DigestAgainstServer, NonAsciiUserAndPasswordOpenTheProtectedAlias) {
+  std::optional<std::string> digest = session::HashCredentials(kUser, kPassword);
+  ASSERT_TRUE(digest.has_value());
+  EXPECT_EQ(std::optional<uint32_t>(0u), ResultOf(kProtected80 + ("///HASH:" + *digest)));
+}
+
+TEST_F(DigestAgainstServer, AnotherPasswordIsRefusedSoTheClientAsksAgain) {
+  std::optional<std::string> digest = session::HashCredentials(kUser, u"p\u00e4ss");
+  ASSERT_TRUE(digest.has_value());
+  EXPECT_EQ(std::optional<uint32_t>(0x8FFF0544u), ResultOf(kProtected80 + ("///HASH:" + *digest)));
+  EXPECT_EQ(std::optional<uint32_t>(0x8FFF0543u), ResultOf(kProtected80));
+}
+
+}  // namespace
+}  // namespace zm::credentials::test
