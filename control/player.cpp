@@ -53,6 +53,9 @@ CZMediaPlayer::CZMediaPlayer(IUnknown* outer)
 }
 
 CZMediaPlayer::~CZMediaPlayer() {
+  // A host that releases the control without deactivating it still gets its window back.
+  m_bInPlaceActive = m_bUIActive = false;
+  DestroyControlWindow();
   m_cpEvents.UnadviseAll();
   m_cpPropertyNotify.UnadviseAll();
   if (m_hMessageModule) FreeLibrary(m_hMessageModule);

@@ -13,7 +13,10 @@
 #include "ZMediaControl_h.h"
 #include "com/com_ptr.h"
 #include "com/connection_point.h"
+#include "com/window_impl.h"
 #include "control/stream_facts.h"
+#include "ui/flow_ctrl.h"
+#include "ui/status_window.h"
 
 namespace zm::control {
 
@@ -43,7 +46,8 @@ class CZMediaPlayer final : public IZMediaPlayer,
                             public IDataObject,
                             public IProvideClassInfo2,
                             public IObjectWithSite,
-                            public IServiceProvider {
+                            public IServiceProvider,
+                            public com::WindowImpl<CZMediaPlayer> {
  public:
   // The class factory's creation function: builds the object (aggregated when
   // `outer` is given), sets its defaults and queries `riid`.
@@ -258,6 +262,10 @@ class CZMediaPlayer final : public IZMediaPlayer,
   DWORD ApartmentThreadId() const { return m_dwApartmentThread; }
   HWND ControlWindow() const { return m_hWnd; }
 
+  // The control window's message map (window's thread, the apartment thread).
+  bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  void OnFinalMessage(HWND hwnd);
+
  private:
   // The non-delegating IUnknown, the object's identity when aggregated.
   class InnerUnknown final : public IUnknown {
@@ -290,6 +298,50 @@ class CZMediaPlayer final : public IZMediaPlayer,
   // Event delivery to every connected sink.
   void FireEvent(DISPID id, VARIANT* args, UINT count);
 
+  // In-place activation (player_inplace.cpp).
+  HRESULT InPlaceActivate(LONG verb);
+  HRESULT UIActivate();
+  HRESULT CreateControlWindow(HWND parent, const RECT& position);
+  void DestroyControlWindow();
+
+  // The control window (player_window.cpp).
+  LRESULT OnCreate();
+  void OnDestroy();
+  void OnSize(int32_t cx, int32_t cy);
+  void OnPaint();
+  void OnDraw(HDC dc, const RECT& bounds);
+  void DrawLogo(HDC dc, const RECT& bounds, int32_t viewWidth, int32_t viewHeight);
+  void OnDoubleClick();
+  void EnterFullScreen();
+  void LeaveFullScreen();
+  void ToggleFlowBar();
+  void RequestSize(int32_t percent);
+  bool ShowsPicture() const { return IsActive() && !m_bAudioOnly; }
+
+  // Commands and private messages (player_messages.cpp).
+  bool OnCommand(WORD id, LPARAM lParam);
+  void OnFire(WPARAM what, LPARAM lParam);
+  void OnSessionMessage(WPARAM what);
+  void FireResizeFor(int32_t percent);
+
+  // Where the session, the renderer bridge and the dialogs plug in (player_hooks.cpp).
+  // Until those exist these keep the control idle and do nothing visible.
+  void StopProcedure();
+  void OnSessionTimer();
+  void CreateRenderer();
+  void ShutDownRenderer();
+  void AttachRenderer();
+  void StopRenderer();
+  void ResyncRenderer(bool keepFrames);
+  void AskForCredentials();
+  void RendererSetVideoPosition(int32_t x, int32_t y, int32_t width, int32_t height);
+  bool RendererIsFullScreen();
+  void ShowContextMenu(LPARAM lParam);
+  void OpenPropertiesDialog();
+  void OpenVideoSettingsDialog();
+  void ShowAboutBox();
+  void ClosePlayListDialog();
+
   InnerUnknown m_inner;
   IUnknown* m_pOuter;  // the outer unknown, or &m_inner when not aggregated
   volatile LONG m_cRef = 1;
@@ -312,7 +364,19 @@ class CZMediaPlayer final : public IZMediaPlayer,
   bool m_bPersistInitialised = false;
   DWORD m_dwSafetyEnabled = 0;
   LONG m_nFreezeEvents = 0;
-  HWND m_hWnd = nullptr;  // the control window, while in-place active
+
+  // In-place state (the control window is m_hWnd, while in-place active).
+  com::ComPtr<IOleInPlaceSite> m_spInPlaceSite;
+  com::ComPtr<IOleInPlaceSiteEx> m_spInPlaceSiteEx;  // when the site offers it
+  com::ComPtr<IOleInPlaceFrame> m_spInPlaceFrame;
+  com::ComPtr<IOleInPlaceUIWindow> m_spInPlaceDoc;
+  bool m_bInPlaceActive = false;
+  bool m_bUIActive = false;
+  bool m_bWindowClassHeld = false;
+
+  // Children of the control window.
+  ui::CZFlowCtrl m_wndFlowBar;
+  ui::CStatusWindow m_wndStatus;
 
  public:
   // Settings (defaults set at construction).
@@ -373,6 +437,7 @@ class CZMediaPlayer final : public IZMediaPlayer,
   int32_t m_nSeekTarget = 0;
   bool m_bSnapshotAllowed = false;
   bool m_bPlayListAdvance = false;
+  bool m_bSwitching = false;  // the session restarts for a stream change
   int32_t m_nVideoWidth = 0;
   int32_t m_nVideoHeight = 0;
   int32_t m_nViewWidth = 0;

@@ -185,10 +185,7 @@ STDMETHODIMP CZMediaPlayer::EnableSizeInContextMenu(VARIANT_BOOL bMenuEnable) {
 
 STDMETHODIMP CZMediaPlayer::EnableFlowControl(VARIANT_BOOL bMenuEnable, VARIANT_BOOL bShowNow) {
   m_bFlowControlInMenu = bMenuEnable != 0;
-  if ((bShowNow != 0) != m_bFlowBarShown) {
-    m_bFlowBarShown = !m_bFlowBarShown;
-    ApplyLayout();
-  }
+  if ((bShowNow != 0) != m_bFlowBarShown) ToggleFlowBar();
   return S_OK;
 }
 
@@ -197,21 +194,40 @@ STDMETHODIMP CZMediaPlayer::EnableUserFullScreen(VARIANT_BOOL bEnable) {
   return S_OK;
 }
 
-STDMETHODIMP CZMediaPlayer::ViewProperties() { return IsActive() ? S_OK : S_FALSE; }
+STDMETHODIMP CZMediaPlayer::ViewProperties() {
+  if (!IsActive()) return S_FALSE;
+  OpenPropertiesDialog();
+  return S_OK;
+}
 
-STDMETHODIMP CZMediaPlayer::ViewVideoSettings() { return !m_bAudioOnly && IsActive() ? S_OK : S_FALSE; }
+STDMETHODIMP CZMediaPlayer::ViewVideoSettings() {
+  if (!ShowsPicture()) return S_FALSE;
+  OpenVideoSettingsDialog();
+  return S_OK;
+}
 
 STDMETHODIMP CZMediaPlayer::ViewPlayListControl() { return S_OK; }
 
-STDMETHODIMP CZMediaPlayer::ViewHalfSize() { return IsActive() && !m_bAudioOnly ? S_OK : S_FALSE; }
+STDMETHODIMP CZMediaPlayer::ViewHalfSize() {
+  if (!ShowsPicture()) return S_FALSE;
+  RequestSize(50);
+  return S_OK;
+}
 
-STDMETHODIMP CZMediaPlayer::ViewOriginalSize() { return IsActive() && !m_bAudioOnly ? S_OK : S_FALSE; }
+STDMETHODIMP CZMediaPlayer::ViewOriginalSize() {
+  if (!ShowsPicture()) return S_FALSE;
+  RequestSize(100);
+  return S_OK;
+}
 
-STDMETHODIMP CZMediaPlayer::ViewDoubleSize() { return IsActive() && !m_bAudioOnly ? S_OK : S_FALSE; }
+STDMETHODIMP CZMediaPlayer::ViewDoubleSize() {
+  if (!ShowsPicture()) return S_FALSE;
+  RequestSize(200);
+  return S_OK;
+}
 
 STDMETHODIMP CZMediaPlayer::ViewFullScreenSize() {
-  // Without a picture the request waits for playback to start.
-  m_bFullScreenRequested = true;
+  EnterFullScreen();
   return S_OK;
 }
 

@@ -1,7 +1,6 @@
-// The embedding interfaces of CZMediaPlayer: IOleObject, the in-place interfaces,
-// IOleControl, IQuickActivate, IObjectWithSite, IServiceProvider,
-// ISpecifyPropertyPages and IDataObject. The control window arrives with
-// in-place activation; until then these keep the state a container hands over.
+// The embedding interfaces of CZMediaPlayer apart from in-place activation: IOleObject,
+// IOleControl, IQuickActivate, IObjectWithSite, IServiceProvider, ISpecifyPropertyPages
+// and IDataObject. They keep what a container hands over.
 #include "control/player.h"
 
 namespace zm::control {
@@ -26,7 +25,11 @@ STDMETHODIMP CZMediaPlayer::GetClientSite(IOleClientSite** site) {
 
 STDMETHODIMP CZMediaPlayer::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
 
-STDMETHODIMP CZMediaPlayer::Close(DWORD) {
+STDMETHODIMP CZMediaPlayer::Close(DWORD saveOption) {
+  if (saveOption != OLECLOSE_SAVEIFDIRTY && saveOption != OLECLOSE_NOSAVE && saveOption != OLECLOSE_PROMPTSAVE)
+    return E_INVALIDARG;
+  // The extent is all there is to save; the container stores it when asked to.
+  if (saveOption != OLECLOSE_NOSAVE && m_bDirty && m_spClientSite) m_spClientSite->SaveObject();
   InPlaceDeactivate();
   if (m_spOleAdviseHolder) m_spOleAdviseHolder->SendOnClose();
   return S_OK;
@@ -46,27 +49,6 @@ STDMETHODIMP CZMediaPlayer::GetClipboardData(DWORD, IDataObject** data) {
   if (!data) return E_POINTER;
   *data = nullptr;
   return E_NOTIMPL;
-}
-
-STDMETHODIMP CZMediaPlayer::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND, LPCRECT) {
-  if (site && !m_spClientSite) m_spClientSite = site;
-  switch (verb) {
-    case OLEIVERB_PRIMARY:
-    case OLEIVERB_SHOW:
-    case OLEIVERB_INPLACEACTIVATE:
-    case OLEIVERB_UIACTIVATE:
-      // The control window is not part of this build yet: activation is refused
-      // plainly rather than pretended.
-      return E_NOTIMPL;
-    case OLEIVERB_HIDE:
-    case OLEIVERB_DISCARDUNDOSTATE:
-      return S_OK;
-    case OLEIVERB_OPEN:
-    case OLEIVERB_PROPERTIES:
-      return OLEOBJ_S_CANNOT_DOVERB_NOW;
-    default:
-      return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
-  }
 }
 
 STDMETHODIMP CZMediaPlayer::EnumVerbs(IEnumOLEVERB** verbs) {
@@ -136,54 +118,6 @@ STDMETHODIMP CZMediaPlayer::GetMiscStatus(DWORD aspect, DWORD* status) {
 
 STDMETHODIMP CZMediaPlayer::SetColorScheme(LOGPALETTE*) { return E_NOTIMPL; }
 
-// IOleWindow, IOleInPlaceObject, IOleInPlaceObjectWindowless
-
-STDMETHODIMP CZMediaPlayer::GetWindow(HWND* window) {
-  if (!window) return E_POINTER;
-  *window = m_hWnd;
-  return m_hWnd ? S_OK : E_FAIL;
-}
-
-STDMETHODIMP CZMediaPlayer::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
-
-STDMETHODIMP CZMediaPlayer::InPlaceDeactivate() { return S_OK; }
-
-STDMETHODIMP CZMediaPlayer::UIDeactivate() { return S_OK; }
-
-STDMETHODIMP CZMediaPlayer::SetObjectRects(LPCRECT position, LPCRECT clip) {
-  if (!position || !clip) return E_POINTER;
-  if (m_hWnd)
-    SetWindowPos(m_hWnd, nullptr, position->left, position->top, position->right - position->left,
-                 position->bottom - position->top, SWP_NOZORDER | SWP_NOACTIVATE);
-  return S_OK;
-}
-
-STDMETHODIMP CZMediaPlayer::ReactivateAndUndo() { return E_NOTIMPL; }
-
-STDMETHODIMP CZMediaPlayer::OnWindowMessage(UINT, WPARAM, LPARAM, LRESULT* result) {
-  if (!result) return E_POINTER;
-  *result = 0;
-  return S_FALSE;  // a windowed control handles its messages in its own window
-}
-
-STDMETHODIMP CZMediaPlayer::GetDropTarget(IDropTarget** target) {
-  if (!target) return E_POINTER;
-  *target = nullptr;
-  return E_NOTIMPL;
-}
-
-// IOleInPlaceActiveObject
-
-STDMETHODIMP CZMediaPlayer::TranslateAccelerator(LPMSG) { return S_FALSE; }
-
-STDMETHODIMP CZMediaPlayer::OnFrameWindowActivate(BOOL) { return S_OK; }
-
-STDMETHODIMP CZMediaPlayer::OnDocWindowActivate(BOOL) { return S_OK; }
-
-STDMETHODIMP CZMediaPlayer::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) { return S_OK; }
-
-STDMETHODIMP CZMediaPlayer::EnableModeless(BOOL) { return S_OK; }
-
 // IOleControl
 
 STDMETHODIMP CZMediaPlayer::GetControlInfo(CONTROLINFO* info) {
@@ -195,9 +129,17 @@ STDMETHODIMP CZMediaPlayer::GetControlInfo(CONTROLINFO* info) {
   return S_OK;
 }
 
-STDMETHODIMP CZMediaPlayer::OnMnemonic(MSG*) { return S_OK; }
+STDMETHODIMP CZMediaPlayer::OnMnemonic(MSG* msg) {
+  if (!msg) return E_POINTER;
+  return S_OK;  // GetControlInfo lists no mnemonics, so there is nothing to act on
+}
 
-STDMETHODIMP CZMediaPlayer::OnAmbientPropertyChange(DISPID) { return S_OK; }
+STDMETHODIMP CZMediaPlayer::OnAmbientPropertyChange(DISPID) {
+  // The control's own picture takes no ambient colour or font; a repaint keeps it current
+  // with whatever the container changed around it.
+  if (m_hWnd) InvalidateRect(m_hWnd, nullptr, TRUE);
+  return S_OK;
+}
 
 STDMETHODIMP CZMediaPlayer::FreezeEvents(BOOL freeze) {
   m_nFreezeEvents += freeze ? 1 : (m_nFreezeEvents > 0 ? -1 : 0);

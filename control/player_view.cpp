@@ -1,5 +1,6 @@
 // IViewObject, IViewObject2 and IViewObjectEx of CZMediaPlayer: drawing into a
 // container's device context, view advise and hit testing.
+#include "control/layout.h"
 #include "control/player.h"
 
 namespace zm::control {
@@ -9,22 +10,24 @@ STDMETHODIMP CZMediaPlayer::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC
   if (aspect != DVASPECT_CONTENT && aspect != DVASPECT_OPAQUE) return DV_E_DVASPECT;
   if (!drawDc) return E_INVALIDARG;
   if (!bounds) return m_hWnd ? S_OK : E_INVALIDARG;  // an active window paints itself
-  // The control's own picture is its black background; the logo is drawn over it.
+  // The picture of an inactive control (or a copy asked of an active one): the black
+  // background with the logo laid out for the bounds as the window would lay it out.
   RECT rect = {bounds->left, bounds->top, bounds->right, bounds->bottom};
+  if (rect.right <= rect.left || rect.bottom <= rect.top) return S_OK;
   FillRect(drawDc, &rect, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  if (m_pLogo && m_nState == Idle) {
-    LONG width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (width > 0 && height > 0 && m_sizeLogo.cx > 0 && m_sizeLogo.cy > 0) {
-      // Keep the logo's proportions inside the bounds, centred.
-      LONG viewWidth = width, viewHeight = static_cast<LONG>(static_cast<LONGLONG>(width) * m_sizeLogo.cy / m_sizeLogo.cx);
-      if (viewHeight > height) {
-        viewHeight = height;
-        viewWidth = static_cast<LONG>(static_cast<LONGLONG>(height) * m_sizeLogo.cx / m_sizeLogo.cy);
-      }
-      m_pLogo->Render(drawDc, rect.left + (width - viewWidth) / 2, rect.top + (height - viewHeight) / 2, viewWidth,
-                      viewHeight, 0, m_sizeLogo.cy, m_sizeLogo.cx, -m_sizeLogo.cy, nullptr);
-    }
+  LayoutInput in;
+  in.clientWidth = rect.right - rect.left;
+  in.clientHeight = rect.bottom - rect.top;
+  in.flowBarShown = m_bFlowBarShown;
+  in.flowBarHeight = m_nFlowBarHeight;
+  in.active = IsActive();
+  in.hasVideo = !m_bAudioOnly;
+  if (m_pLogo) {
+    in.logoWidth = m_sizeLogo.cx;
+    in.logoHeight = m_sizeLogo.cy;
   }
+  if (std::optional<ControlLayout> layout = LayOutControlWindow(in))
+    DrawLogo(drawDc, rect, layout->viewWidth, layout->viewHeight);
   return S_OK;
 }
 

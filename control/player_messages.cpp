@@ -1,0 +1,118 @@
+// The commands (WM_COMMAND) and the private messages of the control window: events fired
+// for the session thread, and the session's requests that the apartment thread carries out.
+#include <cstdint>
+
+#include "control/player.h"
+
+namespace zm::control {
+namespace {
+
+enum Command : WORD {
+  kSizeHalf = 0xF5,
+  kSizeOriginal = 0xF6,
+  kSizeDouble = 0xF7,
+  kFullScreen = 0xF8,
+  kStop = 0xF9,
+  kPlayPause = 0xFA,
+  kFlowBar = 0xF4,
+  kProperties = 0xCB,
+  kVideoSettings = 0x8001,
+  kAbout = 0x8003,
+  kSnapshot = 0x8007,
+  kAspectFirst = 0x8009,  // "Original" ... "Unlocked": aspect codes 0 to 5
+  kAspectLast = 0x800E,
+};
+
+// The 16 bits an event's short parameter carries.
+short Low16(int64_t value) { return static_cast<short>(static_cast<uint16_t>(value & 0xFFFF)); }
+
+}  // namespace
+
+bool CZMediaPlayer::OnCommand(WORD id, LPARAM) {
+  switch (id) {
+    case kPlayPause: PlayPauseToggle(); return true;
+    case kStop: StopProcedure(); return true;
+    case kSizeHalf: RequestSize(50); return true;
+    case kSizeOriginal: RequestSize(100); return true;
+    case kSizeDouble: RequestSize(200); return true;
+    case kFullScreen: EnterFullScreen(); return true;
+    case kProperties: OpenPropertiesDialog(); return true;
+    case kVideoSettings: OpenVideoSettingsDialog(); return true;
+    case kSnapshot:
+      if (m_bSnapshotAllowed) LiveVideoSnapshot();
+      return true;
+    case kFlowBar: ToggleFlowBar(); return true;
+    case kAbout: ShowAboutBox(); return true;
+    default:
+      if (id >= kAspectFirst && id <= kAspectLast) {
+        SetVideoAspectRatio(id - kAspectFirst);
+        return true;
+      }
+      return false;
+  }
+}
+
+void CZMediaPlayer::OnFire(WPARAM what, LPARAM lParam) {
+  switch (what) {
+    case 0: {  // OnStop
+      short continued = 1;
+      // Full screen that carries on into the next playlist entry keeps the layout as it is.
+      if (!(m_bFullScreenRequested && m_bPlayListAdvance)) {
+        ApplyLayout();
+        continued = (m_bPlayListAdvance || m_bSwitching) ? 1 : 0;
+      }
+      Fire_OnStop(continued);
+      m_wndFlowBar.OnFlowEvent(m_bSwitching ? 5 : 2);
+      break;
+    }
+    case 2:  // OnStart
+      Fire_OnStart();
+      m_wndFlowBar.OnFlowEvent(0);
+      AdjustVolume(m_nVolume);
+      break;
+    case 3: {  // OnPause
+      short reason = Low16(lParam);
+      static constexpr int kFlowEventOfReason[] = {1, 3, 4};
+      if (reason >= 0 && reason <= 2) m_wndFlowBar.OnFlowEvent(kFlowEventOfReason[reason]);
+      if (m_bTimeShiftAtEnd) reason = 3;
+      Fire_OnPause(reason);
+      break;
+    }
+    case 5:
+      FireResizeFor(static_cast<int32_t>(lParam));
+      break;
+    case 6:
+      Fire_OnError(m_nErrorType, m_nErrorID);
+      break;
+    default:
+      break;
+  }
+}
+
+void CZMediaPlayer::FireResizeFor(int32_t percent) {
+  int64_t width = static_cast<int32_t>(int64_t{m_nVideoWidth} * percent / 100);
+  int64_t height = static_cast<int32_t>(int64_t{m_nVideoHeight} * percent / 100);
+  ApplyLayout();
+  // The width follows the aspect ratio now in use; a view without height (never laid out)
+  // has no ratio to follow.
+  if (!m_bAudioOnly && m_nViewHeight > 0) {
+    double ratio = static_cast<double>(m_nViewWidth) / static_cast<double>(m_nViewHeight);
+    width = static_cast<int64_t>(ratio * static_cast<double>(static_cast<short>(height))) + 1;
+  }
+  if (m_bFlowBarShown) height += m_nFlowBarHeight;
+  Fire_OnResize(Low16(width), Low16(height));
+}
+
+void CZMediaPlayer::OnSessionMessage(WPARAM what) {
+  switch (what) {
+    case 0: CreateRenderer(); break;
+    case 1: ShutDownRenderer(); break;
+    case 2: AttachRenderer(); break;
+    case 3: Pause(); break;  // the media buffer ran dry
+    case 4: Play(); break;   // resume
+    case 5: StopRenderer(); break;
+    default: break;
+  }
+}
+
+}  // namespace zm::control

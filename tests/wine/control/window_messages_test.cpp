@@ -1,0 +1,147 @@
+// The control window's messages as the session thread, the menu and the user send them:
+// events fired for WM_ZM_FIRE, requests carried out for WM_ZM_SESSION, the flow bar toggle
+// and the placement of the flow bar and the status window.
+#include "hosted_control.h"
+
+namespace zm::tests {
+namespace {
+
+constexpr UINT kFire = WM_USER + 0x37;
+constexpr UINT kSession = WM_USER + 0x39;
+
+class WindowMessagesTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(hosted.created);
+    ASSERT_EQ(hosted.Control().Activate(), S_OK);
+    hwnd = hosted.ControlWindow();
+    ASSERT_NE(hwnd, nullptr);
+  }
+  std::vector<RecordedEvent>& Events() { return hosted.recorder->events; }
+  // The bar's height as its dialog template gives it: 16 dialog units in the bar's font.
+  int FlowBarHeight() {
+    RECT rect = {0, 0, 305, 16};
+    MapDialogRect(hosted.FlowBar(), &rect);
+    return rect.bottom;
+  }
+
+  HostedControl hosted;
+  HWND hwnd = nullptr;
+};
+
+TEST_F(WindowMessagesTest, FireMessagesFireTheirEventsWithTheirArguments) {
+  SendMessageW(hwnd, kFire, 2, 0);
+  SendMessageW(hwnd, kFire, 3, 1);
+  SendMessageW(hwnd, kFire, 3, 2);
+  SendMessageW(hwnd, kFire, 0, 0);
+  SendMessageW(hwnd, kFire, 1, 0);  // not an event
+  SendMessageW(hwnd, kFire, 4, 0);
+  SendMessageW(hwnd, kFire, 7, 0);
+  ASSERT_EQ(Events().size(), 4u);
+  EXPECT_EQ(Events()[0].id, 2);
+  EXPECT_TRUE(Events()[0].args.empty());
+  EXPECT_EQ(Events()[1].id, 3);
+  EXPECT_EQ(Events()[1].args, std::vector<LONG>{1});
+  EXPECT_EQ(Events()[1].firstType, VT_I2);
+  EXPECT_EQ(Events()[2].args, std::vector<LONG>{2});
+  EXPECT_EQ(Events()[3].id, 4);
+  EXPECT_EQ(Events()[3].args, std::vector<LONG>{0});  // an idle stop continues with nothing
+}
+
+TEST_F(WindowMessagesTest, ErrorReportGoesThroughTheWindowOnceAndRepeatsTheLastError) {
+  ComPtr<IZMediaPlayer> player = hosted.Player();
+  player->UseCustomErrorHandler(VARIANT_TRUE);
+  EXPECT_EQ(player->Play(), S_FALSE);
+  ASSERT_EQ(Events().size(), 1u);
+  EXPECT_EQ(Events()[0].id, 5);
+  EXPECT_EQ(Events()[0].args, (std::vector<LONG>{1, 1000}));
+  EXPECT_EQ(Events()[0].firstType, VT_I4);
+  SendMessageW(hwnd, kFire, 6, 0);
+  ASSERT_EQ(Events().size(), 2u);
+  EXPECT_EQ(Events()[1].args, (std::vector<LONG>{1, 1000}));
+}
+
+TEST_F(WindowMessagesTest, SessionResumeCallsPlayAndPauseAndUnknownRequestsDoNothing) {
+  ComPtr<IZMediaPlayer> player = hosted.Player();
+  player->UseCustomErrorHandler(VARIANT_TRUE);
+  player->UseFile(Text(L"clip.zmf"));
+  SendMessageW(hwnd, kSession, 4, 0);  // resume: Play, which finds no server
+  ASSERT_EQ(Events().size(), 1u);
+  EXPECT_EQ(Events()[0].args, (std::vector<LONG>{1, 1001}));
+  SendMessageW(hwnd, kSession, 3, 0);  // pause while idle: nothing to pause
+  SendMessageW(hwnd, kSession, 6, 0);
+  SendMessageW(hwnd, kSession, 1000, 0);
+  EXPECT_EQ(Events().size(), 1u);
+}
+
+TEST_F(WindowMessagesTest, ResizeRequestFollowsTheViewAndAddsTheFlowBarHeight) {
+  // Idle, the picture size is 0 x 0: the height is 0 and the width the aspect-derived 0 plus 1.
+  SendMessageW(hwnd, kFire, 5, 100);
+  ASSERT_EQ(Events().size(), 1u);
+  EXPECT_EQ(Events()[0].id, 1);
+  EXPECT_EQ(Events()[0].args, (std::vector<LONG>{1, 0}));
+  EXPECT_EQ(Events()[0].firstType, VT_I2);
+  SendMessageW(hwnd, WM_COMMAND, 0xF4, 0);  // show the flow bar
+  const int barHeight = FlowBarHeight();
+  ASSERT_GT(barHeight, 0);
+  SendMessageW(hwnd, WM_COMMAND, 0xF6, 0);  // the "100%" size item
+  ASSERT_EQ(Events().size(), 2u);
+  EXPECT_EQ(Events()[1].args, (std::vector<LONG>{1, barHeight}));
+}
+
+TEST_F(WindowMessagesTest, FlowBarToggleShowsTheBarAlongTheBottomAndHidesItAgain) {
+  HWND bar = hosted.FlowBar();
+  ASSERT_FALSE(IsWindowVisible(bar));
+  SendMessageW(hwnd, WM_COMMAND, 0xF4, 0);
+  ASSERT_TRUE(IsWindowVisible(bar));
+  const int barHeight = FlowBarHeight();
+  RECT rect = hosted.ChildRect(bar);
+  EXPECT_EQ(rect.left, 0);
+  EXPECT_EQ(rect.top, 300 - barHeight);
+  EXPECT_EQ(rect.right, 400);
+  EXPECT_EQ(rect.bottom - rect.top, 300);  // as tall as the client area; the rest is clipped
+  // The status window sits five pixels above the bar.
+  RECT status = hosted.ChildRect(hosted.StatusWindow());
+  EXPECT_EQ(status.left, 5);
+  EXPECT_EQ(status.top, 300 - barHeight - 20 - 5);
+  SendMessageW(hwnd, WM_COMMAND, 0xF4, 0);
+  EXPECT_FALSE(IsWindowVisible(bar));
+  ComPtr<IZMediaPlayer> player = hosted.Player();
+  EXPECT_EQ(player->EnableFlowControl(VARIANT_TRUE, VARIANT_TRUE), S_OK);
+  EXPECT_TRUE(IsWindowVisible(bar));
+  EXPECT_EQ(player->EnableFlowControl(VARIANT_TRUE, VARIANT_FALSE), S_OK);
+  EXPECT_FALSE(IsWindowVisible(bar));
+}
+
+TEST_F(WindowMessagesTest, NarrowWindowKeepsTheFlowBar180PixelsWideAndTheStatusAtTheBottom) {
+  RECT status = hosted.ChildRect(hosted.StatusWindow());
+  EXPECT_EQ(status.left, 5);
+  EXPECT_EQ(status.top, 300 - 20 - 5);
+  hosted.Control().Resize(RECT{0, 0, 150, 120});
+  hosted.Player()->EnableFlowControl(VARIANT_TRUE, VARIANT_TRUE);
+  RECT bar = hosted.ChildRect(hosted.FlowBar());
+  EXPECT_EQ(bar.left, 0);
+  EXPECT_EQ(bar.right, 180);
+  EXPECT_EQ(bar.top, 120 - FlowBarHeight());
+}
+
+TEST_F(WindowMessagesTest, KeysAndDoubleClicksWithoutAPictureFireNothingAndKeepTheWindow) {
+  SendMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+  SendMessageW(hwnd, WM_KEYDOWN, 'A', 0);
+  SendMessageW(hwnd, WM_SYSKEYDOWN, VK_F10, 0);
+  SendMessageW(hwnd, WM_LBUTTONDBLCLK, 0, MAKELPARAM(10, 10));
+  SendMessageW(hwnd, WM_COMMAND, 0xF8, 0);  // full screen waits for a picture
+  SendMessageW(hwnd, WM_COMMAND, 0xFA, 0);  // play/pause toggle
+  for (WORD aspect = 0x8009; aspect <= 0x800E; ++aspect) SendMessageW(hwnd, WM_COMMAND, aspect, 0);
+  SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(20, 20));
+  EXPECT_TRUE(Events().empty());
+  EXPECT_TRUE(IsWindow(hwnd));
+  EXPECT_EQ(hosted.ControlWindow(), hwnd);
+  // Size requests are only for a picture that is shown.
+  EXPECT_EQ(hosted.Player()->ViewOriginalSize(), S_FALSE);
+  EXPECT_EQ(hosted.Player()->ViewFullScreenSize(), S_OK);
+  EXPECT_TRUE(Events().empty());
+}
+
+}  // namespace
+}  // namespace zm::tests

@@ -1,0 +1,226 @@
+// zmhost shows the idle control with its logo where the layout puts it: screenshots of
+// several window shapes and two logo proportions, black bars where the layout leaves them,
+// a control sized to 0 x 0 and back, the events it prints, and its command line.
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "control_client.h"
+#include "host_process.h"
+#include "peers/host/image_file.h"
+
+namespace zm::tests {
+namespace {
+
+using host::Image;
+
+struct Extent {
+  long width = 0;  // HIMETRIC, as the picture reports it
+  long height = 0;
+};
+
+struct Placement {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+Extent PictureExtent(const std::wstring& path) {
+  Extent extent;
+  ComPtr<IPicture> picture;
+  if (FAILED(OleLoadPicturePath(const_cast<LPOLESTR>(path.c_str()), nullptr, 0, 0, IID_IPicture,
+                                picture.put_void())))
+    return extent;
+  picture->get_Width(&extent.width);
+  picture->get_Height(&extent.height);
+  return extent;
+}
+
+// Where an idle control without flow bar puts a logo of `logo` in a cx x cy window: the logo's
+// proportions kept, the view as wide or as tall as the window, centred.
+Placement ExpectedLogo(int cx, int cy, Extent logo) {
+  const float windowRatio = static_cast<float>(cx) / static_cast<float>(cy);
+  const float ratio = static_cast<float>(logo.width) / static_cast<float>(logo.height);
+  Placement p{0, 0, cx, cy};
+  if (ratio < windowRatio) p.width = static_cast<int>(static_cast<double>(cy) * ratio);
+  else if (ratio > windowRatio) p.height = static_cast<int>(static_cast<long long>(cx) * logo.height / logo.width);
+  p.x = p.width < cx ? (cx - p.width) / 2 : 0;
+  p.y = cy - p.height > 0 ? (cy - p.height) / 2 : 0;
+  return p;
+}
+
+std::wstring TempPath(const wchar_t* name) {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  return std::wstring(folder) + L"zm_host_" + std::to_wstring(GetCurrentProcessId()) + L"_" + name;
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+std::optional<Image> Screenshot(const std::wstring& arguments, const wchar_t* name) {
+  std::wstring file = TempPath(name);
+  HostRun run = RunHost(arguments + L" --screenshot \"" + file + L"\" --after 0.5");
+  EXPECT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0u) << run.output;
+  std::ifstream in(Narrow(file), std::ios::binary);
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  DeleteFileW(file.c_str());
+  return host::DecodeBmp(bytes);
+}
+
+constexpr uint32_t kBlack = 0x000000;
+
+// Black outside the placement on every side the layout leaves a bar, and `inside` true for
+// the pixels just within each edge of the placement.
+template <class Inside>
+void ExpectLogoAt(const Image& shot, const Placement& p, Inside inside) {
+  ASSERT_GT(p.width, 4);
+  ASSERT_GT(p.height, 4);
+  const int midX = p.x + p.width / 2, midY = p.y + p.height / 2;
+  const int left = p.x + 1, right = p.x + p.width - 2, top = p.y + 1, bottom = p.y + p.height - 2;
+  for (auto [x, y] : {std::pair{left, top}, {right, top}, {left, bottom}, {right, bottom}, {midX, top}, {left, midY}})
+    EXPECT_TRUE(inside(shot.At(x, y))) << "logo pixel at " << x << "," << y << " is " << std::hex << shot.At(x, y);
+  if (p.y > 0) {
+    EXPECT_EQ(shot.At(midX, p.y - 1), kBlack);
+    EXPECT_EQ(shot.At(midX, 0), kBlack);
+    EXPECT_EQ(shot.At(midX, p.y + p.height), kBlack);
+    EXPECT_EQ(shot.At(p.x + 2, shot.height - 1), kBlack);
+  }
+  if (p.x > 0) {
+    EXPECT_EQ(shot.At(p.x - 1, midY), kBlack);
+    EXPECT_EQ(shot.At(0, midY), kBlack);
+    EXPECT_EQ(shot.At(p.x + p.width, midY), kBlack);
+    EXPECT_EQ(shot.At(shot.width - 1, p.y + 2), kBlack);
+  }
+}
+
+// The default logo's edges are its deep blue background.
+bool IsLogoBlue(uint32_t pixel) {
+  const int r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+  return b > 0x70 && b > r + 0x40 && b > g + 0x20;
+}
+
+constexpr uint32_t kTallLogoColour = 0xC82828;
+
+// A plain 100 x 200 bitmap: a logo twice as tall as wide, with edges that do not blur.
+std::wstring WriteTallLogo() {
+  Image logo;
+  logo.width = 100;
+  logo.height = 200;
+  logo.pixels.assign(100 * 200, kTallLogoColour);
+  std::wstring path = TempPath(L"tall_logo.bmp");
+  std::vector<uint8_t> bytes = host::EncodeBmp(logo);
+  std::ofstream(Narrow(path), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  return path;
+}
+
+class HostScreenshotTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    defaultLogo = PictureExtent(ProgramFolder() + L"zavren.jpg");
+    ASSERT_GT(defaultLogo.width, 0) << "zavren.jpg beside the control";
+    ASSERT_GT(defaultLogo.height, 0);
+  }
+  Extent defaultLogo;
+};
+
+TEST_F(HostScreenshotTest, WideLogoInAFourByThreeWindowLeavesBarsAboveAndBelow) {
+  std::optional<Image> shot = Screenshot(L"--size 400x300", L"wide.bmp");
+  ASSERT_TRUE(shot);
+  ASSERT_EQ(shot->width, 400);
+  ASSERT_EQ(shot->height, 300);
+  Placement p = ExpectedLogo(400, 300, defaultLogo);
+  EXPECT_EQ(p.width, 400);
+  EXPECT_LT(p.height, 300);
+  ExpectLogoAt(*shot, p, IsLogoBlue);
+}
+
+TEST_F(HostScreenshotTest, WideLogoInAWiderWindowLeavesBarsLeftAndRight) {
+  std::optional<Image> shot = Screenshot(L"--size 600x150", L"wider.bmp");
+  ASSERT_TRUE(shot);
+  ASSERT_EQ(shot->width, 600);
+  ASSERT_EQ(shot->height, 150);
+  Placement p = ExpectedLogo(600, 150, defaultLogo);
+  EXPECT_EQ(p.height, 150);
+  EXPECT_LT(p.width, 600);
+  ExpectLogoAt(*shot, p, IsLogoBlue);
+}
+
+TEST_F(HostScreenshotTest, TallLogoIsPillarboxedInAWideWindowAndLetterboxedInANarrowOne) {
+  std::wstring logo = WriteTallLogo();
+  Extent extent = PictureExtent(logo);
+  ASSERT_GT(extent.height, extent.width);
+  auto isRed = [](uint32_t pixel) { return pixel == kTallLogoColour; };
+  std::optional<Image> wide = Screenshot(L"--logo \"" + logo + L"\" --size 400x300", L"tall_wide.bmp");
+  ASSERT_TRUE(wide);
+  Placement p = ExpectedLogo(400, 300, extent);
+  EXPECT_EQ(p.height, 300);
+  ExpectLogoAt(*wide, p, isRed);
+  // Exactly at the edges: the view's first and last columns.
+  EXPECT_EQ(wide->At(p.x, 150), kTallLogoColour);
+  EXPECT_EQ(wide->At(p.x + p.width - 1, 150), kTallLogoColour);
+
+  std::optional<Image> narrow = Screenshot(L"--logo \"" + logo + L"\" --size 200x500", L"tall_narrow.bmp");
+  ASSERT_TRUE(narrow);
+  ASSERT_EQ(narrow->height, 500);
+  p = ExpectedLogo(200, 500, extent);
+  EXPECT_EQ(p.width, 200);
+  EXPECT_LT(p.height, 500);
+  ExpectLogoAt(*narrow, p, isRed);
+  EXPECT_EQ(narrow->At(100, p.y), kTallLogoColour);
+  EXPECT_EQ(narrow->At(100, p.y + p.height - 1), kTallLogoColour);
+  DeleteFileW(logo.c_str());
+}
+
+TEST_F(HostScreenshotTest, ControlSizedToNothingAndBackShowsTheSamePicture) {
+  std::optional<Image> plain = Screenshot(L"--size 400x300", L"plain.bmp");
+  std::optional<Image> through = Screenshot(L"--size 400x300 --resize 0x0 --resize 400x0 --resize 0x300 "
+                                            L"--resize 400x300",
+                                            L"through_zero.bmp");
+  ASSERT_TRUE(plain && through);
+  EXPECT_TRUE(plain->pixels == through->pixels);
+  ExpectLogoAt(*through, ExpectedLogo(400, 300, defaultLogo), IsLogoBlue);
+}
+
+// The program's output as lines, without their line ends.
+std::vector<std::string> Lines(const std::string& output) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < output.size()) {
+    size_t end = output.find('\n', start);
+    if (end == std::string::npos) end = output.size();
+    std::string line = output.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+bool HasLine(const HostRun& run, const std::string& line) {
+  std::vector<std::string> lines = Lines(run.output);
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+TEST(HostProgramTest, PrintsEachEventOnALineAndThePlayResult) {
+  HostRun run = RunHost(L"--file clip.zmf --transport http --after 0.2");
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0u);
+  // No server was given: the control reports error 1001 as an event, and Play returns S_FALSE.
+  EXPECT_TRUE(HasLine(run, "OnError 1 1001")) << run.output;
+  EXPECT_TRUE(HasLine(run, "Play 0x00000001")) << run.output;
+  run = RunHost(L"--server 127.0.0.1 --port 9 --transport multicast --file clip.zmf --after 0.2");
+  EXPECT_TRUE(HasLine(run, "OnError 1 1002")) << run.output;
+}
+
+TEST(HostProgramTest, BadCommandLinesAreRefusedWithUsage) {
+  for (const wchar_t* args : {L"--transport carrier-pigeon", L"--size 400", L"--screenshot x.png", L"--port 70000",
+                              L"--after -1", L"--bogus"}) {
+    HostRun run = RunHost(args);
+    ASSERT_TRUE(run.finished) << Narrow(args);
+    EXPECT_EQ(run.exitCode, 2u) << Narrow(args);
+    EXPECT_NE(run.output.find("usage: zmhost"), std::string::npos) << run.output;
+  }
+}
+
+}  // namespace
+}  // namespace zm::tests
