@@ -17,7 +17,7 @@ namespace {
 
 using zm::bench::FrameSender;
 
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
   LARGE_INTEGER frequency;

@@ -108,7 +108,10 @@ void CZTcpMediaFramesSource::SetNonBlocking() {
 
 BOOL CZTcpMediaFramesSource::ReadExact(void* buffer, uint32_t count) {
   if (count == 0) return TRUE;
-  const uint64_t start = m_clock.Now();
+  // Noted at the first would-block: a non-blocking recv returns at once, so that is as good
+  // as the call's start, and a blocking read never needs the clock.
+  uint64_t start = 0;
+  bool started = false;
   char* at = static_cast<char*>(buffer);
   uint32_t left = count;
   if (const uint32_t taken = m_readAhead.Take(at, left); taken > 0) {
@@ -138,7 +141,12 @@ BOOL CZTcpMediaFramesSource::ReadExact(void* buffer, uint32_t count) {
       m_nStoppedAtFrameStart = 1;
       return FALSE;
     }
-    if (m_clock.Now() - start >= static_cast<uint64_t>(m_nTimeoutMs)) return FALSE;
+    if (!started) {
+      start = m_clock.Now();
+      started = true;
+    } else if (m_clock.Now() - start >= static_cast<uint64_t>(m_nTimeoutMs)) {
+      return FALSE;
+    }
     Sleep(1);
   }
   CountBytes(count);
