@@ -9,7 +9,7 @@
 namespace zm::tests {
 namespace {
 
-constexpr int kShortTimeoutMs = 500;
+constexpr int kShortTimeoutMs = 1000;
 
 class WatchdogTest : public TransportTest {
  protected:
