@@ -119,7 +119,13 @@ struct MessageBoxWatcher {
   std::atomic<bool> stop{false};
   std::thread thread{[this] {
     for (int i = 0; i < 500 && !stop; ++i) {
-      HWND box = FindWindowW(L"#32770", nullptr);
+      // Only a box of this process: other tests running beside this one show dialogs too.
+      HWND box = nullptr;
+      while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(box, &process);
+        if (process == GetCurrentProcessId()) break;
+      }
       if (box) {
         wchar_t buffer[512] = {};
         GetWindowTextW(box, buffer, 512);

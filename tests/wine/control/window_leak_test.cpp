@@ -42,8 +42,11 @@ TEST(WindowLeakTest, TwoHundredEmbeddingCyclesLeaveNothingBehind) {
   std::printf("after %d cycles: windows %zu -> %zu, GDI objects %zu -> %zu, handles %zu -> %zu\n", kCycles,
               before.windows, after.windows, before.gdiObjects, after.gdiObjects, before.handles, after.handles);
   EXPECT_EQ(after.windows, before.windows);
-  EXPECT_EQ(after.gdiObjects, before.gdiObjects);
-  EXPECT_EQ(after.handles, before.handles);
+  // The system makes a few objects of its own on the way (cached device contexts, fonts); a
+  // leak in the cycle would grow by one or more per cycle, two hundred at least.
+  constexpr size_t kSystemSlack = 8;
+  EXPECT_LE(after.gdiObjects, before.gdiObjects + kSystemSlack);
+  EXPECT_LE(after.handles, before.handles + kSystemSlack);
 }
 
 }  // namespace
