@@ -28,7 +28,7 @@ bool ParseCount(std::string_view text, int* value) {
 
 bool FaultPlan::Any() const {
   return stallAfterFrames || closeMidFrameAfter || wrongMagic || version25 || result ||
-         oversize != OversizeField::None || dripMicroseconds;
+         oversize != OversizeField::None || dripMicroseconds || videoFormat != VideoFormatFault::None;
 }
 
 bool ParseFaults(std::string_view text, FaultPlan* plan, std::string* error) {
@@ -65,6 +65,12 @@ bool ParseFaults(std::string_view text, FaultPlan* plan, std::string* error) {
       else if (value == "format") plan->oversize = OversizeField::Format;
       else if (value == "string") plan->oversize = OversizeField::String;
       else ok = false;
+    } else if (name == "video-format") {
+      if (value == "short") plan->videoFormat = VideoFormatFault::Short;
+      else if (value == "untyped") plan->videoFormat = VideoFormatFault::Untyped;
+      else if (value == "zero-width") plan->videoFormat = VideoFormatFault::ZeroWidth;
+      else if (value == "negative-height") plan->videoFormat = VideoFormatFault::NegativeHeight;
+      else ok = false;
     } else if (name == "drip") {
       int us = 0;
       ok = !hasValue || ParseCount(value, &us);
@@ -96,6 +102,10 @@ std::string DescribeFaults(const FaultPlan& plan) {
   if (plan.oversize == OversizeField::Format) add("oversize=format");
   if (plan.oversize == OversizeField::String) add("oversize=string");
   if (plan.dripMicroseconds) add("drip=" + std::to_string(*plan.dripMicroseconds));
+  if (plan.videoFormat == VideoFormatFault::Short) add("video-format=short");
+  if (plan.videoFormat == VideoFormatFault::Untyped) add("video-format=untyped");
+  if (plan.videoFormat == VideoFormatFault::ZeroWidth) add("video-format=zero-width");
+  if (plan.videoFormat == VideoFormatFault::NegativeHeight) add("video-format=negative-height");
   return text.empty() ? "none" : text;
 }
 

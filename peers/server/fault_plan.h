@@ -10,6 +10,9 @@
 namespace zms {
 
 enum class OversizeField { None, Frame, Format, String };
+// How the video StreamFormat record of the reply is spoiled: a block cut short before the
+// bitmap header's size, a format type with no bitmap header, a width of 0, a negative height.
+enum class VideoFormatFault { None, Short, Untyped, ZeroWidth, NegativeHeight };
 
 struct FaultPlan {
   std::optional<int> stallAfterFrames;     // stall-after=N: send N frames, then nothing
@@ -19,6 +22,7 @@ struct FaultPlan {
   std::optional<uint32_t> result;          // result=CODE: refuse with this ReplyStatus result
   OversizeField oversize = OversizeField::None;  // oversize=frame|format|string
   std::optional<int> dripMicroseconds;     // drip[=US]: one byte per send, US apart
+  VideoFormatFault videoFormat = VideoFormatFault::None;  // video-format=short|untyped|zero-width|negative-height
 
   bool Any() const;
 };

@@ -31,6 +31,8 @@ const char* ServerUsage() {
          "                         result=CODE        refuse with this ReplyStatus result\n"
          "                         oversize=frame|format|string  a length field above its bound\n"
          "                         drip[=US]          send one byte at a time, US microseconds apart\n"
+         "                         video-format=short|untyped|zero-width|negative-height\n"
+         "                                            spoil the reply's video format block\n"
          "                       a request may add its own after '#' in the resource name\n"
          "  --extension-bytes N  send N zero bytes of protocol-80 reply extension (default 0)\n"
          "  --user NAME:PASSWORD the user whose credential digest opens the live alias\n"

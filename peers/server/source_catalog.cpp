@@ -63,7 +63,8 @@ Resolution ResolveRequest(const MediaRequest& request) {
     case ResourceKind::LiveAlias:
       if (request.name == kTimeShiftAlias) return TimeShift(request.name);
       // The protected alias is the live test card behind the access control.
-      return request.name == kLiveTestcardAlias || request.name == kProtectedAlias ? Live(request.name)
+      return request.name == kLiveTestcardAlias || request.name == kProtectedAlias || request.name == kSeparatorsAlias
+                 ? Live(request.name)
                                                                                   : Refuse(request.name);
     case ResourceKind::LiveDirect:
       // The test card is source 1 at whatever source address the client names.

@@ -16,6 +16,9 @@ inline constexpr char kStoredTestcardFile[] = "testcard.zmf";
 inline constexpr char kTestcardSourceNumber[] = "1";
 inline constexpr char kTestcardPlayListFolder[] = "testcards";
 inline constexpr char kTimeShiftAlias[] = "timeshift";
+// A live alias made of the request's separators (a client's "&" arrives as "*"): it opens
+// only when the whole name arrives as one.
+inline constexpr char kSeparatorsAlias[] = "a b:c/d@e*f%g";
 // A server playlist of three stored entries, each also reachable as the file "testlist\NAME".
 inline constexpr char kTestPlayListFolder[] = "testlist";
 inline constexpr uint8_t kTestPlayListGeneration = 2;

@@ -42,6 +42,26 @@ std::string Printable(std::string_view text) {
   return out;
 }
 
+// The test card's video block is a VIDEOINFOHEADER: its bitmap header starts at byte 48,
+// with biWidth at 52 and biHeight at 56.
+constexpr size_t kBitmapWidthAt = 52;
+constexpr size_t kBitmapHeightAt = 56;
+
+void PutInt32(std::vector<uint8_t>& block, size_t at, int32_t value) {
+  if (block.size() < at + 4) return;
+  for (size_t i = 0; i < 4; ++i) block[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+}
+
+void SpoilVideoFormat(VideoFormatFault fault, zt::StreamFormat& video) {
+  switch (fault) {
+    case VideoFormatFault::None: break;
+    case VideoFormatFault::Short: video.formatBlock.resize(std::min(video.formatBlock.size(), kBitmapWidthAt)); break;
+    case VideoFormatFault::Untyped: video.type.formatType = zt::Guid{}; break;
+    case VideoFormatFault::ZeroWidth: PutInt32(video.formatBlock, kBitmapWidthAt, 0); break;
+    case VideoFormatFault::NegativeHeight: PutInt32(video.formatBlock, kBitmapHeightAt, -240); break;
+  }
+}
+
 class Session {
  public:
   Session(ServerContext& context, int id, ByteChannel& channel) : context_(context), id_(id), channel_(channel) {}
@@ -122,6 +142,7 @@ class Session {
     reply.status = source.Status();
     reply.extension.assign(context_.extensionBytes, 0);
     reply.formats = source.Formats();
+    SpoilVideoFormat(faults_.videoFormat, reply.formats[zt::kVideoFormatIndex]);
     std::vector<uint8_t> bytes = zt::EncodeServerReply(reply);
 
     if (faults_.wrongMagic) {

@@ -24,6 +24,21 @@ TEST(FaultParsing, EveryFaultIsUnderstoodAndDescribedBack) {
             DescribeFaults(plan));
 }
 
+TEST(FaultParsing, EveryVideoFormatSpoilIsUnderstoodAndDescribedBack) {
+  const std::pair<const char*, VideoFormatFault> cases[] = {{"video-format=short", VideoFormatFault::Short},
+                                                            {"video-format=untyped", VideoFormatFault::Untyped},
+                                                            {"video-format=zero-width", VideoFormatFault::ZeroWidth},
+                                                            {"video-format=negative-height", VideoFormatFault::NegativeHeight}};
+  for (const auto& [text, fault] : cases) {
+    FaultPlan plan;
+    std::string error;
+    ASSERT_TRUE(ParseFaults(text, &plan, &error)) << error;
+    EXPECT_EQ(fault, plan.videoFormat) << text;
+    EXPECT_TRUE(plan.Any()) << text;
+    EXPECT_EQ(text, DescribeFaults(plan));
+  }
+}
+
 TEST(FaultParsing, RequestFaultsAddToTheFlagFaults) {
   FaultPlan plan;
   std::string error;
@@ -35,7 +50,7 @@ TEST(FaultParsing, RequestFaultsAddToTheFlagFaults) {
 
 TEST(FaultParsing, MalformedFaultsAreRefused) {
   for (const char* text : {"stall-after", "stall-after=x", "result=0", "result=0x1FFFFFFFF", "oversize=reply",
-                           "wrong-magic=1", "explode"}) {
+                           "wrong-magic=1", "explode", "video-format", "video-format=tall"}) {
     FaultPlan plan;
     std::string error;
     EXPECT_FALSE(ParseFaults(text, &plan, &error)) << text;

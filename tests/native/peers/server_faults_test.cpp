@@ -96,6 +96,33 @@ TEST_F(ServerFaults, DripSendsOneByteAtATimeAndTheReplyStillDecodes) {
   EXPECT_TRUE(zt::DecodeReplyPrologue(*prologue).ok());
 }
 
+TEST_F(ServerFaults, VideoFormatFaultsSpoilOnlyTheVideoRecordAndStillStream) {
+  zt::ServerReply plain;
+  OpenAccepted(kLiveAlias80, &plain);
+  const zt::StreamFormat& good = plain.formats[zt::kVideoFormatIndex];
+  ASSERT_GE(good.formatBlock.size(), 60u);
+
+  zt::ServerReply reply;
+  auto client = OpenAccepted(std::string(kLiveAlias80) + "#video-format=short", &reply);
+  EXPECT_EQ(52u, reply.formats[zt::kVideoFormatIndex].formatBlock.size());
+  EXPECT_EQ(plain.formats[zt::kAudioFormatIndex], reply.formats[zt::kAudioFormatIndex]);
+  EXPECT_TRUE(client->ReadFrame().has_value());
+
+  OpenAccepted(std::string(kLiveAlias80) + "#video-format=untyped", &reply);
+  EXPECT_TRUE(reply.formats[zt::kVideoFormatIndex].type.formatType.IsNull());
+  EXPECT_EQ(good.formatBlock, reply.formats[zt::kVideoFormatIndex].formatBlock);
+
+  // biWidth at 52, biHeight at 56, little-endian.
+  OpenAccepted(std::string(kLiveAlias80) + "#video-format=zero-width", &reply);
+  const std::vector<uint8_t>& zero = reply.formats[zt::kVideoFormatIndex].formatBlock;
+  EXPECT_EQ((std::vector<uint8_t>{0, 0, 0, 0}), std::vector<uint8_t>(zero.begin() + 52, zero.begin() + 56));
+
+  OpenAccepted(std::string(kLiveAlias80) + "#video-format=negative-height", &reply);
+  const std::vector<uint8_t>& negative = reply.formats[zt::kVideoFormatIndex].formatBlock;
+  EXPECT_EQ((std::vector<uint8_t>{0x10, 0xFF, 0xFF, 0xFF}),
+            std::vector<uint8_t>(negative.begin() + 56, negative.begin() + 60));
+}
+
 TEST_F(ServerFaults, UnknownFaultInTheNameIsRefusedAsAnInvalidArgument) {
   auto client = Open(std::string(kLiveAlias80) + "#explode");
   ReadReplyResult result = client->ReadReply();

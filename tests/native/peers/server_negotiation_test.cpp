@@ -96,6 +96,20 @@ TEST_F(ServerNegotiation, PlaylistEntryGetsAStoredReplyFollowedByTheListString) 
   EXPECT_EQ(zt::kStreamTypeVideo, frame->header.streamType);
 }
 
+TEST_F(ServerNegotiation, AliasMadeOfTheSeparatorsOpensOnlyWhenItArrivesWhole) {
+  zt::ServerReply reply;
+  OpenAccepted("/ZAMS80/0000live-alias:a b:c/d@e*f%g", &reply);
+  EXPECT_EQ(1u, reply.status.resourceKind);
+  OpenAccepted("live-alias:a b:c/d@e*f%g///HASH:0123", &reply);
+  EXPECT_EQ(25u, reply.protocolVersion);
+  for (const char* cut : {"/ZAMS80/0000live-alias:a b:c/d@e", "/ZAMS80/0000live-alias:a b:c/d@e&f%g"}) {
+    auto client = Open(cut);
+    ReadReplyResult result = client->ReadReply();
+    ASSERT_TRUE(result.reply.has_value()) << cut;
+    EXPECT_EQ(0x80070002u, result.reply->status.result) << cut;
+  }
+}
+
 TEST_F(ServerNegotiation, UnknownNamesAreRefusedWithANonzeroResultAndNothingMore) {
   for (const char* request : {"/ZAMS80/0000live-alias:nosuch", "/ZAMS80/0000file:nosuch.zmf",
                               "/ZAMS80/0000live-direct:2@10.0.0.1", "/ZAMS80/0000playlist:5:testcards"}) {
