@@ -46,7 +46,8 @@ CZMediaPlayer::CZMediaPlayer(IUnknown* outer)
       m_pOuter(outer ? outer : &m_inner),
       m_dwApartmentThread(GetCurrentThreadId()),
       m_cpEvents(this, DIID__IZMediaPlayerEvents),
-      m_cpPropertyNotify(this, IID_IPropertyNotifySink) {
+      m_cpPropertyNotify(this, IID_IPropertyNotifySink),
+      m_dlgPassword(Module().Instance()) {
   m_sizeExtent.cx = 2540 * 4;  // a 4 x 3 inch default, as HIMETRIC
   m_sizeExtent.cy = 2540 * 3;
   Module().Lock();

@@ -15,6 +15,7 @@
 #include "com/connection_point.h"
 #include "com/window_impl.h"
 #include "control/stream_facts.h"
+#include "credentials/password_dialog.h"
 #include "ui/flow_ctrl.h"
 #include "ui/status_window.h"
 
@@ -427,6 +428,8 @@ class CZMediaPlayer final : public IZMediaPlayer,
   uint16_t m_nTimeShiftLength = 0;
   uint16_t m_nTimeShiftMax = 0;
   int32_t m_nTimeShiftPosition = 0;
+  int64_t m_llTimeShiftTotalTime = 0;  // the window's total time, 100-ns units
+  int32_t m_nTimeShiftCarrySec = 0;
   bool m_bTimeShiftCanSwitchToLive = true;
   bool m_bLivePaused = false;
   bool m_bTimeShiftAtEnd = false;
@@ -438,6 +441,12 @@ class CZMediaPlayer final : public IZMediaPlayer,
   bool m_bSnapshotAllowed = false;
   bool m_bPlayListAdvance = false;
   bool m_bSwitching = false;  // the session restarts for a stream change
+  int32_t m_nPlayListGeneration = 0;
+  bool m_bLiveBuffering = false;
+  // The password dialog that WM_ZM_CREDENTIALS shows, and the session's credentials event
+  // signalled when it closes (none while no session runs).
+  credentials::CZMSPasswordDialog m_dlgPassword;
+  HANDLE m_hCredentialsEvent = nullptr;
   int32_t m_nVideoWidth = 0;
   int32_t m_nVideoHeight = 0;
   int32_t m_nViewWidth = 0;

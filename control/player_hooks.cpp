@@ -18,8 +18,13 @@ void CZMediaPlayer::ResyncRenderer(bool) {}
 void CZMediaPlayer::RendererSetVideoPosition(int32_t, int32_t, int32_t, int32_t) {}
 bool CZMediaPlayer::RendererIsFullScreen() { return false; }
 
-// The password dialog of the credential store.
-void CZMediaPlayer::AskForCredentials() {}
+// The password dialog, for the negotiation waiting on the grabber thread; the dialog signals
+// the credentials event however it closes.
+void CZMediaPlayer::AskForCredentials() {
+  if (!m_hCredentialsEvent) return;
+  m_dlgPassword.parentWindow = m_hWnd;
+  m_dlgPassword.ShowForCredentialsRequest(m_hCredentialsEvent);
+}
 
 // Context menu and dialogs.
 void CZMediaPlayer::ShowContextMenu(LPARAM) {}

@@ -1,0 +1,237 @@
+// The negotiation against the reference server: the request for every resource kind in both
+// protocol versions, the reply applied to the session, refusals and faults of the server.
+#include <winsock2.h>
+
+#include "negotiation_fixture.h"
+
+namespace zm::session::test {
+namespace {
+
+constexpr int32_t kLiveDirect = 1;
+constexpr int32_t kFile = 2;
+constexpr int32_t kPlayList = 4;
+
+NegotiationFields WithKind(NegotiationFields fields, int32_t kind) {
+  fields.nResourceKind = kind;
+  return fields;
+}
+
+// Requests: the texts on the wire and what the server makes of them.
+
+TEST_F(NegotiationTest, LiveAliasIsAskedForInProtocol80AndPlaysLive) {
+  NegotiationRun run = Run(Alias(L"testcard"));
+  ASSERT_TRUE(run.result) << std::string(run.errorText.begin(), run.errorText.end());
+  EXPECT_EQ("/ZAMS80/0000live-alias:testcard", run.request);
+  EXPECT_EQ(80, run.protocolVersion);
+  EXPECT_EQ(L"testcard", run.fields.sMediaName);
+  EXPECT_EQ(1, run.fields.values.nStreamKind);
+  EXPECT_EQ(PlaybackMode::Live, run.fields.values.nPlaybackMode);
+  EXPECT_EQ(0, run.fields.values.bSeekable);
+  EXPECT_TRUE(run.fields.values.bSnapshotAllowed);
+  EXPECT_TRUE(run.fields.values.bAudioWithVideo);
+  EXPECT_EQ(320, run.fields.values.nVideoWidth);
+  EXPECT_EQ(240, run.fields.values.nVideoHeight);
+  EXPECT_TRUE(run.fields.formats[0].IsPresent());
+  EXPECT_TRUE(run.fields.formats[1].IsPresent());
+  EXPECT_EQ(std::vector<int32_t>{PlaybackMode::Live}, site_.flowModes);
+  EXPECT_EQ(0, site_.syncWithFileCalls);
+}
+
+TEST_F(NegotiationTest, LiveDirectSendsNumberAtAddressAndNamesTheMediaSo) {
+  NegotiationFields fields = WithKind(Fields(), kLiveDirect);
+  fields.sSourceNumber = L"1";
+  fields.sSourceAddr = L"10.1.2.3";
+  NegotiationRun run = Run(fields);
+  ASSERT_TRUE(run.result);
+  EXPECT_EQ("/ZAMS80/0000live-direct:1@10.1.2.3", run.request);
+  EXPECT_EQ(L"1@10.1.2.3", run.fields.sMediaName);
+  EXPECT_EQ(PlaybackMode::Live, run.fields.values.nPlaybackMode);
+}
+
+TEST_F(NegotiationTest, StoredFileIsSeekableWithItsDurationAndSyncsThePlayList) {
+  NegotiationFields fields = WithKind(Fields(), kFile);
+  fields.sFile = L"testcard.zmf";
+  NegotiationRun run = Run(fields);
+  ASSERT_TRUE(run.result);
+  EXPECT_EQ("/ZAMS80/0000file:testcard.zmf", run.request);
+  EXPECT_EQ(L"testcard.zmf", run.fields.sMediaName);
+  EXPECT_EQ(0, run.fields.values.nStreamKind);
+  EXPECT_EQ(10000, run.fields.values.nDurationMs);
+  EXPECT_EQ(1, run.fields.values.bSeekable);
+  EXPECT_TRUE(site_.flowSeekable);
+  EXPECT_EQ(std::vector<int32_t>{PlaybackMode::Stored}, site_.flowModes);
+  EXPECT_EQ(1, site_.syncWithFileCalls);
+}
+
+TEST_F(NegotiationTest, PlayListEntryTakesItsNameAndListFromTheServersString) {
+  NegotiationFields fields = WithKind(Fields(), kPlayList);
+  fields.sPlayListFolder = L"testlist";
+  fields.nPlayListIndex = 1;
+  NegotiationRun run = Run(fields);
+  ASSERT_TRUE(run.result) << std::string(run.errorText.begin(), run.errorText.end());
+  EXPECT_EQ("/ZAMS80/0000playlist:1:testlist", run.request);
+  EXPECT_EQ(L"beta.zmf", run.fields.sMediaName);
+  EXPECT_EQ(1, site_.playListCalls);
+  EXPECT_EQ(L"<xml><playlist type=\"alphabetical\"><file>alpha.zmf</file><file>beta.zmf</file>"
+            L"<file>gamma.zmf</file></playlist>",
+            site_.playListXml);
+  EXPECT_EQ(L"testlist", site_.playListFolder);
+  EXPECT_EQ(1, site_.playListItem);
+  EXPECT_EQ(3000, run.fields.values.nDurationMs);
+  EXPECT_EQ(PlaybackMode::Stored, run.fields.values.nPlaybackMode);
+}
+
+TEST_F(NegotiationTest, TimeShiftAliasPlaysLiveWithItsWindow) {
+  NegotiationRun run = Run(Alias(L"timeshift"));
+  ASSERT_TRUE(run.result);
+  EXPECT_EQ(PlaybackMode::LiveTimeShift, run.fields.values.nPlaybackMode);
+  EXPECT_EQ(1, run.fields.values.bSeekable);
+  EXPECT_EQ(120, run.fields.values.nTimeShiftMax);
+  EXPECT_GE(run.fields.values.nTimeShiftLength, 30);
+  EXPECT_EQ(static_cast<int64_t>(run.fields.values.nTimeShiftLength) * 10000000,
+            run.fields.values.llTimeShiftTotalTime);
+  EXPECT_EQ(0, run.fields.values.nDurationMs);
+  EXPECT_EQ(std::vector<int32_t>{PlaybackMode::LiveTimeShift}, site_.flowModes);
+  EXPECT_TRUE(site_.flowSeekable);
+}
+
+// A server that answers a version-80 request in version 25 gets the same request again
+// without the prefix; the "#version25" suffix makes the reference server do that.
+TEST_F(NegotiationTest, EveryKindIsAskedAgainInProtocol25WhenTheServerAnswers25) {
+  struct Case {
+    NegotiationFields fields;
+    std::string request;
+  };
+  NegotiationFields direct = WithKind(Fields(), kLiveDirect);
+  direct.sSourceNumber = L"1";
+  direct.sSourceAddr = L"src#version25";
+  NegotiationFields file = WithKind(Fields(), kFile);
+  file.sFile = L"testcard.zmf#version25";
+  NegotiationFields playList = WithKind(Fields(), kPlayList);
+  playList.sPlayListFolder = L"testlist#version25";
+  const Case cases[] = {{Alias(L"testcard#version25"), "live-alias:testcard#version25"},
+                        {direct, "live-direct:1@src#version25"},
+                        {file, "file:testcard.zmf#version25"},
+                        {playList, "playlist:0:testlist#version25"}};
+  for (const Case& c : cases) {
+    NegotiationRun run = Run(c.fields);
+    EXPECT_TRUE(run.result) << c.request;
+    EXPECT_EQ(c.request, run.request);
+    EXPECT_EQ(25, run.protocolVersion) << c.request;
+  }
+}
+
+TEST_F(NegotiationTest, NameWithTheRequestsSeparatorsReachesTheServerAsOneName) {
+  // Over TCP a name goes as it is, but for "&", which travels as "*".
+  NegotiationRun run = Run(Alias(L"a b:c/d@e&f%g"));
+  ASSERT_TRUE(run.result) << std::string(run.errorText.begin(), run.errorText.end());
+  EXPECT_EQ("/ZAMS80/0000live-alias:a b:c/d@e*f%g", run.request);
+  EXPECT_EQ(L"a b:c/d@e&f%g", run.fields.sMediaName);
+
+  NegotiationRun old = Run(Alias(L"a b:c/d@e&f%g#version25"));
+  ASSERT_TRUE(old.result);
+  EXPECT_EQ("live-alias:a b:c/d@e*f%g#version25", old.request);
+}
+
+TEST_F(NegotiationTest, NameCarryingAnAuthenticationMarkerIsRefusedBeforeConnecting) {
+  NegotiationFields file = WithKind(Fields(), kFile);
+  file.sFile = L"testcard.zmf///HASH:daf19fe9c9a9b55e298f9c8425e0d927b7860f9e";
+  NegotiationRun run = Run(file);
+  EXPECT_FALSE(run.result);
+  EXPECT_EQ(1, run.fields.nErrorType);
+  EXPECT_EQ(1000, run.fields.nErrorID);
+  EXPECT_NE(std::wstring::npos, run.errorText.find(L"///HASH:"));
+  EXPECT_TRUE(run.request.empty());
+
+  NegotiationRun sid = Run(Alias(L"protected///SID:7a6d732d73657373696f6e"));
+  EXPECT_FALSE(sid.result);
+  EXPECT_EQ(1000, sid.fields.nErrorID);
+}
+
+// Run against a server that also listens on 127.0.0.1:5120 (CMakeLists.txt).
+TEST_F(NegotiationTest, LiveLocalGoesToPort5120InProtocol25WithoutCredentials) {
+  CacheDigest(kRightDigest);
+  NegotiationFields fields = Fields();
+  fields.nResourceKind = 7;  // out of range: a live-local request, stored back as such
+  fields.sSourceNumber = L"1";
+  NegotiationRun run = Run(fields);
+  ASSERT_TRUE(run.result) << std::string(run.errorText.begin(), run.errorText.end());
+  EXPECT_EQ(5, run.fields.nResourceKind);
+  EXPECT_EQ(0u, run.request.find("1CompSid:"));
+  EXPECT_EQ(std::string::npos, run.request.find("///"));
+  EXPECT_EQ(25, run.protocolVersion);
+  EXPECT_EQ(L"1", run.fields.sMediaName);
+  EXPECT_EQ(PlaybackMode::Live, run.fields.values.nPlaybackMode);
+}
+
+// Refusals and broken servers.
+
+TEST_F(NegotiationTest, UnknownNameEndsWithTheServersCodeAndItsText) {
+  NegotiationRun run = Run(Alias(L"nothing-here"));
+  EXPECT_FALSE(run.result);
+  EXPECT_EQ(2, run.fields.nErrorType);
+  EXPECT_EQ(static_cast<int32_t>(0x80070002), run.fields.nErrorID);
+  EXPECT_EQ(L"code 0x80070002", run.errorText);
+  EXPECT_TRUE(run.dialogFirstAttempts.empty());
+}
+
+TEST_F(NegotiationTest, ServerThatCannotRenderSaysSoWithTheExtendedError) {
+  NegotiationRun run = Run(Alias(L"testcard#result=0x80004005"));
+  EXPECT_FALSE(run.result);
+  EXPECT_EQ(static_cast<int32_t>(0x80004005), run.fields.nErrorID);
+  EXPECT_EQ(L"Server can not render this media source.\nExtended error: code 0x80004005", run.errorText);
+}
+
+TEST_F(NegotiationTest, WrongMagicWithoutAnHttpTransportEndsWithItsCode) {
+  NegotiationRun run = Run(Alias(L"testcard#wrong-magic"));
+  EXPECT_FALSE(run.result);
+  EXPECT_EQ(std::vector<int32_t>{1}, site_.requestedTransports);  // the HTTP fallback was asked for
+  EXPECT_EQ(0, run.fields.nTransport);
+  EXPECT_EQ(2, run.fields.nErrorType);
+  EXPECT_EQ(static_cast<int32_t>(0x8FFF0538), run.fields.nErrorID);
+}
+
+TEST_F(NegotiationTest, RefusedConnectionEndsAsAConnectionFailure) {
+  // A port nobody listens on: bound, then closed again.
+  WSADATA wsa;
+  ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &wsa));
+  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int length = sizeof address;
+  ASSERT_EQ(0, bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address));
+  getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+  closesocket(s);
+  WSACleanup();
+
+  NegotiationFields fields = Alias(L"testcard");
+  fields.nServerPort = ntohs(address.sin_port);
+  NegotiationRun run = Run(fields);
+  EXPECT_FALSE(run.result);
+  EXPECT_EQ(1, run.fields.nErrorType);
+  EXPECT_EQ(L"Media Server doesn't respond", run.errorText);
+  EXPECT_EQ(std::vector<int32_t>{1}, site_.requestedTransports);
+}
+
+TEST_F(NegotiationTest, StopBeforeTheFirstAttemptEndsWithoutAReply) {
+  NegotiationRun run = Run(Alias(L"testcard"), {}, true);
+  EXPECT_FALSE(run.result);
+  EXPECT_TRUE(site_.flowModes.empty());
+}
+
+// The server's stream description is input: a spoiled video format leaves the size of a
+// stream without a picture, never 0.
+TEST_F(NegotiationTest, SpoiledVideoFormatGivesTheNoPictureSize) {
+  for (const wchar_t* fault : {L"short", L"untyped", L"zero-width", L"negative-height"}) {
+    NegotiationRun run = Run(Alias(std::wstring(L"testcard#video-format=") + fault));
+    ASSERT_TRUE(run.result) << std::string(run.errorText.begin(), run.errorText.end());
+    EXPECT_EQ(250, run.fields.values.nVideoWidth);
+    EXPECT_EQ(30, run.fields.values.nVideoHeight);
+    EXPECT_FALSE(run.fields.values.bAudioOnly);
+    EXPECT_TRUE(run.fields.values.bAudioWithVideo);
+  }
+}
+
+}  // namespace
+}  // namespace zm::session::test
