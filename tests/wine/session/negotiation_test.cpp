@@ -214,6 +214,22 @@ TEST_F(NegotiationTest, RefusedConnectionEndsAsAConnectionFailure) {
   EXPECT_EQ(std::vector<int32_t>{1}, site_.requestedTransports);
 }
 
+TEST_F(NegotiationTest, PortZeroBecomesTheTransportsDefaultAndIsStoredBack) {
+  NegotiationFields tcp = Alias(L"testcard");
+  tcp.nServerPort = 0;
+  EXPECT_EQ(5119, Run(tcp, {}, true).fields.nServerPort);
+
+  NegotiationFields https = Alias(L"testcard");
+  https.nServerPort = 0;
+  https.nTransport = 2;
+  NegotiationRun run = Run(https);
+  EXPECT_EQ(443, run.fields.nServerPort);
+  // No HTTPS transport in the control yet: a connection failure that says so.
+  EXPECT_FALSE(run.result);
+  EXPECT_EQ(1, run.fields.nErrorType);
+  EXPECT_EQ(std::vector<int32_t>{2}, site_.requestedTransports);
+}
+
 TEST_F(NegotiationTest, StopBeforeTheFirstAttemptEndsWithoutAReply) {
   NegotiationRun run = Run(Alias(L"testcard"), {}, true);
   EXPECT_FALSE(run.result);
