@@ -103,6 +103,10 @@ class Negotiation {
   BOOL ErrorExit(const ReplyStatus& status, std::wstring& errorText);
   BOOL ReadPlayListString(std::wstring& errorText);
   void ApplyReply(const ReplyStatus& status, StreamFormatRecord (&records)[2]);
+  void ConnectionFailed() {
+    f_.nErrorType = 1;
+    f_.nErrorID = kErrorConnection;
+  }
   bool FallbackPossible() const {
     return allowFallback_ && kind_ != ResourceKind::LiveLocal &&
            (f_.nTransport == kTransportTcp || f_.nTransport == kTransportRtpUnicast);
@@ -263,7 +267,7 @@ BOOL Negotiation::Run(std::wstring& errorText) {
   }
   if (f_.nServerPort == 0) f_.nServerPort = f_.nTransport == kTransportHttps ? kDefaultHttpsPort : kDefaultServerPort;
   if (!CreateTransport(f_.nTransport, true)) {
-    f_.nErrorType = 1;
+    ConnectionFailed();
     errorText = kTextNoTransport;
     return FALSE;
   }
@@ -289,7 +293,7 @@ BOOL Negotiation::Run(std::wstring& errorText) {
         SwitchToHttp();
         if (f_.nTransport == kTransportHttp) continue;
       }
-      f_.nErrorType = 1;
+      ConnectionFailed();
       return FALSE;
     }
     status = ReplyStatus{};
@@ -313,7 +317,7 @@ BOOL Negotiation::Run(std::wstring& errorText) {
       f_.nTransport = kTransportTcp;
       BuildRequestText();
       if (!CreateTransport(kTransportTcp, true)) {
-        f_.nErrorType = 1;
+        ConnectionFailed();
         errorText = kTextNoTransport;
         return FALSE;
       }

@@ -27,6 +27,7 @@ inline constexpr uint16_t kLiveLocalPort = 5120;
 // Error ids of the session (`m_nErrorID`).
 inline constexpr int32_t kErrorNoResponse = 1003;
 inline constexpr int32_t kErrorResourceName = 1000;
+inline constexpr int32_t kErrorConnection = 1004;
 
 // What the negotiation reads and writes of the control, under the control's names. The caller
 // copies the settings in and every field back out, whatever the result: fallbacks, a refused

@@ -210,6 +210,7 @@ TEST_F(NegotiationTest, RefusedConnectionEndsAsAConnectionFailure) {
   NegotiationRun run = Run(fields);
   EXPECT_FALSE(run.result);
   EXPECT_EQ(1, run.fields.nErrorType);
+  EXPECT_EQ(1004, run.fields.nErrorID);
   EXPECT_EQ(L"Media Server doesn't respond", run.errorText);
   EXPECT_EQ(std::vector<int32_t>{1}, site_.requestedTransports);
 }
@@ -227,6 +228,8 @@ TEST_F(NegotiationTest, PortZeroBecomesTheTransportsDefaultAndIsStoredBack) {
   // No HTTPS transport in the control yet: a connection failure that says so.
   EXPECT_FALSE(run.result);
   EXPECT_EQ(1, run.fields.nErrorType);
+  EXPECT_EQ(1004, run.fields.nErrorID);
+  EXPECT_EQ(L"This transport is not available", run.errorText);
   EXPECT_EQ(std::vector<int32_t>{2}, site_.requestedTransports);
 }
 
