@@ -2,18 +2,13 @@
 
 #include <string>
 
+#include "com/code_page_text.h"
 #include "com/unique_handle.h"
 
 namespace zm::com {
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(n, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
+std::wstring Wide(const std::string& utf8) { return CodePageToWide(utf8, CP_UTF8); }
 
 HRESULT FromWin32(LONG error) { return error == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(error); }
 

@@ -2,15 +2,12 @@
 
 #include <cstdio>
 
+#include "com/code_page_text.h"
+
 namespace zm::control {
 namespace {
 
-std::wstring Widen(const char* text, size_t length) {
-  int n = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0);
-  std::wstring out(n, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), out.data(), n);
-  return out;
-}
+std::wstring Widen(const char* text, size_t length) { return com::CodePageToWide({text, length}, CP_ACP); }
 
 void TrimLineBreak(std::wstring* text) {
   while (!text->empty() && (text->back() == L'\n' || text->back() == L'\r')) text->pop_back();

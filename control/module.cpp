@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ZMediaControl_h.h"
+#include "com/code_page_text.h"
 #include "com/com_ptr.h"
 #include "com/registrar.h"
 #include "com/typeinfo_dispatch.h"
@@ -16,13 +17,7 @@ namespace {
 constexpr char kAppId[] = "{3A84B4A1-1C6E-4ECE-B25E-8687AFE1C518}";
 constexpr char kOleMisc[] = "131473";  // SETCLIENTSITEFIRST|ACTIVATEWHENVISIBLE|INSIDEOUT|CANTLINKINSIDE|RECOMPOSEONRESIZE
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
+std::string Utf8(const std::wstring& text) { return com::WideToCodePage(text, CP_UTF8); }
 
 // Registration runs with the system default thread locale, restored afterwards.
 class ThreadLocaleScope {

@@ -2,6 +2,7 @@
 // the picture, sound and view methods.
 #include <algorithm>
 
+#include "com/code_page_text.h"
 #include "control/player.h"
 #include "control/player_settings_text.h"
 
@@ -104,15 +105,7 @@ STDMETHODIMP CZMediaPlayer::UseLiveLocal(LONG nSourceNumber) {
 }
 
 STDMETHODIMP CZMediaPlayer::UseSessionID(BSTR sSessionID) {
-  std::string ansi;
-  int length = sSessionID ? static_cast<int>(SysStringLen(sSessionID)) : 0;
-  if (length > 0) {
-    int n = WideCharToMultiByte(CP_THREAD_ACP, 0, sSessionID, length, nullptr, 0, nullptr, nullptr);
-    if (n > 0) {
-      ansi.resize(n);
-      WideCharToMultiByte(CP_THREAD_ACP, 0, sSessionID, length, ansi.data(), n, nullptr, nullptr);
-    }
-  }
+  std::string ansi = com::WideToCodePage(Wide(sSessionID), CP_THREAD_ACP);
   m_sSessionID = Wide(SessionIdHex(ansi));
   m_nAuthMode = 2;
   return S_OK;
