@@ -16,27 +16,21 @@ Resolution Refuse(const std::string& name) {
   return r;
 }
 
-Resolution Live(const std::string& name) {
+Resolution Serve(std::unique_ptr<MediaSource> source, const std::string& name) {
   Resolution r;
-  r.source = std::make_unique<LiveTestcardSource>();
+  r.source = std::move(source);
   r.mediaName = name;
   return r;
 }
+
+Resolution Live(const std::string& name) { return Serve(std::make_unique<LiveTestcardSource>(), name); }
 
 Resolution Stored(const std::string& name, int durationSeconds = StoredTestcardSource::kDurationSeconds,
                   uint8_t playlistGeneration = 0) {
-  Resolution r;
-  r.source = std::make_unique<StoredTestcardSource>(durationSeconds, playlistGeneration);
-  r.mediaName = name;
-  return r;
+  return Serve(std::make_unique<StoredTestcardSource>(durationSeconds, playlistGeneration), name);
 }
 
-Resolution TimeShift(const std::string& name) {
-  Resolution r;
-  r.source = std::make_unique<TimeShiftTestcardSource>();
-  r.mediaName = name;
-  return r;
-}
+Resolution TimeShift(const std::string& name) { return Serve(std::make_unique<TimeShiftTestcardSource>(), name); }
 
 std::string TestListXml() {
   std::string xml = "<xml><playlist type=\"alphabetical\">";

@@ -111,6 +111,28 @@ inline HRESULT Disconnect(IUnknown* control, DWORD cookie) {
   return SUCCEEDED(hr) ? point->Unadvise(cookie) : hr;
 }
 
+// A client site that offers nothing beyond IOleClientSite (no in-place activation),
+// enough to be handed over and asked back; it counts its references.
+class PlainSite final : public IOleClientSite {
+ public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    *out = nullptr;
+    if (riid != IID_IUnknown && riid != IID_IOleClientSite) return E_NOINTERFACE;
+    *out = this;
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+  STDMETHODIMP_(ULONG) Release() override { return --refs; }
+  STDMETHODIMP SaveObject() override { return S_OK; }
+  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
+  STDMETHODIMP ShowObject() override { return S_OK; }
+  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+  ULONG refs = 1;
+};
+
 // A BSTR argument that frees itself at the end of the call's full expression.
 struct TextArg {
   UniqueBstr text;

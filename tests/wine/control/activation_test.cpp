@@ -90,27 +90,6 @@ TEST(ActivationTest, VerbsOtherThanActivationAnswerAsDocumented) {
   EXPECT_TRUE(IsWindowVisible(hwnd));
 }
 
-// A client site that offers nothing for in-place activation.
-class PlainSite final : public IOleClientSite {
- public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    *out = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IOleClientSite) return E_NOINTERFACE;
-    *out = this;
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
-  STDMETHODIMP_(ULONG) Release() override { return --refs; }
-  STDMETHODIMP SaveObject() override { return S_OK; }
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
-  STDMETHODIMP ShowObject() override { return S_OK; }
-  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-  ULONG refs = 1;
-};
-
 TEST(ActivationTest, ActivationWithoutAUsableSiteFailsWithoutAWindow) {
   ComPtr<IZMediaPlayer> player = CreateControl();
   ComPtr<IOleObject> object;

@@ -5,32 +5,11 @@
 namespace zm::tests {
 namespace {
 
-// A minimal client site, enough to be handed over and asked back.
-class Site final : public IOleClientSite {
- public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    *out = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IOleClientSite) return E_NOINTERFACE;
-    *out = this;
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
-  STDMETHODIMP_(ULONG) Release() override { return --refs; }
-  STDMETHODIMP SaveObject() override { return S_OK; }
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
-  STDMETHODIMP ShowObject() override { return S_OK; }
-  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-  ULONG refs = 1;
-};
-
 TEST(EmbeddingTest, ClientSiteExtentAndStatusAreKept) {
   ComPtr<IZMediaPlayer> player = CreateControl();
   ComPtr<IOleObject> object;
   ASSERT_EQ(player.query(&object), S_OK);
-  Site site;
+  PlainSite site;
   ASSERT_EQ(object->SetClientSite(&site), S_OK);
   ComPtr<IOleClientSite> back;
   ASSERT_EQ(object->GetClientSite(back.put()), S_OK);
