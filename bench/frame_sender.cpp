@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "transport/media_frame_codec.h"
+#include "protocol/media_frame_codec.h"
 
 namespace zm::bench {
 namespace {
@@ -12,12 +12,12 @@ constexpr size_t kChunkBytes = 256 * 1024;
 }  // namespace
 
 FrameSender::FrameSender(uint32_t payloadBytes, uint32_t frames) : m_nFrames(frames) {
-  transport::MediaFrame frame;
-  frame.header.streamType = transport::kStreamTypeVideo;
+  protocol::MediaFrame frame;
+  frame.header.streamType = protocol::kStreamTypeVideo;
   frame.header.keyFrame = 1;
   frame.payload.assign(payloadBytes, 0x5A);
   std::vector<uint8_t> one;
-  transport::AppendMediaFrame(frame, one);
+  protocol::AppendMediaFrame(frame, one);
   m_frameBytes = one.size();
   const size_t perChunk = std::max<size_t>(1, kChunkBytes / m_frameBytes);
   for (size_t i = 0; i < perChunk; ++i) m_chunk.insert(m_chunk.end(), one.begin(), one.end());

@@ -1,5 +1,7 @@
 # Windows (mingw-w64) build settings shared by the control, the peers and the tests.
-add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX)
+# WIN32_LEAN_AND_MEAN keeps windows.h from bringing the old winsock.h, so winsock2.h may come
+# in any order.
+add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX WIN32_LEAN_AND_MEAN)
 
 # Every Windows test program runs under Wine in a prefix of this build folder.
 set(ZM_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)

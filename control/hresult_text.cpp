@@ -1,5 +1,7 @@
 #include "control/hresult_text.h"
 
+#include "protocol/error_texts.h"
+
 #include <cstdio>
 
 #include "com/code_page_text.h"
@@ -26,7 +28,7 @@ std::wstring HResultText(HRESULT hr, HMODULE messageModule) {
     std::wstring text;
     if (n && buffer) text = Widen(buffer, n);
     if (buffer) LocalFree(buffer);
-    return text.empty() ? L"Unspecified error" : text;
+    return text.empty() ? protocol::kTextUnspecified : text;
   }
 
   wchar_t* buffer = nullptr;
@@ -46,7 +48,7 @@ std::wstring HResultText(HRESULT hr, HMODULE messageModule) {
     text = formatted;
   }
   if (buffer) LocalFree(buffer);
-  return text.empty() ? L"Unspecified error" : text;
+  return text.empty() ? protocol::kTextUnspecified : text;
 }
 
 }  // namespace zm::control

@@ -64,7 +64,7 @@ CZMediaPlayer::~CZMediaPlayer() {
 }
 
 HRESULT CZMediaPlayer::FinalConstruct() {
-  m_bNormalIntegrity = ComputeNormalIntegrity();
+  m_settings.m_bNormalIntegrity = ComputeNormalIntegrity();
   std::wstring folder = Module().ModuleFolder();
   m_hMessageModule = LoadLibraryExW((folder + L"CustomMessages.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   LoadLogo(folder + L"zavren.jpg");

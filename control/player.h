@@ -1,5 +1,5 @@
-// CZMediaPlayer: the control object. It holds every setting the host makes and every
-// value of the running session, and carries the ActiveX interfaces around IZMediaPlayer.
+// CZMediaPlayer: the control object. It owns the settings the host makes and the values of
+// the running session, and carries the ActiveX interfaces around IZMediaPlayer.
 // Every method runs on the host's apartment thread unless its comment says otherwise.
 #pragma once
 
@@ -14,22 +14,20 @@
 #include "com/com_ptr.h"
 #include "com/connection_point.h"
 #include "com/window_impl.h"
-#include "control/stream_facts.h"
+#include "protocol/player_enums.h"
+#include "session/player_state.h"
+#include "session/private_messages.h"
 #include "credentials/password_dialog.h"
 #include "ui/flow_ctrl.h"
 #include "ui/status_window.h"
 
 namespace zm::control {
 
-enum TransportKind : int32_t { Tcp = 0, Http = 1, Https = 2, RtpUnicast = 3, RtpMulticast = 4 };
-enum ResourceKind : int32_t { None = 0, LiveDirect = 1, File = 2, LiveAlias = 3, FilePlayList = 4, LiveLocal = 5 };
-enum SessionState : int32_t { Idle = 0, Connecting = 1, Playing = 2, Paused = 3, Stopping = 4 };
-
-// Private messages to the control window.
-constexpr UINT WM_ZM_FIRE = WM_USER + 0x37;
-constexpr UINT WM_ZM_SESSION = WM_USER + 0x39;
-constexpr UINT WM_ZM_CREDENTIALS = WM_USER + 0x3B;
-constexpr UINT WM_ZM_RESYNC = WM_USER + 0x3D;
+using enum protocol::TransportKind;
+using protocol::ResourceKind;
+using enum protocol::ResourceKind;
+using enum protocol::SessionState;
+using enum protocol::PlaybackMode;
 
 class CZMediaPlayer final : public IZMediaPlayer,
                             public IObjectSafety,
@@ -285,10 +283,10 @@ class CZMediaPlayer final : public IZMediaPlayer,
   static CZMediaPlayer* impl_from_InnerUnknown(InnerUnknown* inner);
 
   // Settings helpers.
-  bool IsBusy() const { return m_nState != Idle; }
-  bool IsActive() const { return m_nState == Playing || m_nState == Paused; }
-  bool IsRunning() const { return m_nState != Idle && m_nState != Connecting && m_nState != Stopping; }
-  bool HasAudio() const { return m_bAudioOnly || m_bAudioWithVideo; }
+  bool IsBusy() const { return m_session.m_nState != Idle; }
+  bool IsActive() const { return m_session.m_nState == Playing || m_session.m_nState == Paused; }
+  bool IsRunning() const { return m_session.m_nState != Idle && m_session.m_nState != Connecting && m_session.m_nState != Stopping; }
+  bool HasAudio() const { return m_session.m_bAudioOnly || m_session.m_bAudioWithVideo; }
   void ResetPlayListDialog();
   HRESULT StoreResourceName(BSTR text, std::wstring* field, ResourceKind kind);
   HRESULT PlayPauseToggle();
@@ -317,7 +315,7 @@ class CZMediaPlayer final : public IZMediaPlayer,
   void LeaveFullScreen();
   void ToggleFlowBar();
   void RequestSize(int32_t percent);
-  bool ShowsPicture() const { return IsActive() && !m_bAudioOnly; }
+  bool ShowsPicture() const { return IsActive() && !m_session.m_bAudioOnly; }
 
   // Commands and private messages (player_messages.cpp).
   bool OnCommand(WORD id, LPARAM lParam);
@@ -379,88 +377,23 @@ class CZMediaPlayer final : public IZMediaPlayer,
   ui::CZFlowCtrl m_wndFlowBar;
   ui::CStatusWindow m_wndStatus;
 
- public:
-  // Settings (defaults set at construction).
-  std::wstring m_sServerAddr;
-  int32_t m_nServerPort = 0;
-  int32_t m_nTransport = Tcp;
-  int32_t m_nResourceKind = None;
-  std::wstring m_sSourceAddr;
-  std::wstring m_sSourceNumber;
-  std::wstring m_sFile;
-  std::wstring m_sLiveAlias;
-  std::wstring m_sPlayListFolder;
-  int32_t m_nPlayListIndex = 0;
-  std::wstring m_sSessionID;
-  std::wstring m_sCredentialHash;
-  int32_t m_nAuthMode = 1;
-  std::wstring m_sMediaName;
-  int32_t m_nBufferSeconds = 5;
-  int32_t m_nUDPLossControlMode = 1;
-  bool m_bShowStatus = true;
-  bool m_bCustomErrorHandler = false;
-  bool m_bContextMenu = true;
-  bool m_bSizeInContextMenu = true;
-  bool m_bUserFullScreen = true;
-  bool m_bFlowControlInMenu = true;
-  bool m_bFlowBarShown = false;
-  int32_t m_nAspectRatio = 0;
-  int32_t m_nVolume = -1000;
-  bool m_bFullScreenRequested = false;
   com::ComPtr<IPicture> m_pLogo;
   SIZEL m_sizeLogo = {0, 0};  // HIMETRIC extent of the logo
-  bool m_bNormalIntegrity = true;
 
-  // Session fields.
-  int32_t m_nState = Idle;
-  int32_t m_nErrorType = 0;
-  int32_t m_nErrorID = 0;
-  std::wstring m_sErrorText;
-  int32_t m_nServerResult = 0;
-  int32_t m_nStreamKind = 0;
-  int32_t m_nDurationMs = 0;
-  int32_t m_bSeekable = 0;
-  transport::StreamFormat m_videoType;  // the stream description, video first
-  transport::StreamFormat m_audioType;
-  bool m_bAudioOnly = false;
-  bool m_bAudioWithVideo = false;
-  int32_t m_nPlaybackMode = 0;
-  uint16_t m_nTimeShiftLength = 0;
-  uint16_t m_nTimeShiftMax = 0;
-  int32_t m_nTimeShiftPosition = 0;
-  int64_t m_llTimeShiftTotalTime = 0;  // the window's total time, 100-ns units
-  int32_t m_nTimeShiftCarrySec = 0;
-  bool m_bTimeShiftCanSwitchToLive = true;
-  bool m_bLivePaused = false;
-  bool m_bTimeShiftAtEnd = false;
-  int64_t m_llStartTime = -1;
-  int32_t m_nLastReceivedSec = 0;
-  bool m_bBuffering = false;
-  bool m_bSeeking = false;
-  int32_t m_nSeekTarget = 0;
-  bool m_bSnapshotAllowed = false;
-  bool m_bPlayListAdvance = false;
-  bool m_bSwitching = false;  // the session restarts for a stream change
-  int32_t m_nPlayListGeneration = 0;
-  bool m_bLiveBuffering = false;
+  // The host's settings and the session's values; see their struct for who writes what.
+  session::PlayerSettings m_settings;
+  session::SessionValues m_session;
+
   // The password dialog that WM_ZM_CREDENTIALS shows, and the session's credentials event
   // signalled when it closes (none while no session runs).
   credentials::CZMSPasswordDialog m_dlgPassword;
   HANDLE m_hCredentialsEvent = nullptr;
-  int32_t m_nVideoWidth = 0;
-  int32_t m_nVideoHeight = 0;
+  // The view's layout (window's thread).
   int32_t m_nViewWidth = 0;
   int32_t m_nViewHeight = 0;
   int32_t m_nFlowBarHeight = 0;
   int32_t m_nSizeMark = 1;
-  // The media buffer's last-delivered times and buffering percentage, once a
-  // session owns one (none yet: the session controller brings it).
-  bool m_bHasMediaBuffer = false;
-  int64_t m_llLastVideoTime = -1;
-  int64_t m_llLastAudioTime = -1;
-  int32_t m_nBufferingPercent = 100;
 
- private:
   HMODULE m_hMessageModule = nullptr;  // "CustomMessages.dll", when present
 };
 

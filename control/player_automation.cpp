@@ -4,6 +4,8 @@
 
 #include "com/code_page_text.h"
 #include "control/player.h"
+#include "protocol/error_ids.h"
+#include "protocol/error_texts.h"
 #include "control/player_settings_text.h"
 
 namespace zm::control {
@@ -28,128 +30,128 @@ void CZMediaPlayer::ResetPlayListDialog() {
 
 STDMETHODIMP CZMediaPlayer::UseMediaServer(BSTR sMediaServerIPAddr) {
   ServerAddress address = SplitServerAddress(View(sMediaServerIPAddr));
-  if (address.port) m_nServerPort = *address.port;
+  if (address.port) m_settings.m_nServerPort = *address.port;
   std::wstring host = Wide(address.host);
-  if (host != m_sServerAddr) {
-    m_sCredentialHash.clear();  // a digest belongs to the server it was made for
+  if (host != m_settings.m_sServerAddr) {
+    m_settings.m_sCredentialHash.clear();  // a digest belongs to the server it was made for
     ResetPlayListDialog();
   }
-  m_sServerAddr = std::move(host);
+  m_settings.m_sServerAddr = std::move(host);
   return IsBusy() ? S_FALSE : S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::UseTCP() {
   if (IsBusy()) return S_FALSE;
-  m_nTransport = Tcp;
+  m_settings.m_nTransport = Tcp;
   return S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::UseHTTP() {
   if (IsBusy()) return S_FALSE;
-  m_nTransport = Http;
+  m_settings.m_nTransport = Http;
   return S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::UseHTTPS() {
   if (IsBusy()) return S_FALSE;
-  m_nTransport = Https;
+  m_settings.m_nTransport = Https;
   return S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::UseRTPUnicast() {
   if (IsBusy()) return S_FALSE;
-  m_nTransport = RtpUnicast;
+  m_settings.m_nTransport = RtpUnicast;
   return S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::UseRTPMulticast() {
   if (IsBusy()) return S_FALSE;
-  m_nTransport = RtpMulticast;
+  m_settings.m_nTransport = RtpMulticast;
   ResetPlayListDialog();
   return S_OK;
 }
 
 HRESULT CZMediaPlayer::StoreResourceName(BSTR text, std::wstring* field, ResourceKind kind) {
   *field = Wide(text);
-  m_nResourceKind = kind;
+  m_settings.m_nResourceKind = kind;
   // The control appends the authentication suffix itself; a name may not carry one.
   if (HasAuthenticationMarker(View(text))) {
     field->clear();
-    m_nResourceKind = None;
+    m_settings.m_nResourceKind = None;
   }
   return IsBusy() ? S_FALSE : S_OK;
 }
 
-STDMETHODIMP CZMediaPlayer::UseFile(BSTR sFile) { return StoreResourceName(sFile, &m_sFile, File); }
+STDMETHODIMP CZMediaPlayer::UseFile(BSTR sFile) { return StoreResourceName(sFile, &m_settings.m_sFile, File); }
 
 STDMETHODIMP CZMediaPlayer::UseLiveAlias(BSTR sSourceAlias) {
-  return StoreResourceName(sSourceAlias, &m_sLiveAlias, LiveAlias);
+  return StoreResourceName(sSourceAlias, &m_settings.m_sLiveAlias, LiveAlias);
 }
 
 STDMETHODIMP CZMediaPlayer::UseFilePlayList(BSTR sFolderName) {
-  m_nPlayListIndex = 0;
-  return StoreResourceName(sFolderName, &m_sPlayListFolder, FilePlayList);
+  m_settings.m_nPlayListIndex = 0;
+  return StoreResourceName(sFolderName, &m_settings.m_sPlayListFolder, FilePlayList);
 }
 
 STDMETHODIMP CZMediaPlayer::UseLiveDirect(BSTR sSourceIPAddr, LONG nSourceNumber) {
-  m_sSourceAddr = Wide(sSourceIPAddr);
-  m_sSourceNumber = Wide(DecimalText(nSourceNumber));
-  m_nResourceKind = LiveDirect;
+  m_settings.m_sSourceAddr = Wide(sSourceIPAddr);
+  m_settings.m_sSourceNumber = Wide(DecimalText(nSourceNumber));
+  m_settings.m_nResourceKind = LiveDirect;
   return IsBusy() ? S_FALSE : S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::UseLiveLocal(LONG nSourceNumber) {
-  m_sSourceNumber = Wide(DecimalText(nSourceNumber));
-  m_nResourceKind = LiveLocal;
+  m_settings.m_sSourceNumber = Wide(DecimalText(nSourceNumber));
+  m_settings.m_nResourceKind = LiveLocal;
   return IsBusy() ? S_FALSE : S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::UseSessionID(BSTR sSessionID) {
   std::string ansi = com::WideToCodePage(Wide(sSessionID), CP_THREAD_ACP);
-  m_sSessionID = Wide(SessionIdHex(ansi));
-  m_nAuthMode = 2;
+  m_settings.m_sSessionID = Wide(SessionIdHex(ansi));
+  m_settings.m_nAuthMode = 2;
   return S_OK;
 }
 
 // Playback commands
 
 STDMETHODIMP CZMediaPlayer::Play() {
-  if (m_nState == Connecting || m_nState == Playing || m_nState == Stopping) return S_OK;
+  if (m_session.m_nState == Connecting || m_session.m_nState == Playing || m_session.m_nState == Stopping) return S_OK;
   auto fail = [this](int32_t id, const wchar_t* text) {
-    m_nErrorType = 1;
-    m_nErrorID = id;
+    m_session.m_nErrorType = protocol::kErrorTypeStart;
+    m_session.m_nErrorID = id;
     ReportError(text, L"Error");
     return S_FALSE;
   };
-  if (m_nResourceKind == None) return fail(1000, L"Please specify Media resource name");
-  if (m_sServerAddr.empty() && m_nResourceKind != LiveLocal)
-    return fail(1001, L"Please specify Media Server IP address");
-  if (m_nResourceKind == LiveLocal) m_nTransport = Tcp;
-  if (m_nTransport == RtpMulticast && m_nResourceKind == File)
-    return fail(1002, L"Multicast delivery of a single file is not supported. Use playlist");
+  if (m_settings.m_nResourceKind == None) return fail(protocol::kErrorNoResourceName, protocol::kTextNoResourceName);
+  if (m_settings.m_sServerAddr.empty() && m_settings.m_nResourceKind != LiveLocal)
+    return fail(protocol::kErrorNoServerAddress, protocol::kTextNoServerAddress);
+  if (m_settings.m_nResourceKind == LiveLocal) m_settings.m_nTransport = Tcp;
+  if (m_settings.m_nTransport == RtpMulticast && m_settings.m_nResourceKind == File)
+    return fail(protocol::kErrorMulticastFile, protocol::kTextMulticastFile);
   return PlayPauseToggle();
 }
 
-HRESULT CZMediaPlayer::PlayPauseToggle() {
-  // Sessions (the grabber thread, the transport and the renderer) are not part of
-  // this build yet: say so plainly rather than pretend to play.
-  return SetComError(E_NOTIMPL, L"Playback sessions are not available in this build of the control");
-}
+// Sessions (the grabber thread, the transport and the renderer) are not part of this build
+// yet: say so plainly rather than pretend to play.
+constexpr wchar_t kTextNoSessions[] = L"Playback sessions are not available in this build of the control";
+
+HRESULT CZMediaPlayer::PlayPauseToggle() { return SetComError(E_NOTIMPL, kTextNoSessions); }
 
 STDMETHODIMP CZMediaPlayer::Stop() {
-  if (m_nState == Idle || m_nState == Stopping) return S_FALSE;
-  return SetComError(E_NOTIMPL, L"Playback sessions are not available in this build of the control");
+  if (m_session.m_nState == Idle || m_session.m_nState == Stopping) return S_FALSE;
+  return SetComError(E_NOTIMPL, kTextNoSessions);
 }
 
 STDMETHODIMP CZMediaPlayer::Pause() {
-  if (m_nState != Playing) return S_FALSE;
-  if (m_nPlaybackMode == 3 && !m_bBuffering) m_bLivePaused = true;
+  if (m_session.m_nState != Playing) return S_FALSE;
+  if (m_session.m_nPlaybackMode == LiveTimeShift && !m_session.m_bBuffering) m_session.m_bLivePaused = true;
   return PlayPauseToggle();
 }
 
 STDMETHODIMP CZMediaPlayer::Seek(LONG nTimeSec) {
-  if (!m_bSeekable || m_bSeeking || !IsActive()) return S_FALSE;
-  if (nTimeSec == 0 && (m_nPlaybackMode == 3 || (m_nPlaybackMode == 4 && !m_bTimeShiftCanSwitchToLive)))
+  if (!m_session.m_bSeekable || m_session.m_bSeeking || !IsActive()) return S_FALSE;
+  if (nTimeSec == 0 && (m_session.m_nPlaybackMode == LiveTimeShift || (m_session.m_nPlaybackMode == TimeShiftPlayback && !m_session.m_bTimeShiftCanSwitchToLive)))
     return S_FALSE;
   // No transport exists outside a session, so there is nothing to send.
   return S_OK;
@@ -157,33 +159,33 @@ STDMETHODIMP CZMediaPlayer::Seek(LONG nTimeSec) {
 
 // Picture, sound and view
 
-STDMETHODIMP CZMediaPlayer::AdjustContrast(LONG) { return !m_bAudioOnly && IsActive() ? S_OK : S_FALSE; }
+STDMETHODIMP CZMediaPlayer::AdjustContrast(LONG) { return !m_session.m_bAudioOnly && IsActive() ? S_OK : S_FALSE; }
 
-STDMETHODIMP CZMediaPlayer::AdjustBrightness(LONG) { return !m_bAudioOnly && IsActive() ? S_OK : S_FALSE; }
+STDMETHODIMP CZMediaPlayer::AdjustBrightness(LONG) { return !m_session.m_bAudioOnly && IsActive() ? S_OK : S_FALSE; }
 
 STDMETHODIMP CZMediaPlayer::AdjustVolume(LONG nVolume) {
-  m_nVolume = nVolume == -5000 ? -10000 : nVolume;  // the knob's lowest step is silence
+  m_settings.m_nVolume = nVolume == -5000 ? -10000 : nVolume;  // the knob's lowest step is silence
   return IsActive() ? S_OK : S_FALSE;
 }
 
 STDMETHODIMP CZMediaPlayer::EnableContextMenu(VARIANT_BOOL bEnable) {
-  m_bContextMenu = bEnable != 0;
+  m_settings.m_bContextMenu = bEnable != 0;
   return S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::EnableSizeInContextMenu(VARIANT_BOOL bMenuEnable) {
-  m_bSizeInContextMenu = bMenuEnable != 0;
+  m_settings.m_bSizeInContextMenu = bMenuEnable != 0;
   return S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::EnableFlowControl(VARIANT_BOOL bMenuEnable, VARIANT_BOOL bShowNow) {
-  m_bFlowControlInMenu = bMenuEnable != 0;
-  if ((bShowNow != 0) != m_bFlowBarShown) ToggleFlowBar();
+  m_settings.m_bFlowControlInMenu = bMenuEnable != 0;
+  if ((bShowNow != 0) != m_settings.m_bFlowBarShown) ToggleFlowBar();
   return S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::EnableUserFullScreen(VARIANT_BOOL bEnable) {
-  m_bUserFullScreen = bEnable != 0;
+  m_settings.m_bUserFullScreen = bEnable != 0;
   return S_OK;
 }
 
@@ -225,7 +227,7 @@ STDMETHODIMP CZMediaPlayer::ViewFullScreenSize() {
 }
 
 STDMETHODIMP CZMediaPlayer::SetVideoAspectRatio(LONG nRatio) {
-  m_nAspectRatio = nRatio >= 0 && nRatio <= 4 ? nRatio : 5;
+  m_settings.m_nAspectRatio = nRatio >= 0 && nRatio <= 4 ? nRatio : 5;
   ApplyLayout();
   return S_OK;
 }
@@ -238,29 +240,29 @@ STDMETHODIMP CZMediaPlayer::UseCustomLogo(BSTR sDownloadURL) {
 }
 
 STDMETHODIMP CZMediaPlayer::UseCustomErrorHandler(VARIANT_BOOL bVal) {
-  m_bCustomErrorHandler = bVal != 0;
+  m_settings.m_bCustomErrorHandler = bVal != 0;
   return S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::SetBufferSize(LONG nBufferSeconds) {
   if (IsBusy()) return S_FALSE;
-  m_nBufferSeconds = std::clamp<LONG>(nBufferSeconds, 1, 30);
+  m_settings.m_nBufferSeconds = std::clamp<LONG>(nBufferSeconds, 1, 30);
   return S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::SetUDPPacketLossControlMode(LONG nMode) {
   if (IsBusy()) return S_FALSE;
   if (static_cast<ULONG>(nMode) >= 3) return E_INVALIDARG;
-  m_nUDPLossControlMode = nMode;
+  m_settings.m_nUDPLossControlMode = nMode;
   return S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::DisplayPlaybackStatus(VARIANT_BOOL bDisplay) {
-  m_bShowStatus = bDisplay != 0;
+  m_settings.m_bShowStatus = bDisplay != 0;
   return S_OK;
 }
 
-STDMETHODIMP CZMediaPlayer::LiveVideoSnapshot() { return m_nState == Playing ? S_OK : S_FALSE; }
+STDMETHODIMP CZMediaPlayer::LiveVideoSnapshot() { return m_session.m_nState == Playing ? S_OK : S_FALSE; }
 
 void CZMediaPlayer::ApplyLayout() {
   // Lays the control window out again with its client size; no window, nothing to lay out.

@@ -60,7 +60,7 @@ void CZMediaPlayer::Fire_OnError(long nErrorType, long nErrorID) {
 }
 
 void CZMediaPlayer::ReportError(const std::wstring& text, const wchar_t* caption) {
-  if (!m_bCustomErrorHandler) {
+  if (!m_settings.m_bCustomErrorHandler) {
     HWND owner = m_hWnd;
     if (!owner && m_spClientSite) {
       com::ComPtr<IOleWindow> siteWindow;
@@ -70,11 +70,11 @@ void CZMediaPlayer::ReportError(const std::wstring& text, const wchar_t* caption
     return;
   }
   if (m_hWnd) {
-    SendMessageW(m_hWnd, WM_ZM_FIRE, 6, 0);
+    SendMessageW(m_hWnd, session::WM_ZM_FIRE, session::kFireError, 0);
   } else if (GetCurrentThreadId() == m_dwApartmentThread) {
     // A host that never activates the control has no window to carry the event;
     // on the control's own thread it can be fired directly instead of being lost.
-    Fire_OnError(m_nErrorType, m_nErrorID);
+    Fire_OnError(m_session.m_nErrorType, m_session.m_nErrorID);
   }
 }
 

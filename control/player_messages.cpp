@@ -11,9 +11,9 @@ enum Command : WORD {
   kSizeHalf = 0xF5,
   kSizeOriginal = 0xF6,
   kSizeDouble = 0xF7,
-  kFullScreen = 0xF8,
-  kStop = 0xF9,
-  kPlayPause = 0xFA,
+  kFullScreen = session::kCommandFullScreen,
+  kStop = session::kCommandStop,
+  kPlayPause = session::kCommandPlayPause,
   kFlowBar = 0xF4,
   kProperties = 0xCB,
   kVideoSettings = 0x8001,
@@ -39,7 +39,7 @@ bool CZMediaPlayer::OnCommand(WORD id, LPARAM) {
     case kProperties: OpenPropertiesDialog(); return true;
     case kVideoSettings: OpenVideoSettingsDialog(); return true;
     case kSnapshot:
-      if (m_bSnapshotAllowed) LiveVideoSnapshot();
+      if (m_session.m_bSnapshotAllowed) LiveVideoSnapshot();
       return true;
     case kFlowBar: ToggleFlowBar(); return true;
     case kAbout: ShowAboutBox(); return true;
@@ -54,35 +54,35 @@ bool CZMediaPlayer::OnCommand(WORD id, LPARAM) {
 
 void CZMediaPlayer::OnFire(WPARAM what, LPARAM lParam) {
   switch (what) {
-    case 0: {  // OnStop
+    case session::kFireStop: {
       short continued = 1;
       // Full screen that carries on into the next playlist entry keeps the layout as it is.
-      if (!(m_bFullScreenRequested && m_bPlayListAdvance)) {
+      if (!(m_settings.m_bFullScreenRequested && m_session.m_bPlayListAdvance)) {
         ApplyLayout();
-        continued = (m_bPlayListAdvance || m_bSwitching) ? 1 : 0;
+        continued = (m_session.m_bPlayListAdvance || m_session.m_bSwitching) ? 1 : 0;
       }
       Fire_OnStop(continued);
-      m_wndFlowBar.OnFlowEvent(m_bSwitching ? 5 : 2);
+      m_wndFlowBar.OnFlowEvent(m_session.m_bSwitching ? 5 : 2);
       break;
     }
-    case 2:  // OnStart
+    case session::kFireStart:
       Fire_OnStart();
       m_wndFlowBar.OnFlowEvent(0);
-      AdjustVolume(m_nVolume);
+      AdjustVolume(m_settings.m_nVolume);
       break;
-    case 3: {  // OnPause
+    case session::kFirePause: {
       short reason = Low16(lParam);
       static constexpr int kFlowEventOfReason[] = {1, 3, 4};
       if (reason >= 0 && reason <= 2) m_wndFlowBar.OnFlowEvent(kFlowEventOfReason[reason]);
-      if (m_bTimeShiftAtEnd) reason = 3;
+      if (m_session.m_bTimeShiftAtEnd) reason = session::kPauseBroadcastEnded;
       Fire_OnPause(reason);
       break;
     }
-    case 5:
+    case session::kFireResize:
       FireResizeFor(static_cast<int32_t>(lParam));
       break;
-    case 6:
-      Fire_OnError(m_nErrorType, m_nErrorID);
+    case session::kFireError:
+      Fire_OnError(m_session.m_nErrorType, m_session.m_nErrorID);
       break;
     default:
       break;
@@ -90,27 +90,27 @@ void CZMediaPlayer::OnFire(WPARAM what, LPARAM lParam) {
 }
 
 void CZMediaPlayer::FireResizeFor(int32_t percent) {
-  int64_t width = static_cast<int32_t>(int64_t{m_nVideoWidth} * percent / 100);
-  int64_t height = static_cast<int32_t>(int64_t{m_nVideoHeight} * percent / 100);
+  int64_t width = static_cast<int32_t>(int64_t{m_session.m_nVideoWidth} * percent / 100);
+  int64_t height = static_cast<int32_t>(int64_t{m_session.m_nVideoHeight} * percent / 100);
   ApplyLayout();
   // The width follows the aspect ratio now in use; a view without height (never laid out)
   // has no ratio to follow.
-  if (!m_bAudioOnly && m_nViewHeight > 0) {
+  if (!m_session.m_bAudioOnly && m_nViewHeight > 0) {
     double ratio = static_cast<double>(m_nViewWidth) / static_cast<double>(m_nViewHeight);
     width = static_cast<int64_t>(ratio * static_cast<double>(static_cast<short>(height))) + 1;
   }
-  if (m_bFlowBarShown) height += m_nFlowBarHeight;
+  if (m_settings.m_bFlowBarShown) height += m_nFlowBarHeight;
   Fire_OnResize(Low16(width), Low16(height));
 }
 
 void CZMediaPlayer::OnSessionMessage(WPARAM what) {
   switch (what) {
-    case 0: CreateRenderer(); break;
-    case 1: ShutDownRenderer(); break;
-    case 2: AttachRenderer(); break;
-    case 3: Pause(); break;  // the media buffer ran dry
-    case 4: Play(); break;   // resume
-    case 5: StopRenderer(); break;
+    case session::kSessionCreateRenderer: CreateRenderer(); break;
+    case session::kSessionShutDownRenderer: ShutDownRenderer(); break;
+    case session::kSessionAttachRenderer: AttachRenderer(); break;
+    case session::kSessionPause: Pause(); break;
+    case session::kSessionResume: Play(); break;
+    case session::kSessionStopRenderer: StopRenderer(); break;
     default: break;
   }
 }

@@ -18,10 +18,10 @@ STDMETHODIMP CZMediaPlayer::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC
   LayoutInput in;
   in.clientWidth = rect.right - rect.left;
   in.clientHeight = rect.bottom - rect.top;
-  in.flowBarShown = m_bFlowBarShown;
+  in.flowBarShown = m_settings.m_bFlowBarShown;
   in.flowBarHeight = m_nFlowBarHeight;
   in.active = IsActive();
-  in.hasVideo = !m_bAudioOnly;
+  in.hasVideo = !m_session.m_bAudioOnly;
   if (m_pLogo) {
     in.logoWidth = m_sizeLogo.cx;
     in.logoHeight = m_sizeLogo.cy;

@@ -26,17 +26,17 @@ bool CZMediaPlayer::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM l
     case WM_CONTEXTMENU:
       ShowContextMenu(lParam);
       return true;
-    case WM_ZM_FIRE:
+    case session::WM_ZM_FIRE:
       OnFire(wParam, lParam);
       return true;
-    case WM_ZM_SESSION:
+    case session::WM_ZM_SESSION:
       if (wParam >= 6) return false;
       OnSessionMessage(wParam);
       return true;
-    case WM_ZM_CREDENTIALS:
+    case session::WM_ZM_CREDENTIALS:
       AskForCredentials();
       return true;
-    case WM_ZM_RESYNC:
+    case session::WM_ZM_RESYNC:
       ResyncRenderer(lParam != 0);
       return true;
     case WM_SIZE:
@@ -82,7 +82,7 @@ LRESULT CZMediaPlayer::OnCreate() {
   // The playlist dialog joins here with its own work; it is created owned, not shown.
   m_wndStatus.Create(Module().Instance(), m_hWnd);
   m_nFlowBarHeight = m_wndFlowBar.ClientHeight();
-  if (m_wndFlowBar.m_hWnd) ShowWindow(m_wndFlowBar.m_hWnd, m_bFlowBarShown ? SW_SHOWNA : SW_HIDE);
+  if (m_wndFlowBar.m_hWnd) ShowWindow(m_wndFlowBar.m_hWnd, m_settings.m_bFlowBarShown ? SW_SHOWNA : SW_HIDE);
   return 0;
 }
 
@@ -96,13 +96,13 @@ void CZMediaPlayer::OnSize(int32_t cx, int32_t cy) {
   LayoutInput in;
   in.clientWidth = cx;
   in.clientHeight = cy;
-  in.flowBarShown = m_bFlowBarShown;
+  in.flowBarShown = m_settings.m_bFlowBarShown;
   in.flowBarHeight = m_nFlowBarHeight;
   in.active = IsActive();
-  in.hasVideo = !m_bAudioOnly;
-  in.videoWidth = m_nVideoWidth;
-  in.videoHeight = m_nVideoHeight;
-  in.aspectRatio = m_nAspectRatio;
+  in.hasVideo = !m_session.m_bAudioOnly;
+  in.videoWidth = m_session.m_nVideoWidth;
+  in.videoHeight = m_session.m_nVideoHeight;
+  in.aspectRatio = m_settings.m_nAspectRatio;
   if (m_pLogo) {
     in.logoWidth = m_sizeLogo.cx;
     in.logoHeight = m_sizeLogo.cy;
@@ -147,16 +147,16 @@ void CZMediaPlayer::OnDraw(HDC dc, const RECT& bounds) {
   if (top && IsIconic(top)) return;
   DrawLogo(dc, bounds, m_nViewWidth, m_nViewHeight);
   // The flow bar paints over the picture.
-  if (m_bFlowBarShown && m_wndFlowBar.m_hWnd) InvalidateRect(m_wndFlowBar.m_hWnd, nullptr, TRUE);
+  if (m_settings.m_bFlowBarShown && m_wndFlowBar.m_hWnd) InvalidateRect(m_wndFlowBar.m_hWnd, nullptr, TRUE);
 }
 
 void CZMediaPlayer::DrawLogo(HDC dc, const RECT& bounds, int32_t viewWidth, int32_t viewHeight) {
-  if (!m_pLogo || m_bPlayListAdvance) return;
-  bool showsLogo = m_nState == Idle || m_nState == Stopping || (m_nState == Connecting && m_nResourceKind != FilePlayList);
+  if (!m_pLogo || m_session.m_bPlayListAdvance) return;
+  bool showsLogo = m_session.m_nState == Idle || m_session.m_nState == Stopping || (m_session.m_nState == Connecting && m_settings.m_nResourceKind != FilePlayList);
   if (!showsLogo || viewWidth <= 0 || viewHeight <= 0) return;
   const int32_t width = bounds.right - bounds.left;
   const int32_t height = bounds.bottom - bounds.top;
-  const int32_t flowBar = m_bFlowBarShown ? m_nFlowBarHeight : 0;
+  const int32_t flowBar = m_settings.m_bFlowBarShown ? m_nFlowBarHeight : 0;
   const int32_t x = viewWidth < width ? (width - viewWidth) / 2 : 0;
   const int32_t spare = height - viewHeight - flowBar;
   const int32_t y = spare > 0 ? spare / 2 : 0;
@@ -166,33 +166,33 @@ void CZMediaPlayer::DrawLogo(HDC dc, const RECT& bounds, int32_t viewWidth, int3
 
 void CZMediaPlayer::OnDoubleClick() {
   if (RendererIsFullScreen()) LeaveFullScreen();
-  else if (m_bUserFullScreen) EnterFullScreen();
+  else if (m_settings.m_bUserFullScreen) EnterFullScreen();
 }
 
 void CZMediaPlayer::EnterFullScreen() {
-  m_bFullScreenRequested = true;
+  m_settings.m_bFullScreenRequested = true;
   // Without a picture the request waits for playback to start.
-  if (ShowsPicture()) RendererSetVideoPosition(-1, m_nAspectRatio, -1, -1);
+  if (ShowsPicture()) RendererSetVideoPosition(-1, m_settings.m_nAspectRatio, -1, -1);
 }
 
 void CZMediaPlayer::LeaveFullScreen() {
   if (!ShowsPicture() || !RendererIsFullScreen()) return;
-  m_bFullScreenRequested = false;
+  m_settings.m_bFullScreenRequested = false;
   RendererSetVideoPosition(-2, -2, -2, -2);
   ApplyLayout();
 }
 
 void CZMediaPlayer::ToggleFlowBar() {
-  m_bFlowBarShown = !m_bFlowBarShown;
+  m_settings.m_bFlowBarShown = !m_settings.m_bFlowBarShown;
   if (!m_hWnd) return;
-  if (m_wndFlowBar.m_hWnd) ShowWindow(m_wndFlowBar.m_hWnd, m_bFlowBarShown ? SW_SHOWNA : SW_HIDE);
+  if (m_wndFlowBar.m_hWnd) ShowWindow(m_wndFlowBar.m_hWnd, m_settings.m_bFlowBarShown ? SW_SHOWNA : SW_HIDE);
   ApplyLayout();
   RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CZMediaPlayer::RequestSize(int32_t percent) {
   LeaveFullScreen();
-  if (m_hWnd) SendMessageW(m_hWnd, WM_ZM_FIRE, 5, percent);
+  if (m_hWnd) SendMessageW(m_hWnd, session::WM_ZM_FIRE, session::kFireResize, percent);
   else FireResizeFor(percent);
 }
 

@@ -68,7 +68,7 @@ INT_PTR CALLBACK CZMSPasswordDialog::DialogProc(HWND dialog, UINT message, WPARA
       self->OnOk(dialog);
       return TRUE;
     case IDCANCEL:
-      self->confirmed = FALSE;
+      self->request.confirmed = false;
       EndDialog(dialog, IDCANCEL);
       return TRUE;
   }
@@ -79,20 +79,20 @@ void CZMSPasswordDialog::OnInitDialog(HWND dialog) {
   CentreOnOwner(dialog);
   SetDlgItemTextW(dialog, IDC_ZMS_USERNAME, L"");
   SetDlgItemTextW(dialog, IDC_ZMS_PASSWORD, L"");
-  remember = FALSE;
-  confirmed = FALSE;
-  if (!firstAttempt) SetWindowTextW(dialog, kRetryTitle);
+  request.remember = false;
+  request.confirmed = false;
+  if (!request.firstAttempt) SetWindowTextW(dialog, kRetryTitle);
 }
 
 void CZMSPasswordDialog::OnOk(HWND dialog) {
-  userName = ItemText(dialog, IDC_ZMS_USERNAME);
-  password = ItemText(dialog, IDC_ZMS_PASSWORD);
-  if (userName.empty() || password.empty()) {
+  request.userName = ItemText(dialog, IDC_ZMS_USERNAME);
+  request.password = ItemText(dialog, IDC_ZMS_PASSWORD);
+  if (request.userName.empty() || request.password.empty()) {
     MessageBoxW(dialog, kMissingText, kErrorCaption, MB_OK);
     return;
   }
-  remember = IsDlgButtonChecked(dialog, IDC_ZMS_REMEMBER) == BST_CHECKED;
-  confirmed = TRUE;
+  request.remember = IsDlgButtonChecked(dialog, IDC_ZMS_REMEMBER) == BST_CHECKED;
+  request.confirmed = true;
   EndDialog(dialog, IDOK);
 }
 

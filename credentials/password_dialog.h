@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "credentials/password_request.h"
+
 namespace zm::credentials {
 
 class CZMSPasswordDialog {
@@ -22,12 +24,8 @@ class CZMSPasswordDialog {
   void ShowForCredentialsRequest(HANDLE dialogDone);
 
   // Set by the negotiation before showing, read by it after; kept for the control's life.
-  std::wstring userName;
-  std::wstring password;
-  BOOL firstAttempt = TRUE;
-  BOOL remember = FALSE;
+  PasswordRequest request;
   HWND parentWindow = nullptr;
-  BOOL confirmed = FALSE;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
-#include "transport/reply_codec.h"
-#include "transport/wire_limits.h"
+#include "protocol/reply_codec.h"
+#include "protocol/wire_limits.h"
 
-using namespace zm::transport;
+using namespace zm::protocol;
 using zm::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

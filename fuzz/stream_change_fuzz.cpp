@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
-#include "transport/stream_change_codec.h"
+#include "protocol/stream_change_codec.h"
 
-using namespace zm::transport;
+using namespace zm::protocol;
 using zm::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

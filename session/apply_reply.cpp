@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "control/stream_facts.h"
-#include "session/request_text.h"
+#include "session/stream_facts.h"
+#include "protocol/player_enums.h"
 
 namespace zm::session {
 namespace {
@@ -20,30 +20,33 @@ uint16_t TimeWord(const MediaFrame& frame, int index) {
 
 }  // namespace
 
-void ApplyReplyValues(const ReplyInputs& in, SessionValues& v) {
-  const transport::ReplyStatus& status = in.status;
-  const transport::StreamFormat& video = in.formats[transport::kVideoFormatIndex];
-  const transport::StreamFormat& audio = in.formats[transport::kAudioFormatIndex];
-  const bool playList = in.nResourceKind == static_cast<int32_t>(ResourceKind::FilePlayList);
+void ApplyReply(const protocol::ReplyStatus& status, const protocol::StreamFormatPair& formats,
+                const std::optional<MediaFrame>& change, const PlayerSettings& settings,
+                SessionValues& v) {
+  const protocol::StreamFormat& video = formats[protocol::kVideoFormatIndex];
+  const protocol::StreamFormat& audio = formats[protocol::kAudioFormatIndex];
+  v.m_videoType = video;
+  v.m_audioType = audio;
+  const bool playList = settings.m_nResourceKind == protocol::FilePlayList;
 
-  v.nServerResult = static_cast<int32_t>(status.result);
-  v.nStreamKind = status.resourceKind;
-  v.nDurationMs = static_cast<int32_t>(status.serverFlags);
-  v.bSeekable = static_cast<int32_t>(status.seekable);
+  v.m_nServerResult = static_cast<int32_t>(status.result);
+  v.m_nStreamKind = status.resourceKind;
+  v.m_nDurationMs = static_cast<int32_t>(status.serverFlags);
+  v.m_bSeekable = static_cast<int32_t>(status.seekable);
 
   if (playList && status.resourceKind == 1) {
-    v.nPlayListGeneration = status.playlistGeneration;
-    v.nStreamKind = 1;
-    v.bLiveBuffering = false;
+    v.m_nPlayListGeneration = status.playlistGeneration;
+    v.m_nStreamKind = 1;
+    v.m_bLiveBuffering = false;
   }
-  if (!video.IsPresent()) v.bAudioOnly = true;
-  if (video.IsPresent() && audio.IsPresent()) v.bAudioWithVideo = true;
+  if (!video.IsPresent()) v.m_bAudioOnly = true;
+  if (video.IsPresent() && audio.IsPresent()) v.m_bAudioWithVideo = true;
 
-  const bool live = v.nStreamKind == 1;
+  const bool live = v.m_nStreamKind == 1;
   const bool liveResource = !playList && live;
-  if ((status.serverFlags & kFlagSnapshots) && liveResource && !v.bAudioOnly && in.bNormalIntegrity)
-    v.bSnapshotAllowed = true;
-  v.bLiveBuffering = (status.serverFlags & kFlagLiveBuffering) && liveResource;
+  if ((status.serverFlags & kFlagSnapshots) && liveResource && !v.m_bAudioOnly && settings.m_bNormalIntegrity)
+    v.m_bSnapshotAllowed = true;
+  v.m_bLiveBuffering = (status.serverFlags & kFlagLiveBuffering) && liveResource;
 
   // A time-shift window announced by the reply: H seconds in all, W = length | max << 16.
   bool timeShift = false;
@@ -54,57 +57,55 @@ void ApplyReplyValues(const ReplyInputs& in, SessionValues& v) {
   if ((status.serverFlags & kFlagTimeShift) && liveResource && h != 0 && w && (*w & 0xFFFF) >= 15 &&
       (*w >> 16) >= 60) {
     timeShift = true;
-    v.bSeekable = 1;
+    v.m_bSeekable = 1;
   }
   // The option bits are used up; a live stream has no duration.
-  if (liveResource) v.nDurationMs = 0;
+  if (liveResource) v.m_nDurationMs = 0;
 
-  const control::VideoFacts facts = control::ReadVideoFacts(video);
-  v.nVideoWidth = facts.hasPictureHeader ? facts.width : kNoVideoWidth;
-  v.nVideoHeight = facts.hasPictureHeader ? facts.height : kNoVideoHeight;
+  const VideoFacts facts = ReadVideoFacts(video);
+  v.m_nVideoWidth = facts.hasPictureHeader ? facts.width : kNoVideoWidth;
+  v.m_nVideoHeight = facts.hasPictureHeader ? facts.height : kNoVideoHeight;
 
-  const std::optional<MediaFrame>& change = in.streamChange;
   if (change && live && change->time != 0) {
     timeShift = true;
-    v.bSeekable = 1;
+    v.m_bSeekable = 1;
   }
-  v.bFlowBarSeekable = v.bSeekable != 0;
 
   if (live && timeShift) {
     uint32_t totalSeconds;
     if (!change) {
-      v.nTimeShiftLength = static_cast<uint16_t>(*w & 0xFFFF);
-      v.nTimeShiftMax = static_cast<uint16_t>(*w >> 16);
+      v.m_nTimeShiftLength = static_cast<uint16_t>(*w & 0xFFFF);
+      v.m_nTimeShiftMax = static_cast<uint16_t>(*w >> 16);
       totalSeconds = h;
     } else {
-      v.nTimeShiftLength = TimeWord(*change, 1);
-      v.nTimeShiftMax = TimeWord(*change, 0);
+      v.m_nTimeShiftLength = TimeWord(*change, 1);
+      v.m_nTimeShiftMax = TimeWord(*change, 0);
       totalSeconds = TimeWord(*change, 2);
     }
-    v.nTimeShiftPosition = 0;
-    v.llTimeShiftTotalTime = static_cast<int64_t>(totalSeconds) * kUnitsPerSecond;
-    v.nPlaybackMode = LiveTimeShift;
+    v.m_nTimeShiftPosition = 0;
+    v.m_llTimeShiftTotalTime = static_cast<int64_t>(totalSeconds) * kUnitsPerSecond;
+    v.m_nPlaybackMode = protocol::LiveTimeShift;
   } else if (live) {
-    v.nPlaybackMode = Live;
+    v.m_nPlaybackMode = protocol::Live;
   } else if (change) {
     // The server has moved a live session into its time-shift window.
-    v.nTimeShiftMax = TimeWord(*change, 0);
-    v.bTimeShiftCanSwitchToLive = (change->flags & 1) == 0;
-    v.nTimeShiftLength = TimeWord(*change, 1);
-    v.nTimeShiftPosition = change->itemIndex;
-    if (v.bTimeShiftCanSwitchToLive) {
-      const int32_t carry = in.nTimeShiftCarrySec;
-      v.nTimeShiftPosition = carry + v.nTimeShiftPosition + 1;
-      v.nTimeShiftLength = static_cast<uint16_t>(v.nTimeShiftLength + carry + 1);
-      v.nTimeShiftLength = std::min(v.nTimeShiftLength, v.nTimeShiftMax);
+    v.m_nTimeShiftMax = TimeWord(*change, 0);
+    v.m_bTimeShiftCanSwitchToLive = (change->flags & 1) == 0;
+    v.m_nTimeShiftLength = TimeWord(*change, 1);
+    v.m_nTimeShiftPosition = change->itemIndex;
+    if (v.m_bTimeShiftCanSwitchToLive) {
+      const int32_t carry = v.m_nTimeShiftCarrySec;
+      v.m_nTimeShiftPosition = carry + v.m_nTimeShiftPosition + 1;
+      v.m_nTimeShiftLength = static_cast<uint16_t>(v.m_nTimeShiftLength + carry + 1);
+      v.m_nTimeShiftLength = std::min(v.m_nTimeShiftLength, v.m_nTimeShiftMax);
     }
-    v.nPlaybackMode = TimeShiftPlayback;
+    v.m_nPlaybackMode = protocol::TimeShiftPlayback;
   } else {
-    v.nPlaybackMode = Stored;
+    v.m_nPlaybackMode = protocol::Stored;
   }
-  if (v.nPlaybackMode == Stored || v.nPlaybackMode == Live) {
-    v.nTimeShiftPosition = 0;
-    v.bTimeShiftCanSwitchToLive = false;
+  if (v.m_nPlaybackMode == protocol::Stored || v.m_nPlaybackMode == protocol::Live) {
+    v.m_nTimeShiftPosition = 0;
+    v.m_bTimeShiftCanSwitchToLive = false;
   }
 }
 

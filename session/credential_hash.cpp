@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <span>
 
-#include "session/credential_digest.h"
+#include "protocol/credential_digest.h"
 
 namespace zm::session {
+
+using namespace protocol;
 namespace {
 
 class CryptOwner {

@@ -1,46 +1,31 @@
-// Winsock's header must come before windows.h, which the negotiation's header brings.
-#include "transport/tcp_source.h"
-
 #include "session/negotiation.h"
 
 #include <sddl.h>
 
 #include <utility>
+#include <vector>
 
+#include "protocol/error_ids.h"
+#include "protocol/error_texts.h"
+#include "protocol/request_text.h"
+#include "protocol/result_codes.h"
+#include "session/apply_reply.h"
+#include "com/code_page_text.h"
 #include "session/credential_hash.h"
-#include "session/request_text.h"
+#include "session/private_messages.h"
 #include "transport/stream_format_record.h"
+#include "transport/tcp_source.h"
 #include "transport/wire_text.h"
 
 namespace zm::session {
 namespace {
 
+using namespace protocol;
 using transport::CZNetworkMediaFramesSource;
-using transport::ReplyStatus;
 using transport::StreamFormatRecord;
 
-constexpr int32_t kTransportTcp = 0;
-constexpr int32_t kTransportHttps = 2;
-constexpr int32_t kTransportRtpUnicast = 3;
-
-constexpr uint32_t kResultCredentialsNeeded = 0x8FFF0543;
-constexpr uint32_t kResultCredentialsRefused = 0x8FFF0544;
-constexpr uint32_t kResultFail = 0x80004005;
-constexpr uint32_t kResultInvalidArg = 0x80070057;
-
-constexpr wchar_t kTextProtocol25Only[] = L"ServerSupportsProtocol25Only";
-constexpr wchar_t kTextNoHttpSupport[] = L"NoHttpSupport";
-constexpr wchar_t kTextNoResponse[] = L"Media Server doesn't respond";
-constexpr wchar_t kTextUnrecognized[] = L"Unrecognized response from Server";
-constexpr wchar_t kTextErrorReceiving[] = L"Error receiving data from Server";
-constexpr wchar_t kTextCannotRender[] = L"Server can not render this media source.\nExtended error: ";
-constexpr wchar_t kTextNoTransport[] = L"This transport is not available";
-constexpr wchar_t kTextMarkerInName[] = L"A media resource name can not contain \"///HASH:\" or \"///SID:\"";
-
-std::u16string U16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
-std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-std::string Ansi(std::wstring_view text) { return transport::WideToWireText(text, CP_THREAD_ACP); }
-std::string AnsiOf(std::u16string_view text) { return Ansi(Wide(text)); }
+std::string Ansi(std::wstring_view text) { return com::WideToCodePage(text, CP_THREAD_ACP); }
+std::string AnsiOf(std::u16string_view text) { return Ansi(com::AsWide(text)); }
 
 bool IsSignalled(HANDLE event) { return event && WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
 
@@ -48,6 +33,17 @@ bool IsSignalled(HANDLE event) { return event && WaitForSingleObject(event, 0) =
 // carries one would lose its tail to it (and could forge credentials).
 bool CarriesSuffixMarker(const std::wstring& name) {
   return name.find(L"///HASH:") != std::wstring::npos || name.find(L"///SID:") != std::wstring::npos;
+}
+
+// The names a request of this kind sends; the others may hold stale values from earlier sessions.
+std::vector<const std::wstring*> SentNames(ResourceKind kind, const PlayerSettings& s) {
+  switch (kind) {
+    case LiveDirect: return {&s.m_sSourceAddr, &s.m_sSourceNumber};
+    case File: return {&s.m_sFile};
+    case LiveAlias: return {&s.m_sLiveAlias};
+    case FilePlayList: return {&s.m_sPlayListFolder};
+    default: return {&s.m_sSourceNumber};
+  }
 }
 
 // This computer's account SID, "S-1-5-21-...", for live-local requests; empty when unknown.
@@ -68,16 +64,16 @@ std::wstring ComputerSid() {
   return result;
 }
 
-transport::StreamFormat ToStreamFormat(const StreamFormatRecord& record) {
+protocol::StreamFormat ToStreamFormat(const StreamFormatRecord& record) {
   auto guid = [](const GUID& g) {
-    transport::Guid out;
+    protocol::Guid out;
     out.data1 = g.Data1;
     out.data2 = g.Data2;
     out.data3 = g.Data3;
     for (size_t i = 0; i < 8; ++i) out.data4[i] = g.Data4[i];
     return out;
   };
-  transport::StreamFormat format;
+  protocol::StreamFormat format;
   format.type.majorType = guid(record.majortype);
   format.type.subType = guid(record.subtype);
   format.type.fixedSizeSamples = static_cast<uint32_t>(record.bFixedSizeSamples);
@@ -90,7 +86,8 @@ transport::StreamFormat ToStreamFormat(const StreamFormatRecord& record) {
 
 class Negotiation {
  public:
-  Negotiation(NegotiationFields& fields, NegotiationContext& context) : f_(fields), c_(context) {}
+  Negotiation(PlayerSettings& settings, SessionValues& session, NegotiationContext& context)
+      : s_(settings), v_(session), c_(context) {}
 
   BOOL Run(std::wstring& errorText);
 
@@ -100,35 +97,35 @@ class Negotiation {
   std::string AuthSuffix();
   void SwitchToHttp();
   BOOL HandleAuthenticationRequired(uint32_t result, bool firstAttempt);
-  BOOL ErrorExit(const ReplyStatus& status, std::wstring& errorText);
+  BOOL ErrorExit(const ReplyStatus& status, SourceFailure failure, std::wstring& errorText);
   BOOL ReadPlayListString(std::wstring& errorText);
-  void ApplyReply(const ReplyStatus& status, StreamFormatRecord (&records)[2]);
-  void ConnectionFailed() {
-    f_.nErrorType = 1;
-    f_.nErrorID = kErrorConnection;
+  void Apply(const ReplyStatus& status, StreamFormatRecord (&records)[2]);
+  void Fail(int32_t type, int32_t id) {
+    v_.m_nErrorType = type;
+    v_.m_nErrorID = id;
   }
   bool FallbackPossible() const {
-    return allowFallback_ && kind_ != ResourceKind::LiveLocal &&
-           (f_.nTransport == kTransportTcp || f_.nTransport == kTransportRtpUnicast);
+    return allowFallback_ && kind_ != LiveLocal && (s_.m_nTransport == Tcp || s_.m_nTransport == RtpUnicast);
   }
 
-  NegotiationFields& f_;
+  PlayerSettings& s_;
+  SessionValues& v_;
   NegotiationContext& c_;
-  ResourceKind kind_ = ResourceKind::LiveLocal;
+  ResourceKind kind_ = LiveLocal;
   ProtocolVersion protocol_ = ProtocolVersion::V80;
   std::string request_;
   bool allowFallback_ = true;
 };
 
 bool Negotiation::CreateTransport(int32_t nTransport, bool longTimeout) {
-  const auto port = static_cast<uint16_t>(f_.nServerPort);
+  const auto port = static_cast<uint16_t>(s_.m_nServerPort);
   std::unique_ptr<CZNetworkMediaFramesSource> source;
-  if (nTransport == kTransportTcp) source = std::make_unique<transport::CZTcpMediaFramesSource>(port);
-  else if (c_.pSite) source = c_.pSite->CreateTransport(nTransport, port, f_.nUDPLossControlMode);
+  if (nTransport == Tcp) source = std::make_unique<transport::CZTcpMediaFramesSource>(port);
+  else if (c_.pSite) source = c_.pSite->CreateTransport(nTransport, port, s_.m_nUDPLossControlMode);
   // Without the new transport the old one stays, so that its failure is what gets reported.
   if (!source) return false;
   if (longTimeout) source->SetLongTimeout();
-  source->SetHost(Ansi(f_.sServerAddr));
+  source->SetHost(Ansi(s_.m_sServerAddr));
   if (c_.transport) {
     std::wstring ignored;
     c_.transport->Disconnect(ignored);
@@ -140,139 +137,137 @@ bool Negotiation::CreateTransport(int32_t nTransport, bool longTimeout) {
 void Negotiation::BuildRequestText() {
   RequestSettings settings;
   settings.resourceKind = kind_;
-  settings.nTransport = f_.nTransport;
-  settings.sSourceNumber = U16(f_.sSourceNumber);
-  settings.sSourceAddr = U16(f_.sSourceAddr);
-  settings.sFile = U16(f_.sFile);
-  settings.sLiveAlias = U16(f_.sLiveAlias);
-  settings.sPlayListFolder = U16(f_.sPlayListFolder);
-  settings.nPlayListIndex = f_.nPlayListIndex;
-  if (kind_ == ResourceKind::LiveLocal) settings.sComputerSid = U16(ComputerSid());
+  settings.nTransport = s_.m_nTransport;
+  settings.sSourceNumber = com::AsU16(s_.m_sSourceNumber);
+  settings.sSourceAddr = com::AsU16(s_.m_sSourceAddr);
+  settings.sFile = com::AsU16(s_.m_sFile);
+  settings.sLiveAlias = com::AsU16(s_.m_sLiveAlias);
+  settings.sPlayListFolder = com::AsU16(s_.m_sPlayListFolder);
+  settings.nPlayListIndex = s_.m_nPlayListIndex;
+  if (kind_ == LiveLocal) settings.sComputerSid = com::AsU16(ComputerSid());
   RequestText request = BuildRequest(settings, protocol_, AnsiOf);
   request_ = std::move(request.text);
-  if (request.mediaName) f_.sMediaName = Wide(*request.mediaName);
+  if (request.mediaName) v_.m_sMediaName = com::AsWide(*request.mediaName);
 }
 
 std::string Negotiation::AuthSuffix() {
   AuthSettings settings;
-  settings.mode = f_.nAuthMode == static_cast<int32_t>(AuthMode::SessionId) ? AuthMode::SessionId : AuthMode::PasswordHash;
-  if (settings.mode == AuthMode::PasswordHash && f_.sCredentialHash.empty()) {
+  settings.mode = s_.m_nAuthMode == static_cast<int32_t>(AuthMode::SessionId) ? AuthMode::SessionId
+                                                                                : AuthMode::PasswordHash;
+  if (settings.mode == AuthMode::PasswordHash && s_.m_sCredentialHash.empty()) {
     credentials::CUsers users(c_.usersEnvironment);
     std::wstring value;
-    if (users.FindUser(f_.sServerAddr, value)) f_.sCredentialHash = value;
+    if (users.FindUser(s_.m_sServerAddr, value)) s_.m_sCredentialHash = value;
   }
-  settings.sCredentialHash = Ansi(f_.sCredentialHash);
-  settings.sSessionID = U16(f_.sSessionID);
+  settings.sCredentialHash = Ansi(s_.m_sCredentialHash);
+  settings.sSessionID = com::AsU16(s_.m_sSessionID);
   return BuildAuthSuffix(settings, AnsiOf);
 }
 
 void Negotiation::SwitchToHttp() {
   allowFallback_ = false;
   // The HTTP transport keeps its own time-out.
-  if (!CreateTransport(kTransportHttp, false)) return;
-  f_.nTransport = kTransportHttp;
+  if (!CreateTransport(Http, false)) return;
+  s_.m_nTransport = Http;
   BuildRequestText();  // now URL-encoded
 }
 
 BOOL Negotiation::HandleAuthenticationRequired(uint32_t result, bool firstAttempt) {
   if (result != kResultCredentialsNeeded && result != kResultCredentialsRefused) return FALSE;
-  f_.sCredentialHash.clear();
-  if (f_.nAuthMode == static_cast<int32_t>(AuthMode::SessionId)) {
+  s_.m_sCredentialHash.clear();
+  if (s_.m_nAuthMode == static_cast<int32_t>(AuthMode::SessionId)) {
     // A refused session id: the next attempt sends the stored digest, if there is one.
-    f_.nAuthMode = static_cast<int32_t>(AuthMode::PasswordHash);
+    s_.m_nAuthMode = static_cast<int32_t>(AuthMode::PasswordHash);
     return TRUE;
   }
-  credentials::CUsers(c_.usersEnvironment).RemoveUser(f_.sServerAddr);
-  credentials::CZMSPasswordDialog* dialog = c_.pPasswordDialog;
-  if (!dialog || !c_.hCredentialsEvent || !c_.hControlWindow) return FALSE;
-  dialog->firstAttempt = firstAttempt ? TRUE : FALSE;
-  dialog->confirmed = FALSE;
+  credentials::CUsers(c_.usersEnvironment).RemoveUser(s_.m_sServerAddr);
+  credentials::PasswordRequest* request = c_.pPasswordRequest;
+  if (!request || !c_.hCredentialsEvent || !c_.hControlWindow) return FALSE;
+  request->firstAttempt = firstAttempt;
+  request->confirmed = false;
   ResetEvent(c_.hCredentialsEvent);
-  if (!PostMessageW(c_.hControlWindow, kCredentialsMessage, 0, 0)) return FALSE;
+  if (!PostMessageW(c_.hControlWindow, WM_ZM_CREDENTIALS, 0, 0)) return FALSE;
   // The user takes as long as the user takes; only Stop ends the wait early.
   HANDLE waits[2] = {c_.hCredentialsEvent, c_.hStopEvent};
   const DWORD count = c_.hStopEvent ? 2 : 1;
   if (WaitForMultipleObjects(count, waits, FALSE, INFINITE) != WAIT_OBJECT_0) return FALSE;
-  if (!dialog->confirmed) return FALSE;
-  if (std::optional<std::string> hash = HashCredentials(U16(dialog->userName), U16(dialog->password))) {
-    f_.sCredentialHash.assign(hash->begin(), hash->end());
-    if (dialog->remember) credentials::CUsers(c_.usersEnvironment).SaveUser(f_.sServerAddr, f_.sCredentialHash);
+  if (!request->confirmed) return FALSE;
+  if (std::optional<std::string> hash = HashCredentials(com::AsU16(request->userName), com::AsU16(request->password))) {
+    s_.m_sCredentialHash.assign(hash->begin(), hash->end());
+    if (request->remember) credentials::CUsers(c_.usersEnvironment).SaveUser(s_.m_sServerAddr, s_.m_sCredentialHash);
   }
   return TRUE;
 }
 
-BOOL Negotiation::ErrorExit(const ReplyStatus& status, std::wstring& errorText) {
-  f_.nErrorType = 2;
-  if (status.result == 0) {
-    f_.nErrorID = kErrorNoResponse;
-    if (errorText == kTextNoHttpSupport || errorText == kTextNoResponse) errorText = kTextNoResponse;
+BOOL Negotiation::ErrorExit(const ReplyStatus& status, SourceFailure failure, std::wstring& errorText) {
+  if (status.result == kResultAccepted) {
+    Fail(kErrorTypeRunning, kErrorNoResponse);
+    if (failure == SourceFailure::NoHttpSupport) errorText = SourceFailureText(SourceFailure::NoResponse);
     return FALSE;
   }
+  Fail(kErrorTypeRunning, static_cast<int32_t>(status.result));
   if (status.result == kResultCredentialsRefused) {
-    credentials::CUsers(c_.usersEnvironment).RemoveUser(f_.sServerAddr);
-    f_.sCredentialHash.clear();
+    credentials::CUsers(c_.usersEnvironment).RemoveUser(s_.m_sServerAddr);
+    s_.m_sCredentialHash.clear();
   }
-  const auto code = static_cast<HRESULT>(status.result);
-  errorText = c_.pSite ? c_.pSite->HResultText(code) : std::wstring();
-  if (status.result == kResultFail || status.result == kResultInvalidArg) errorText = kTextCannotRender + errorText;
-  f_.nErrorID = static_cast<int32_t>(status.result);
+  std::wstring text = c_.pSite ? c_.pSite->HResultText(static_cast<HRESULT>(status.result)) : std::wstring();
+  if (text.empty()) {
+    // The client's own codes keep the transport's text, which says what was wrong.
+    const bool ownCode = status.result == kResultWrongMagic || status.result == kResultIncompatibleVersion;
+    text = ownCode ? errorText : std::wstring(kTextUnspecified);
+  }
+  if (status.result == kResultFail || status.result == kResultInvalidArg) text = kTextCannotRender + text;
+  errorText = std::move(text);
   return FALSE;
 }
 
 BOOL Negotiation::ReadPlayListString(std::wstring& errorText) {
   std::wstring text;
   if (!c_.transport->ReadString(text, errorText)) {
-    f_.nErrorType = 2;
-    f_.nErrorID = kErrorNoResponse;
+    Fail(kErrorTypeRunning, kErrorNoResponse);
     return FALSE;
   }
   const size_t xml = text.find(L"<xml>");
-  f_.sMediaName = text.substr(0, xml);
+  v_.m_sMediaName = text.substr(0, xml);
   if (c_.pSite) {
-    c_.pSite->SetPlayListContent(xml == std::wstring::npos ? std::wstring() : text.substr(xml), f_.sPlayListFolder,
-                                 f_.nPlayListIndex);
+    c_.pSite->SetPlayListContent(xml == std::wstring::npos ? std::wstring() : text.substr(xml), s_.m_sPlayListFolder,
+                                 s_.m_nPlayListIndex);
   }
   return TRUE;
 }
 
-void Negotiation::ApplyReply(const ReplyStatus& status, StreamFormatRecord (&records)[2]) {
-  ReplyInputs inputs;
-  inputs.status = status;
+void Negotiation::Apply(const ReplyStatus& status, StreamFormatRecord (&records)[2]) {
+  StreamFormatPair formats;
   for (size_t i = 0; i < 2; ++i) {
-    inputs.formats[i] = ToStreamFormat(records[i]);
+    formats[i] = ToStreamFormat(records[i]);
     transport::FreeFormatBlock(records[i]);
   }
-  inputs.nResourceKind = f_.nResourceKind;
-  inputs.bNormalIntegrity = f_.bNormalIntegrity;
-  inputs.nTimeShiftCarrySec = f_.nTimeShiftCarrySec;
-  f_.formats = inputs.formats;
-  ApplyReplyValues(inputs, f_.values);
+  ApplyReply(status, formats, std::nullopt, s_, v_);
   if (c_.pSite) {
-    c_.pSite->SetFlowMode(f_.values.nPlaybackMode, f_.values.bFlowBarSeekable);
-    if (kind_ == ResourceKind::File) c_.pSite->SyncWithFile();
+    c_.pSite->SetFlowMode(v_.m_nPlaybackMode, v_.m_bSeekable != 0);
+    if (kind_ == File) c_.pSite->SyncWithFile();
   }
 }
 
 BOOL Negotiation::Run(std::wstring& errorText) {
   errorText.clear();
-  kind_ = NormalizeResourceKind(f_.nResourceKind);
-  f_.nResourceKind = static_cast<int32_t>(kind_);
-  for (const std::wstring* name : {&f_.sFile, &f_.sLiveAlias, &f_.sPlayListFolder, &f_.sSourceAddr, &f_.sSourceNumber}) {
+  kind_ = NormalizeResourceKind(s_.m_nResourceKind);
+  s_.m_nResourceKind = kind_;
+  for (const std::wstring* name : SentNames(kind_, s_)) {
     if (CarriesSuffixMarker(*name)) {
-      f_.nErrorType = 1;
-      f_.nErrorID = kErrorResourceName;
+      Fail(kErrorTypeStart, kErrorNoResourceName);
       errorText = kTextMarkerInName;
       return FALSE;
     }
   }
-  if (f_.nServerPort == 0) f_.nServerPort = f_.nTransport == kTransportHttps ? kDefaultHttpsPort : kDefaultServerPort;
-  if (!CreateTransport(f_.nTransport, true)) {
-    ConnectionFailed();
+  if (s_.m_nServerPort == 0) s_.m_nServerPort = s_.m_nTransport == Https ? kDefaultHttpsPort : kDefaultServerPort;
+  if (!CreateTransport(s_.m_nTransport, true)) {
+    Fail(kErrorTypeStart, kErrorNegotiation);
     errorText = kTextNoTransport;
     return FALSE;
   }
   protocol_ = ProtocolVersion::V80;
-  if (kind_ == ResourceKind::LiveLocal) {
+  if (kind_ == LiveLocal) {
     c_.transport->SetHost("127.0.0.1");
     c_.transport->SetPort(kLiveLocalPort);
     protocol_ = ProtocolVersion::V25;
@@ -285,70 +280,74 @@ BOOL Negotiation::Run(std::wstring& errorText) {
   bool replied = false;
   while (!IsSignalled(c_.hStopEvent)) {
     std::string text = request_;
-    if (kind_ != ResourceKind::LiveLocal) text += AuthSuffix();
+    if (kind_ != LiveLocal) text += AuthSuffix();
     c_.transport->SetRequest(text, static_cast<int>(protocol_));
 
     if (!c_.transport->Connect(errorText)) {
       if (FallbackPossible()) {
         SwitchToHttp();
-        if (f_.nTransport == kTransportHttp) continue;
+        if (s_.m_nTransport == Http) continue;
       }
-      ConnectionFailed();
+      Fail(kErrorTypeStart, kErrorNegotiation);
       return FALSE;
     }
     status = ReplyStatus{};
-    if (c_.transport->ReadServerReply(records, status, errorText, kind_ != ResourceKind::FilePlayList)) {
-      if (kind_ == ResourceKind::FilePlayList && !ReadPlayListString(errorText)) {
+    if (c_.transport->ReadServerReply(records, status, errorText, kind_ != FilePlayList)) {
+      if (kind_ == FilePlayList && !ReadPlayListString(errorText)) {
         for (StreamFormatRecord& record : records) transport::FreeFormatBlock(record);
         return FALSE;
       }
       replied = true;
       break;
     }
+    const SourceFailure failure = c_.transport->LastFailure();
     std::wstring ignored;
-    if (errorText == kTextProtocol25Only) {
+    if (failure == SourceFailure::Protocol25Only) {
       protocol_ = ProtocolVersion::V25;
       BuildRequestText();
       c_.transport->Disconnect(ignored);
       continue;
     }
-    if (errorText == kTextNoHttpSupport && allowFallback_ && f_.nTransport == kTransportHttp) {
+    if (failure == SourceFailure::NoHttpSupport && allowFallback_ && s_.m_nTransport == Http) {
       allowFallback_ = false;
-      f_.nTransport = kTransportTcp;
+      s_.m_nTransport = Tcp;
       BuildRequestText();
-      if (!CreateTransport(kTransportTcp, true)) {
-        ConnectionFailed();
+      if (!CreateTransport(Tcp, true)) {
+        Fail(kErrorTypeStart, kErrorNegotiation);
         errorText = kTextNoTransport;
         return FALSE;
       }
       continue;
     }
-    if ((errorText == kTextNoResponse || errorText == kTextUnrecognized || errorText == kTextErrorReceiving) &&
-        FallbackPossible()) {
-      const std::wstring failure = errorText;
+    const bool noUsableReply = failure == SourceFailure::NoResponse ||
+                               failure == SourceFailure::UnrecognizedResponse ||
+                               failure == SourceFailure::ErrorReceiving;
+    if (noUsableReply && FallbackPossible()) {
+      const std::wstring failureText = errorText;
       SwitchToHttp();
-      if (f_.nTransport == kTransportHttp) continue;
-      errorText = failure;
+      if (s_.m_nTransport == Http) continue;
+      errorText = failureText;
     }
-    if (f_.nAuthMode == static_cast<int32_t>(AuthMode::PasswordHash)) ++authAttempts;
+    if (s_.m_nAuthMode == static_cast<int32_t>(AuthMode::PasswordHash)) ++authAttempts;
     if (authAttempts <= 3 && HandleAuthenticationRequired(status.result, authAttempts == 1)) {
       c_.transport->Disconnect(ignored);
       continue;
     }
-    return ErrorExit(status, errorText);
+    return ErrorExit(status, failure, errorText);
   }
   if (!replied || IsSignalled(c_.hStopEvent)) {
     for (StreamFormatRecord& record : records) transport::FreeFormatBlock(record);
     return FALSE;
   }
-  ApplyReply(status, records);
+  Apply(status, records);
   return TRUE;
 }
 
 }  // namespace
 
-BOOL Negotiate(NegotiationFields& fields, NegotiationContext& context, std::wstring& errorText) {
-  return Negotiation(fields, context).Run(errorText);
+BOOL Negotiate(PlayerSettings& settings, SessionValues& session, NegotiationContext& context,
+               std::wstring& errorText) {
+  return Negotiation(settings, session, context).Run(errorText);
 }
 
 }  // namespace zm::session

@@ -5,12 +5,14 @@
 
 #include <memory>
 
-#include "transport/media_frame_codec.h"
+#include "protocol/media_frame_codec.h"
 #include "transport/source_error.h"
-#include "transport/string_codec.h"
+#include "protocol/string_codec.h"
 #include "transport/wire_text.h"
 
 namespace zm::transport {
+
+using namespace protocol;
 namespace {
 
 constexpr uint32_t kResultWrongMagic = 0x8FFF0538;
@@ -24,7 +26,7 @@ using TaskMemBlock = std::unique_ptr<uint8_t, TaskMemFree>;
 // A block of the size the server announced; a failed allocation is a failed read.
 TaskMemBlock AllocateOrRaise(uint32_t size) {
   TaskMemBlock block(static_cast<uint8_t*>(CoTaskMemAlloc(size)));
-  if (!block) RaiseSourceError(kTextErrorReceiving);
+  if (!block) RaiseSourceError(SourceFailure::ErrorReceiving);
   return block;
 }
 
@@ -90,28 +92,28 @@ void CZNetworkMediaFramesSource::CancelWatchdog() {
   CancelWaitableTimer(m_hWatchdogTimer.get());
 }
 
-void CZNetworkMediaFramesSource::ReadOrRaise(void* buffer, uint32_t count, const wchar_t* text) {
-  if (!ReadExact(buffer, count)) RaiseSourceError(text);
+void CZNetworkMediaFramesSource::ReadOrRaise(void* buffer, uint32_t count, SourceFailure reason) {
+  if (!ReadExact(buffer, count)) RaiseSourceError(reason);
 }
 
 void CZNetworkMediaFramesSource::ReadStreamFormat(StreamFormatRecord& record) {
   uint8_t head[kStreamFormatHeaderSize];
-  ReadOrRaise(head, sizeof head, kTextErrorReceiving);
+  ReadOrRaise(head, sizeof head, SourceFailure::ErrorReceiving);
   // The length is bounded before anything of that size is allocated.
   auto header = DecodeStreamFormatHeader(head);
-  if (!header) RaiseSourceError(kTextErrorReceiving);
+  if (!header) RaiseSourceError(SourceFailure::ErrorReceiving);
   const uint32_t length = header.value().formatLength;
   TaskMemBlock block;
   if (length != 0) {
     block = AllocateOrRaise(length);
-    ReadOrRaise(block.get(), length, kTextErrorReceiving);
+    ReadOrRaise(block.get(), length, SourceFailure::ErrorReceiving);
   }
   FillStreamFormatRecord(header.value(), record);
   record.cbFormat = length;
   record.pbFormat = block.release();
 }
 
-BOOL CZNetworkMediaFramesSource::ReadServerReply(StreamFormatRecord (&formats)[2], ReplyStatus& status,
+BOOL CZNetworkMediaFramesSource::ReadServerReply(StreamFormatRecord (&formats)[2], protocol::ReplyStatus& status,
                                                  std::wstring& errorText, BOOL readTrailer) {
   errorText.clear();
   m_nReplyInProgress = 1;
@@ -120,40 +122,40 @@ BOOL CZNetworkMediaFramesSource::ReadServerReply(StreamFormatRecord (&formats)[2
     record.cbFormat = 0;
   }
   ArmWatchdog();
-  const BOOL ok = RunSourceOperation(errorText, [&] {
+  const BOOL ok = RunOperation(errorText, [&] {
     ReadPreamble();
-    if (!ReadChunkHeader()) RaiseSourceError(kTextErrorReceiving);
+    if (!ReadChunkHeader()) RaiseSourceError(SourceFailure::ErrorReceiving);
 
     uint8_t prologue[kReplyPrologueSize];
-    ReadOrRaise(prologue, sizeof prologue, kTextNoResponse);
+    ReadOrRaise(prologue, sizeof prologue, SourceFailure::NoResponse);
     auto version = DecodeReplyPrologue(prologue);
     if (!version) {
       if (version.error() == DecodeError::BadMagic) {
         status.result = kResultWrongMagic;
-        RaiseSourceError(kTextUnrecognizedResponse);
+        RaiseSourceError(SourceFailure::UnrecognizedResponse);
       }
       status.result = kResultIncompatibleVersion;
-      RaiseSourceError(kTextIncompatibleVersions);
+      RaiseSourceError(SourceFailure::IncompatibleVersions);
     }
     if (CheckReplyVersion(static_cast<uint32_t>(m_nProtocolVersion), version.value()) ==
         VersionAnswer::Protocol25Only) {
-      RaiseSourceError(kTextProtocol25Only);
+      RaiseSourceError(SourceFailure::Protocol25Only);
     }
     m_nProtocolVersion = static_cast<int>(version.value());
 
     uint8_t statusBytes[kReplyStatusSize];
-    ReadOrRaise(statusBytes, sizeof statusBytes, kTextErrorReceiving);
+    ReadOrRaise(statusBytes, sizeof statusBytes, SourceFailure::ErrorReceiving);
     status = DecodeReplyStatus(statusBytes).value();
-    if (status.result != 0) RaiseSourceError(kTextServerRefused);
+    if (status.result != 0) RaiseSourceError(SourceFailure::ServerRefused);
 
     if (version.value() == kProtocolVersion80) {
       uint8_t extensionHeader[kReplyExtensionHeaderSize];
-      ReadOrRaise(extensionHeader, sizeof extensionHeader, kTextErrorReceiving);
+      ReadOrRaise(extensionHeader, sizeof extensionHeader, SourceFailure::ErrorReceiving);
       uint32_t left = DecodeReplyExtensionHeader(extensionHeader).value();
       uint8_t discard[1024];
       while (left > 0) {
         const uint32_t n = left < sizeof discard ? left : static_cast<uint32_t>(sizeof discard);
-        ReadOrRaise(discard, n, kTextErrorReceiving);
+        ReadOrRaise(discard, n, SourceFailure::ErrorReceiving);
         left -= n;
       }
     }
@@ -175,13 +177,13 @@ BOOL CZNetworkMediaFramesSource::ReadFrame(zm::MediaFrame& frame, std::wstring& 
   errorText.clear();
   frame.data = nullptr;
   ArmWatchdog();
-  const BOOL ok = RunSourceOperation(errorText, [&] {
-    if (!ReadChunkHeader()) RaiseSourceError(kTextErrorReceiving);
+  const BOOL ok = RunOperation(errorText, [&] {
+    if (!ReadChunkHeader()) RaiseSourceError(SourceFailure::ErrorReceiving);
     uint8_t head[kMediaFrameHeaderSize];
-    ReadOrRaise(head, sizeof head, kTextErrorReceiving);
+    ReadOrRaise(head, sizeof head, SourceFailure::ErrorReceiving);
     // Field by field: the in-memory record differs from the wire at 64 bits.
     auto header = DecodeMediaFrameHeader(head);
-    if (!header) RaiseSourceError(kTextErrorReceiving);
+    if (!header) RaiseSourceError(SourceFailure::ErrorReceiving);
     const MediaFrameHeader& h = header.value();
     frame.streamType = h.streamType;
     frame.flags = h.flags;
@@ -196,7 +198,7 @@ BOOL CZNetworkMediaFramesSource::ReadFrame(zm::MediaFrame& frame, std::wstring& 
     if (h.length != 0) {
     // Straight into the payload's final buffer: one allocation, no copy.
     TaskMemBlock payload = AllocateOrRaise(h.length);
-    ReadOrRaise(payload.get(), h.length, kTextErrorReceiving);
+    ReadOrRaise(payload.get(), h.length, SourceFailure::ErrorReceiving);
     frame.data = payload.release();
     }
     ReadChunkTrailer();
@@ -215,18 +217,18 @@ BOOL CZNetworkMediaFramesSource::ReadFrame(zm::MediaFrame& frame, std::wstring& 
 BOOL CZNetworkMediaFramesSource::ReadString(std::wstring& result, std::wstring& errorText) {
   errorText.clear();
   ArmWatchdog();
-  const BOOL ok = RunSourceOperation(errorText, [&] {
+  const BOOL ok = RunOperation(errorText, [&] {
     uint8_t lengthBytes[kWireStringLengthSize];
-    ReadOrRaise(lengthBytes, sizeof lengthBytes, kTextErrorReceiving);
+    ReadOrRaise(lengthBytes, sizeof lengthBytes, SourceFailure::ErrorReceiving);
     auto length = DecodeWireStringLength(lengthBytes);
-    if (!length) RaiseSourceError(kTextErrorReceiving);
+    if (!length) RaiseSourceError(SourceFailure::ErrorReceiving);
     std::string bytes;
     try {
     bytes.resize(length.value());
     } catch (const std::bad_alloc&) {
-    RaiseSourceError(kTextErrorReceiving);
+    RaiseSourceError(SourceFailure::ErrorReceiving);
     }
-    ReadOrRaise(bytes.data(), length.value(), kTextErrorReceiving);
+    ReadOrRaise(bytes.data(), length.value(), SourceFailure::ErrorReceiving);
     result = WireTextToWide(bytes, WireCodePage(m_nProtocolVersion));
     ReadChunkTrailer();
   });

@@ -18,9 +18,10 @@
 #include <string>
 
 #include "com/unique_handle.h"
-#include "transport/media_frame.h"
-#include "transport/reply_codec.h"
+#include "protocol/media_frame.h"
+#include "protocol/reply_codec.h"
 #include "transport/stream_format_record.h"
+#include "transport/source_error.h"
 #include "transport/tick_clock64.h"
 
 namespace zm::transport {
@@ -40,7 +41,7 @@ class CZNetworkMediaFramesSource {
   virtual BOOL Disconnect(std::wstring& errorText) = 0;
   virtual BOOL SendCommand(const std::string& command, std::wstring& errorText) = 0;
   virtual BOOL ReadFrame(zm::MediaFrame& frame, std::wstring& errorText);
-  virtual BOOL ReadServerReply(StreamFormatRecord (&formats)[2], ReplyStatus& status, std::wstring& errorText,
+  virtual BOOL ReadServerReply(StreamFormatRecord (&formats)[2], protocol::ReplyStatus& status, std::wstring& errorText,
                                BOOL readTrailer);
   virtual BOOL ReadString(std::wstring& result, std::wstring& errorText);
   virtual void SetRequest(const std::string& request, int protocolVersion);
@@ -60,12 +61,24 @@ class CZNetworkMediaFramesSource {
   int ProtocolVersion() const { return m_nProtocolVersion; }
   int TimeoutMs() const { return m_nTimeoutMs; }
 
+  // Why the last failed operation failed (any thread may read it; the text goes to the caller).
+  protocol::SourceFailure LastFailure() const { return m_lastFailure.load(); }
+
   // The periodic status update: moves both counters into their last-period values.
   void SampleCounters();
   LONG VideoFramesLastPeriod() const { return m_nVideoFramesLastPeriod.load(); }
   LONG BytesLastPeriod() const { return m_nBytesLastPeriod.load(); }
 
  protected:
+  // Runs one operation through RunSourceOperation and records its reason.
+  template <class Body>
+  BOOL RunOperation(std::wstring& errorText, Body&& body) noexcept {
+    SourceFailure failure = SourceFailure::None;
+    const BOOL ok = RunSourceOperation(errorText, failure, static_cast<Body&&>(body));
+    m_lastFailure = failure;
+    return ok;
+  }
+
   // Starts the watch of the read that begins now; EndWatch when it ends, however it ends.
   void ArmWatchdog();
   void EndWatch() { m_bWatching = false; }
@@ -76,7 +89,7 @@ class CZNetworkMediaFramesSource {
   TickClock64 m_clock;
   std::string m_sHost;
   std::string m_sRequest;
-  int m_nProtocolVersion = static_cast<int>(kProtocolVersion25);
+  int m_nProtocolVersion = static_cast<int>(protocol::kProtocolVersion25);
   com::UniqueHandle m_hWatchdogTimer;
   std::atomic<LONG> m_nVideoFrameCount{0};
   std::atomic<LONG> m_nByteCount{0};
@@ -86,6 +99,7 @@ class CZNetworkMediaFramesSource {
   LONG m_nAtFrameStart = 0;
   LONG m_nStoppedAtFrameStart = 0;
   int m_nTimeoutMs = kDefaultTimeoutMs;
+  std::atomic<protocol::SourceFailure> m_lastFailure{protocol::SourceFailure::None};
 
  private:
   // The watch; read and written only on the reading thread, where the APC runs too.
@@ -98,7 +112,7 @@ class CZNetworkMediaFramesSource {
   static void CALLBACK OnWatchdogExpired(LPVOID source, DWORD lowTime, DWORD highTime);
   void ReadStreamFormat(StreamFormatRecord& record);
   // Reads exactly count bytes or raises the text.
-  void ReadOrRaise(void* buffer, uint32_t count, const wchar_t* text);
+  void ReadOrRaise(void* buffer, uint32_t count, protocol::SourceFailure reason);
 };
 
 }  // namespace zm::transport

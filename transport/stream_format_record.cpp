@@ -4,6 +4,8 @@
 
 namespace zm::transport {
 
+using namespace protocol;
+
 GUID ToWindowsGuid(const Guid& guid) {
   GUID out;
   out.Data1 = guid.data1;

@@ -5,16 +5,16 @@
 #include <windows.h>
 #include <strmif.h>
 
-#include "transport/stream_format_codec.h"
+#include "protocol/stream_format_codec.h"
 
 namespace zm::transport {
 
 using StreamFormatRecord = AM_MEDIA_TYPE;
 
-GUID ToWindowsGuid(const Guid& guid);
+GUID ToWindowsGuid(const protocol::Guid& guid);
 
 // Copies the media type fields of a decoded header; the pointers are left to the caller.
-void FillStreamFormatRecord(const StreamFormatHeader& header, StreamFormatRecord& record);
+void FillStreamFormatRecord(const protocol::StreamFormatHeader& header, StreamFormatRecord& record);
 
 // Frees the format block and sets its length and pointer to 0.
 void FreeFormatBlock(StreamFormatRecord& record);

@@ -8,6 +8,8 @@
 #include "transport/source_error.h"
 
 namespace zm::transport {
+
+using namespace protocol;
 namespace {
 
 constexpr ULONG kKeepAliveTimeMs = 15000;
@@ -19,7 +21,7 @@ in_addr ResolveOrRaise(const std::string& host) {
   address.s_addr = inet_addr(host.c_str());
   if (address.s_addr != INADDR_NONE) return address;
   const hostent* entry = gethostbyname(host.c_str());
-  if (!entry || !entry->h_addr_list || !entry->h_addr_list[0]) RaiseSourceError(kTextCannotResolve);
+  if (!entry || !entry->h_addr_list || !entry->h_addr_list[0]) RaiseSourceError(SourceFailure::CannotResolve);
   const size_t size = entry->h_length < static_cast<short>(sizeof address) ? static_cast<size_t>(entry->h_length)
                                                                             : sizeof address;
   std::memcpy(&address, entry->h_addr_list[0], size);
@@ -49,7 +51,7 @@ CZTcpMediaFramesSource::~CZTcpMediaFramesSource() {
 
 BOOL CZTcpMediaFramesSource::Connect(std::wstring& errorText) {
   errorText.clear();
-  return RunSourceOperation(errorText, [&] {
+  return RunOperation(errorText, [&] {
     sockaddr_in server{};
     server.sin_family = AF_INET;
     server.sin_port = htons(m_nPort);
@@ -69,8 +71,8 @@ BOOL CZTcpMediaFramesSource::Connect(std::wstring& errorText) {
       DWORD returned = 0;
       WSAIoctl(s, SIO_KEEPALIVE_VALS, &values, sizeof values, nullptr, 0, &returned, nullptr, nullptr);
     }
-    if (connect(s, reinterpret_cast<const sockaddr*>(&server), sizeof server) < 0) RaiseSourceError(kTextNoResponse);
-    if (send(s, m_sRequest.data(), static_cast<int>(m_sRequest.size()), 0) < 0) RaiseSourceError(kTextWinSockError);
+    if (connect(s, reinterpret_cast<const sockaddr*>(&server), sizeof server) < 0) RaiseSourceError(SourceFailure::NoResponse);
+    if (send(s, m_sRequest.data(), static_cast<int>(m_sRequest.size()), 0) < 0) RaiseSourceError(SourceFailure::WinSockError);
   });
 }
 
@@ -89,13 +91,13 @@ BOOL CZTcpMediaFramesSource::Disconnect(std::wstring& errorText) {
 
 BOOL CZTcpMediaFramesSource::SendCommand(const std::string& command, std::wstring& errorText) {
   errorText.clear();
-  return RunSourceOperation(errorText, [&] {
+  return RunOperation(errorText, [&] {
     const SOCKET s = m_socket.load();
     const int size = static_cast<int>(command.size());
     if (send(s, command.data(), size, 0) != SOCKET_ERROR) return;
-    if (WSAGetLastError() != WSAEWOULDBLOCK) RaiseSourceError(kTextWinSockError);
+    if (WSAGetLastError() != WSAEWOULDBLOCK) RaiseSourceError(SourceFailure::WinSockError);
     Sleep(kCommandRetryMs);
-    if (send(s, command.data(), size, 0) == SOCKET_ERROR) RaiseSourceError(kTextWinSockError);
+    if (send(s, command.data(), size, 0) == SOCKET_ERROR) RaiseSourceError(SourceFailure::WinSockError);
   });
 }
 

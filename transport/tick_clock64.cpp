@@ -4,6 +4,7 @@
 
 namespace zm::transport {
 
+
 TickClock64::TickClock64(TickSource source) : m_source(source ? source : timeGetTime) {
   TIMECAPS caps{};
   if (timeGetDevCaps(&caps, sizeof caps) == MMSYSERR_NOERROR) {

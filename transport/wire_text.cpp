@@ -1,9 +1,11 @@
 #include "transport/wire_text.h"
 
 #include "com/code_page_text.h"
-#include "transport/reply_codec.h"
+#include "protocol/reply_codec.h"
 
 namespace zm::transport {
+
+using namespace protocol;
 
 UINT WireCodePage(int protocolVersion) {
   return protocolVersion == static_cast<int>(kProtocolVersion80) ? CP_UTF8 : CP_THREAD_ACP;

@@ -10,20 +10,20 @@
 #include "peers/server/media_request.h"
 #include "peers/server/server_log.h"
 #include "peers/server/source_catalog.h"
-#include "transport/media_frame_codec.h"
-#include "transport/reply_codec.h"
-#include "transport/string_codec.h"
-#include "transport/wire_limits.h"
+#include "protocol/media_frame_codec.h"
+#include "protocol/reply_codec.h"
+#include "protocol/string_codec.h"
+#include "protocol/wire_limits.h"
 
 namespace zms {
 namespace {
 
-namespace zt = zm::transport;
+namespace zp = zm::protocol;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr uint32_t kResultInvalidArg = 0x80070057;
-constexpr uint32_t kWrongMagic = zt::kReplyMagic + 1;
+constexpr uint32_t kWrongMagic = zp::kReplyMagic + 1;
 constexpr milliseconds kIdleWait{100};
 
 // Printable form of a request or command for the log.
@@ -52,11 +52,11 @@ void PutInt32(std::vector<uint8_t>& block, size_t at, int32_t value) {
   for (size_t i = 0; i < 4; ++i) block[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
 }
 
-void SpoilVideoFormat(VideoFormatFault fault, zt::StreamFormat& video) {
+void SpoilVideoFormat(VideoFormatFault fault, zp::StreamFormat& video) {
   switch (fault) {
     case VideoFormatFault::None: break;
     case VideoFormatFault::Short: video.formatBlock.resize(std::min(video.formatBlock.size(), kBitmapWidthAt)); break;
-    case VideoFormatFault::Untyped: video.type.formatType = zt::Guid{}; break;
+    case VideoFormatFault::Untyped: video.type.formatType = zp::Guid{}; break;
     case VideoFormatFault::ZeroWidth: PutInt32(video.formatBlock, kBitmapWidthAt, 0); break;
     case VideoFormatFault::NegativeHeight: PutInt32(video.formatBlock, kBitmapHeightAt, -240); break;
   }
@@ -73,7 +73,7 @@ class Session {
     if (!request) {
       LogLine("[%d] unreadable request: %s; refusing", id_, error.c_str());
       MediaRequest unknown;
-      unknown.protocolVersion = requestText.substr(0, 8) == "/ZAMS80/" ? zt::kProtocolVersion80 : zt::kProtocolVersion25;
+      unknown.protocolVersion = requestText.substr(0, 8) == "/ZAMS80/" ? zp::kProtocolVersion80 : zp::kProtocolVersion25;
       Refuse(unknown, kResultInvalidArg);
       return;
     }
@@ -113,7 +113,7 @@ class Session {
 
  private:
   uint32_t AnswerVersion(const MediaRequest& request) const {
-    if (faults_.version25) return zt::kProtocolVersion25;
+    if (faults_.version25) return zp::kProtocolVersion25;
     return request.protocolVersion;
   }
 
@@ -128,32 +128,32 @@ class Session {
   }
 
   void Refuse(const MediaRequest& request, uint32_t result) {
-    zt::ServerReply reply;
+    zp::ServerReply reply;
     reply.protocolVersion = AnswerVersion(request);
     reply.status.result = result;
-    Send(zt::EncodeServerReply(reply));
+    Send(zp::EncodeServerReply(reply));
     LogLine("[%d] refused with result 0x%08X", id_, result);
     channel_.Finish();
   }
 
   bool SendReply(const MediaRequest& request, MediaSource& source) {
-    zt::ServerReply reply;
+    zp::ServerReply reply;
     reply.protocolVersion = AnswerVersion(request);
     reply.status = source.Status();
     reply.extension.assign(context_.extensionBytes, 0);
     reply.formats = source.Formats();
-    SpoilVideoFormat(faults_.videoFormat, reply.formats[zt::kVideoFormatIndex]);
-    std::vector<uint8_t> bytes = zt::EncodeServerReply(reply);
+    SpoilVideoFormat(faults_.videoFormat, reply.formats[zp::kVideoFormatIndex]);
+    std::vector<uint8_t> bytes = zp::EncodeServerReply(reply);
 
     if (faults_.wrongMagic) {
-      auto prologue = zt::EncodeReplyPrologue(kWrongMagic, reply.protocolVersion);
+      auto prologue = zp::EncodeReplyPrologue(kWrongMagic, reply.protocolVersion);
       std::copy(prologue.begin(), prologue.end(), bytes.begin());
     }
     if (faults_.oversize == OversizeField::Format) {
       // The video record claims one byte more than a format block may have.
-      const size_t videoAt = bytes.size() - (2 * zt::kStreamFormatHeaderSize + reply.formats[0].formatBlock.size() +
+      const size_t videoAt = bytes.size() - (2 * zp::kStreamFormatHeaderSize + reply.formats[0].formatBlock.size() +
                                              reply.formats[1].formatBlock.size());
-      auto head = zt::EncodeStreamFormatHeader(reply.formats[0].type, zt::kMaxFormatBlockBytes + 1);
+      auto head = zp::EncodeStreamFormatHeader(reply.formats[0].type, zp::kMaxFormatBlockBytes + 1);
       bytes.resize(videoAt);
       bytes.insert(bytes.end(), head.begin(), head.end());
       bytes.insert(bytes.end(), reply.formats[0].formatBlock.begin(), reply.formats[0].formatBlock.end());
@@ -162,7 +162,7 @@ class Session {
     LogLine("[%d] reply sent: version %u, %zu bytes", id_, reply.protocolVersion, bytes.size());
 
     const bool answerIsFinal = faults_.wrongMagic || faults_.oversize == OversizeField::Format ||
-                               (request.protocolVersion == zt::kProtocolVersion80 && faults_.version25);
+                               (request.protocolVersion == zp::kProtocolVersion80 && faults_.version25);
     if (answerIsFinal) {
       channel_.Finish();
       return false;
@@ -173,7 +173,7 @@ class Session {
   bool SendPlayListText(const std::string& text) {
     std::vector<uint8_t> bytes;
     if (faults_.oversize == OversizeField::String) {
-      auto length = zt::EncodeWireStringLength(zt::kMaxWireStringBytes + 1);
+      auto length = zp::EncodeWireStringLength(zp::kMaxWireStringBytes + 1);
       bytes.assign(length.begin(), length.end());
       bytes.insert(bytes.end(), text.begin(), text.end());
       Send(bytes);
@@ -181,7 +181,7 @@ class Session {
       channel_.Finish();
       return false;
     }
-    zt::AppendWireString(text, bytes);
+    zp::AppendWireString(text, bytes);
     return Send(bytes);
   }
 
@@ -228,14 +228,14 @@ class Session {
         if (!PollCommands(kIdleWait, source)) break;
         continue;
       }
-      std::optional<zt::MediaFrame> frame = source.NextFrame();
+      std::optional<zp::MediaFrame> frame = source.NextFrame();
       if (!frame) {
         LogLine("[%d] end of item after %d frames", id_, framesSent_);
         ended_ = true;
         continue;
       }
       // A stream-change frame's time field carries the time-shift window, not a time: it goes at once.
-      if (source.IsLive() && !zt::IsStreamChangeFrame(frame->header) && !WaitUntilDue(start, frame->header.time, source)) {
+      if (source.IsLive() && !zp::IsStreamChangeFrame(frame->header) && !WaitUntilDue(start, frame->header.time, source)) {
         break;
       }
       if (faults_.closeMidFrameAfter && framesSent_ >= *faults_.closeMidFrameAfter) {
@@ -243,8 +243,8 @@ class Session {
         return;
       }
       if (faults_.oversize == OversizeField::Frame) {
-        frame->header.length = zt::kMaxFramePayloadBytes + 1;
-        auto head = zt::EncodeMediaFrameHeader(frame->header);
+        frame->header.length = zp::kMaxFramePayloadBytes + 1;
+        auto head = zp::EncodeMediaFrameHeader(frame->header);
         Send(head);
         Send(frame->payload);
         LogLine("[%d] frame sent with an oversize length; closing", id_);
@@ -252,7 +252,7 @@ class Session {
         return;
       }
       std::vector<uint8_t> bytes;
-      zt::AppendMediaFrame(*frame, bytes);
+      zp::AppendMediaFrame(*frame, bytes);
       if (!Send(bytes)) break;
       ++framesSent_;
     }
@@ -270,8 +270,8 @@ class Session {
     return false;
   }
 
-  void SendHalf(const zt::MediaFrame& frame) {
-    auto head = zt::EncodeMediaFrameHeader(frame.header);
+  void SendHalf(const zp::MediaFrame& frame) {
+    auto head = zp::EncodeMediaFrameHeader(frame.header);
     std::vector<uint8_t> bytes(head.begin(), head.end());
     bytes.insert(bytes.end(), frame.payload.begin(), frame.payload.begin() + frame.payload.size() / 2);
     Send(bytes);

@@ -4,13 +4,13 @@
 #include <cstdio>
 
 #include "peers/server/bitmap_font.h"
-#include "transport/format_blocks.h"
-#include "transport/media_type_guids.h"
+#include "protocol/format_blocks.h"
+#include "protocol/media_type_guids.h"
 
 namespace zms {
 namespace {
 
-namespace zt = zm::transport;
+namespace zp = zm::protocol;
 
 constexpr int kBytesPerPixel = 4;
 constexpr int kImageBytes = kTestcardWidth * kTestcardHeight * kBytesPerPixel;
@@ -58,10 +58,10 @@ constexpr Rgb kBars[] = {{192, 192, 192}, {192, 192, 0}, {0, 192, 192}, {0, 192,
 
 }  // namespace
 
-zt::StreamFormatPair TestcardFormats() {
-  zt::StreamFormatPair formats;
+zp::StreamFormatPair TestcardFormats() {
+  zp::StreamFormatPair formats;
 
-  zt::VideoInfoHeader video;
+  zp::VideoInfoHeader video;
   video.source = {0, 0, kTestcardWidth, kTestcardHeight};
   video.target = video.source;
   video.bitRate = static_cast<uint32_t>(kImageBytes) * 8 * kTestcardFps;
@@ -70,19 +70,19 @@ zt::StreamFormatPair TestcardFormats() {
   video.bitmap.height = kTestcardHeight;
   video.bitmap.bitCount = 32;
   video.bitmap.sizeImage = kImageBytes;
-  zt::StreamFormat& v = formats[zt::kVideoFormatIndex];
-  v.type = {zt::MEDIATYPE_Video, zt::MEDIASUBTYPE_RGB32, 1, 0, kImageBytes, zt::FORMAT_VideoInfo};
-  v.formatBlock = zt::EncodeVideoInfoHeader(video);
+  zp::StreamFormat& v = formats[zp::kVideoFormatIndex];
+  v.type = {zp::MEDIATYPE_Video, zp::MEDIASUBTYPE_RGB32, 1, 0, kImageBytes, zp::FORMAT_VideoInfo};
+  v.formatBlock = zp::EncodeVideoInfoHeader(video);
 
-  zt::WaveFormatEx wave;
+  zp::WaveFormatEx wave;
   wave.channels = kTestcardChannels;
   wave.samplesPerSec = kTestcardSampleRate;
   wave.bitsPerSample = 16;
   wave.blockAlign = kTestcardChannels * 2;
   wave.avgBytesPerSec = kTestcardSampleRate * wave.blockAlign;
-  zt::StreamFormat& a = formats[zt::kAudioFormatIndex];
-  a.type = {zt::MEDIATYPE_Audio, zt::MEDIASUBTYPE_PCM, 1, 0, wave.blockAlign, zt::FORMAT_WaveFormatEx};
-  a.formatBlock = zt::EncodeWaveFormatEx(wave);
+  zp::StreamFormat& a = formats[zp::kAudioFormatIndex];
+  a.type = {zp::MEDIATYPE_Audio, zp::MEDIASUBTYPE_PCM, 1, 0, wave.blockAlign, zp::FORMAT_WaveFormatEx};
+  a.formatBlock = zp::EncodeWaveFormatEx(wave);
   return formats;
 }
 

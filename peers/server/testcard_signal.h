@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "transport/stream_format_codec.h"
+#include "protocol/stream_format_codec.h"
 
 namespace zms {
 
@@ -19,7 +19,7 @@ inline constexpr int kTestcardSamplesPerFrame = kTestcardSampleRate / kTestcardF
 inline constexpr int kToneHz = 1000;
 
 // The two stream descriptions: RGB32 in a VIDEOINFOHEADER, PCM in a WAVEFORMATEX.
-zm::transport::StreamFormatPair TestcardFormats();
+zm::protocol::StreamFormatPair TestcardFormats();
 
 // Picture number `index` (bottom-up rows, 4 bytes a pixel, B G R X); the clock shows
 // index as minutes:seconds.frames.

@@ -7,22 +7,22 @@
 namespace zms {
 namespace {
 
-namespace zt = zm::transport;
+namespace zp = zm::protocol;
 
 // Live streams allow snapshots (server flag bit 1).
 constexpr uint32_t kLiveServerFlags = 0x2;
 
-zt::MediaFrame EndOfStream(uint32_t streamType) {
-  zt::MediaFrame frame;
+zp::MediaFrame EndOfStream(uint32_t streamType) {
+  zp::MediaFrame frame;
   frame.header.streamType = streamType;
   return frame;
 }
 
 }  // namespace
 
-zt::MediaFrame TestcardFrame(int64_t picture, bool video) {
-  zt::MediaFrame frame;
-  frame.header.streamType = video ? zt::kStreamTypeVideo : zt::kStreamTypeAudio;
+zp::MediaFrame TestcardFrame(int64_t picture, bool video) {
+  zp::MediaFrame frame;
+  frame.header.streamType = video ? zp::kStreamTypeVideo : zp::kStreamTypeAudio;
   frame.header.time = picture * kTestcardFrameTime;
   frame.header.stopTime = (picture + 1) * kTestcardFrameTime;
   frame.header.keyFrame = 1;  // uncompressed: every frame stands alone
@@ -31,26 +31,26 @@ zt::MediaFrame TestcardFrame(int64_t picture, bool video) {
   return frame;
 }
 
-zt::StreamFormatPair LiveTestcardSource::Formats() const { return TestcardFormats(); }
+zp::StreamFormatPair LiveTestcardSource::Formats() const { return TestcardFormats(); }
 
-zt::ReplyStatus LiveTestcardSource::Status() const {
-  zt::ReplyStatus status;
+zp::ReplyStatus LiveTestcardSource::Status() const {
+  zp::ReplyStatus status;
   status.resourceKind = 1;
   status.serverFlags = kLiveServerFlags;
   return status;
 }
 
-std::optional<zt::MediaFrame> LiveTestcardSource::NextFrame() {
+std::optional<zp::MediaFrame> LiveTestcardSource::NextFrame() {
   const int64_t n = next_++;
   return TestcardFrame(n / 2, n % 2 == 0);
 }
 
 bool LiveTestcardSource::Seek(int) { return false; }
 
-zt::StreamFormatPair StoredTestcardSource::Formats() const { return TestcardFormats(); }
+zp::StreamFormatPair StoredTestcardSource::Formats() const { return TestcardFormats(); }
 
-zt::ReplyStatus StoredTestcardSource::Status() const {
-  zt::ReplyStatus status;
+zp::ReplyStatus StoredTestcardSource::Status() const {
+  zp::ReplyStatus status;
   status.resourceKind = 0;
   status.playlistGeneration = playlistGeneration_;
   status.serverFlags = static_cast<uint32_t>(durationSeconds_) * 1000;  // stored media: the duration in ms
@@ -61,12 +61,12 @@ zt::ReplyStatus StoredTestcardSource::Status() const {
 int64_t StoredTestcardSource::Pictures() const { return int64_t{durationSeconds_} * kTestcardFps; }
 
 // The client keeps a playlist entry's frames only when (tag >> 8) & 0xFE is the generation.
-zt::MediaFrame StoredTestcardSource::Tagged(zt::MediaFrame frame) const {
+zp::MediaFrame StoredTestcardSource::Tagged(zp::MediaFrame frame) const {
   frame.header.tag = static_cast<uint16_t>(playlistGeneration_ << 8);
   return frame;
 }
 
-std::optional<zt::MediaFrame> StoredTestcardSource::NextFrame() {
+std::optional<zp::MediaFrame> StoredTestcardSource::NextFrame() {
   const int64_t storedPictures = Pictures();
   const int64_t picture = firstPicture_ + next_ / 2;
   const bool video = next_ % 2 == 0;
@@ -75,16 +75,16 @@ std::optional<zt::MediaFrame> StoredTestcardSource::NextFrame() {
     if (seekPending_) {
       seekPending_ = false;
       next_ = 2 * (storedPictures - firstPicture_) + 2;
-      zt::MediaFrame done = Tagged(EndOfStream(zt::kStreamTypeVideo));
+      zp::MediaFrame done = Tagged(EndOfStream(zp::kStreamTypeVideo));
       done.header.hasNewFormat = 1;
       return done;
     }
     const int64_t endIndex = next_ - 2 * (storedPictures - firstPicture_);
     if (endIndex >= 2) return std::nullopt;
     ++next_;
-    return Tagged(EndOfStream(endIndex == 0 ? zt::kStreamTypeVideo : zt::kStreamTypeAudio));
+    return Tagged(EndOfStream(endIndex == 0 ? zp::kStreamTypeVideo : zp::kStreamTypeAudio));
   }
-  zt::MediaFrame frame = Tagged(TestcardFrame(picture, video));
+  zp::MediaFrame frame = Tagged(TestcardFrame(picture, video));
   if (seekPending_) {
     frame.header.hasNewFormat = 1;
     seekPending_ = false;

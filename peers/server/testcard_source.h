@@ -10,14 +10,14 @@ namespace zms {
 
 // The video (or audio) frame of picture number `picture`, timed from picture 0, key frame set.
 // A source sends picture k's video, then its audio.
-zm::transport::MediaFrame TestcardFrame(int64_t picture, bool video);
+zm::protocol::MediaFrame TestcardFrame(int64_t picture, bool video);
 
 class LiveTestcardSource : public MediaSource {
  public:
   bool IsLive() const override { return true; }
-  zm::transport::StreamFormatPair Formats() const override;
-  zm::transport::ReplyStatus Status() const override;
-  std::optional<zm::transport::MediaFrame> NextFrame() override;
+  zm::protocol::StreamFormatPair Formats() const override;
+  zm::protocol::ReplyStatus Status() const override;
+  std::optional<zm::protocol::MediaFrame> NextFrame() override;
   bool Seek(int seconds) override;
 
  private:
@@ -33,14 +33,14 @@ class StoredTestcardSource : public MediaSource {
       : durationSeconds_(durationSeconds), playlistGeneration_(playlistGeneration) {}
 
   bool IsLive() const override { return false; }
-  zm::transport::StreamFormatPair Formats() const override;
-  zm::transport::ReplyStatus Status() const override;
-  std::optional<zm::transport::MediaFrame> NextFrame() override;
+  zm::protocol::StreamFormatPair Formats() const override;
+  zm::protocol::ReplyStatus Status() const override;
+  std::optional<zm::protocol::MediaFrame> NextFrame() override;
   bool Seek(int seconds) override;
 
  private:
   int64_t Pictures() const;
-  zm::transport::MediaFrame Tagged(zm::transport::MediaFrame frame) const;
+  zm::protocol::MediaFrame Tagged(zm::protocol::MediaFrame frame) const;
 
   const int durationSeconds_;
   const uint8_t playlistGeneration_;

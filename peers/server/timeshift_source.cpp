@@ -4,12 +4,12 @@
 
 #include "peers/server/testcard_signal.h"
 #include "peers/server/testcard_source.h"
-#include "transport/stream_change_codec.h"
+#include "protocol/stream_change_codec.h"
 
 namespace zms {
 namespace {
 
-namespace zt = zm::transport;
+namespace zp = zm::protocol;
 
 }  // namespace
 
@@ -18,14 +18,14 @@ uint16_t TimeShiftTestcardSource::WindowSeconds() const {
   return static_cast<uint16_t>(std::min<int64_t>(seconds, kMaxWindowSeconds));
 }
 
-zt::StreamFormatPair TimeShiftTestcardSource::Formats() const {
-  zt::StreamFormatPair formats = TestcardFormats();
-  formats[zt::kVideoFormatIndex].type.temporalCompression = (uint32_t{kMaxWindowSeconds} << 16) | WindowSeconds();
+zp::StreamFormatPair TimeShiftTestcardSource::Formats() const {
+  zp::StreamFormatPair formats = TestcardFormats();
+  formats[zp::kVideoFormatIndex].type.temporalCompression = (uint32_t{kMaxWindowSeconds} << 16) | WindowSeconds();
   return formats;
 }
 
-zt::ReplyStatus TimeShiftTestcardSource::Status() const {
-  zt::ReplyStatus status;
+zp::ReplyStatus TimeShiftTestcardSource::Status() const {
+  zp::ReplyStatus status;
   status.resourceKind = 1;
   status.serverFlags = (uint32_t{WindowSeconds()} << 16) | kWindowFlags;
   return status;
@@ -33,37 +33,37 @@ zt::ReplyStatus TimeShiftTestcardSource::Status() const {
 
 // Bytes 6..7 of the header: seconds behind the live edge; bytes 8..13 (the time field): the
 // window's maximum, its length and its total seconds; flags bit 0 clear: live can be resumed.
-zt::MediaFrame TimeShiftTestcardSource::StreamChangeFrame() const {
+zp::MediaFrame TimeShiftTestcardSource::StreamChangeFrame() const {
   const bool shifted = delayPictures_ > 0;
-  zt::StreamChange change;
-  change.status = shifted ? zt::ReplyStatus{} : Status();
+  zp::StreamChange change;
+  change.status = shifted ? zp::ReplyStatus{} : Status();
   if (shifted) {
     change.status.resourceKind = 0;
     change.status.serverFlags = uint32_t{WindowSeconds()} * 1000;
     change.status.seekable = 1;
   }
   change.formats = Formats();
-  zt::MediaFrame frame;
-  frame.payload = zt::EncodeStreamChangePayload(change);
-  frame.header.streamType = zt::kStreamTypeVideo;
+  zp::MediaFrame frame;
+  frame.payload = zp::EncodeStreamChangePayload(change);
+  frame.header.streamType = zp::kStreamTypeVideo;
   frame.header.itemIndex = static_cast<uint16_t>(delayPictures_ / kTestcardFps);
   frame.header.time = int64_t{kMaxWindowSeconds} | (int64_t{WindowSeconds()} << 16) | (int64_t{WindowSeconds()} << 32);
-  frame.header.stopTime = zt::kStreamChangeStopTime;
+  frame.header.stopTime = zp::kStreamChangeStopTime;
   frame.header.keyFrame = 1;
   frame.header.hasNewFormat = 1;
-  frame.header.tag = zt::kStreamChangeTag;
+  frame.header.tag = zp::kStreamChangeTag;
   frame.header.length = static_cast<uint32_t>(frame.payload.size());
   return frame;
 }
 
-std::optional<zt::MediaFrame> TimeShiftTestcardSource::NextFrame() {
+std::optional<zp::MediaFrame> TimeShiftTestcardSource::NextFrame() {
   if (changePending_) {
     changePending_ = false;
     return StreamChangeFrame();
   }
   const int64_t n = next_++;
   // Frames keep the live timing; what they show lags behind by the delay.
-  zt::MediaFrame frame = TestcardFrame(std::max<int64_t>(0, n / 2 - delayPictures_), n % 2 == 0);
+  zp::MediaFrame frame = TestcardFrame(std::max<int64_t>(0, n / 2 - delayPictures_), n % 2 == 0);
   frame.header.time = (n / 2) * kTestcardFrameTime;
   frame.header.stopTime = (n / 2 + 1) * kTestcardFrameTime;
   return frame;

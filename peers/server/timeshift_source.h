@@ -22,10 +22,10 @@ class TimeShiftTestcardSource : public MediaSource {
   bool IsLive() const override { return true; }
   // The video record's temporal-compression field says the window: length in the low 16 bits,
   // maximum in the high 16 bits.
-  zm::transport::StreamFormatPair Formats() const override;
-  zm::transport::ReplyStatus Status() const override;
+  zm::protocol::StreamFormatPair Formats() const override;
+  zm::protocol::ReplyStatus Status() const override;
   // After a seek, first the stream-change frame; then the pictures of the current position.
-  std::optional<zm::transport::MediaFrame> NextFrame() override;
+  std::optional<zm::protocol::MediaFrame> NextFrame() override;
   // N >= 1: play from N seconds behind the live edge (at most the window's length), as stored
   // media; 0: back to the live edge. Always possible.
   bool Seek(int seconds) override;
@@ -33,7 +33,7 @@ class TimeShiftTestcardSource : public MediaSource {
   uint16_t WindowSeconds() const;
 
  private:
-  zm::transport::MediaFrame StreamChangeFrame() const;
+  zm::protocol::MediaFrame StreamChangeFrame() const;
 
   int64_t next_ = 0;           // frames sent; picture next_/2 is the live edge's
   int64_t delayPictures_ = 0;  // how far behind the live edge playback is

@@ -33,12 +33,12 @@ TEST_F(ServerAuthentication, ProtectedAliasWithoutCredentialsAsksForThem) {
 
 TEST_F(ServerAuthentication, DigestOfTheDefaultUserOpensTheLiveStream) {
   StartServer();
-  zt::ServerReply reply;
+  zp::ServerReply reply;
   auto client = OpenAccepted(std::string(kProtected80) + "///HASH:" + kViewerDigest, &reply);
   EXPECT_EQ(1u, reply.status.resourceKind);
   auto frame = client->ReadFrame();
   ASSERT_TRUE(frame.has_value());
-  EXPECT_EQ(zt::kStreamTypeVideo, frame->header.streamType);
+  EXPECT_EQ(zp::kStreamTypeVideo, frame->header.streamType);
 }
 
 TEST_F(ServerAuthentication, WrongDigestIsRefusedSoTheClientDropsItsStoredOne) {
@@ -90,7 +90,7 @@ TEST_F(ServerProtocol25Only, Version80RequestGetsAVersion25AnswerAndTheConnectio
 }
 
 TEST_F(ServerProtocol25Only, Version25RequestsAreServedWithAuthentication) {
-  zt::ServerReply reply;
+  zp::ServerReply reply;
   auto client = OpenAccepted("live-alias:testcard", &reply);
   EXPECT_EQ(25u, reply.protocolVersion);
   EXPECT_TRUE(client->ReadFrame().has_value());

@@ -8,7 +8,7 @@ class ServerCommands : public ServerTest {
   void SetUp() override { StartServer(); }
 
   // Reads frames until the seek-completion frame (byte 25 set); none when it never comes.
-  std::optional<zt::MediaFrame> ReadUntilSeekCompletion(WireClient& client) {
+  std::optional<zp::MediaFrame> ReadUntilSeekCompletion(WireClient& client) {
     for (int i = 0; i < 600; ++i) {
       auto frame = client.ReadFrame();
       if (!frame) return std::nullopt;
@@ -33,12 +33,12 @@ TEST_F(ServerCommands, SeekMovesToTheTargetAndMarksTheFirstFrameThere) {
   ASSERT_TRUE(client->Send("Seek:7"));
   auto done = ReadUntilSeekCompletion(*client);
   ASSERT_TRUE(done.has_value());
-  EXPECT_EQ(zt::kStreamTypeVideo, done->header.streamType);
+  EXPECT_EQ(zp::kStreamTypeVideo, done->header.streamType);
   EXPECT_EQ(7 * 25 * kFrameTime, done->header.time);
   EXPECT_NE(0u, done->header.length);
   auto next = client->ReadFrame();
   ASSERT_TRUE(next.has_value());
-  EXPECT_EQ(zt::kStreamTypeAudio, next->header.streamType);
+  EXPECT_EQ(zp::kStreamTypeAudio, next->header.streamType);
   EXPECT_EQ(done->header.time, next->header.time);
   EXPECT_EQ(0, next->header.hasNewFormat);
 }

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "server_process.h"
-#include "transport/media_type_guids.h"
+#include "protocol/media_type_guids.h"
 #include "wire_client.h"
 
 namespace zms::test {
 
-namespace zt = zm::transport;
+namespace zp = zm::protocol;
 
 inline constexpr char kLiveAlias80[] = "/ZAMS80/0000live-alias:testcard";
 inline constexpr char kStoredFile80[] = "/ZAMS80/0000file:testcard.zmf";
@@ -40,7 +40,7 @@ class ServerTest : public ::testing::Test {
   }
 
   // Sends the request and reads an accepted reply; fails the test otherwise.
-  std::unique_ptr<WireClient> OpenAccepted(const std::string& request, zt::ServerReply* reply = nullptr) {
+  std::unique_ptr<WireClient> OpenAccepted(const std::string& request, zp::ServerReply* reply = nullptr) {
     auto client = Open(request);
     ReadReplyResult result = client->ReadReply();
     EXPECT_TRUE(result.reply.has_value()) << "no reply to \"" << request << "\"\n" << server_->Log();

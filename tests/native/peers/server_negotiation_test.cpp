@@ -1,30 +1,30 @@
 #include "server_fixture.h"
-#include "transport/format_blocks.h"
+#include "protocol/format_blocks.h"
 
 namespace zms::test {
 namespace {
 
-void ExpectTestcardFormats(const zt::StreamFormatPair& formats) {
-  const zt::StreamFormat& video = formats[zt::kVideoFormatIndex];
-  EXPECT_EQ(zt::MEDIATYPE_Video, video.type.majorType);
-  EXPECT_EQ(zt::MEDIASUBTYPE_RGB32, video.type.subType);
-  EXPECT_EQ(zt::FORMAT_VideoInfo, video.type.formatType);
-  auto info = zt::DecodeVideoInfoHeader(video.formatBlock);
+void ExpectTestcardFormats(const zp::StreamFormatPair& formats) {
+  const zp::StreamFormat& video = formats[zp::kVideoFormatIndex];
+  EXPECT_EQ(zp::MEDIATYPE_Video, video.type.majorType);
+  EXPECT_EQ(zp::MEDIASUBTYPE_RGB32, video.type.subType);
+  EXPECT_EQ(zp::FORMAT_VideoInfo, video.type.formatType);
+  auto info = zp::DecodeVideoInfoHeader(video.formatBlock);
   ASSERT_TRUE(info.ok());
-  EXPECT_EQ(zt::kVideoInfoHeaderSize, video.formatBlock.size());
+  EXPECT_EQ(zp::kVideoInfoHeaderSize, video.formatBlock.size());
   EXPECT_EQ(320, info.value().bitmap.width);
   EXPECT_EQ(240, info.value().bitmap.height);
   EXPECT_EQ(32, info.value().bitmap.bitCount);
   EXPECT_EQ(kFrameTime, info.value().avgTimePerFrame);
   EXPECT_EQ(320u * 240 * 4, info.value().bitmap.sizeImage);
 
-  const zt::StreamFormat& audio = formats[zt::kAudioFormatIndex];
-  EXPECT_EQ(zt::MEDIATYPE_Audio, audio.type.majorType);
-  EXPECT_EQ(zt::MEDIASUBTYPE_PCM, audio.type.subType);
-  EXPECT_EQ(zt::FORMAT_WaveFormatEx, audio.type.formatType);
-  auto wave = zt::DecodeWaveFormatEx(audio.formatBlock);
+  const zp::StreamFormat& audio = formats[zp::kAudioFormatIndex];
+  EXPECT_EQ(zp::MEDIATYPE_Audio, audio.type.majorType);
+  EXPECT_EQ(zp::MEDIASUBTYPE_PCM, audio.type.subType);
+  EXPECT_EQ(zp::FORMAT_WaveFormatEx, audio.type.formatType);
+  auto wave = zp::DecodeWaveFormatEx(audio.formatBlock);
   ASSERT_TRUE(wave.ok());
-  EXPECT_EQ(zt::kWaveFormatPcm, wave.value().formatTag);
+  EXPECT_EQ(zp::kWaveFormatPcm, wave.value().formatTag);
   EXPECT_EQ(2, wave.value().channels);
   EXPECT_EQ(44100u, wave.value().samplesPerSec);
   EXPECT_EQ(16, wave.value().bitsPerSample);
@@ -38,7 +38,7 @@ class ServerNegotiation : public ServerTest {
 };
 
 TEST_F(ServerNegotiation, LiveAliasInProtocol80GetsALiveReplyWithBothStreams) {
-  zt::ServerReply reply;
+  zp::ServerReply reply;
   OpenAccepted(kLiveAlias80, &reply);
   EXPECT_EQ(80u, reply.protocolVersion);
   EXPECT_EQ(1u, reply.status.resourceKind);
@@ -47,7 +47,7 @@ TEST_F(ServerNegotiation, LiveAliasInProtocol80GetsALiveReplyWithBothStreams) {
 }
 
 TEST_F(ServerNegotiation, Protocol25RequestIsAnsweredInProtocol25) {
-  zt::ServerReply reply;
+  zp::ServerReply reply;
   OpenAccepted("live-alias:testcard", &reply);
   EXPECT_EQ(25u, reply.protocolVersion);
   ExpectTestcardFormats(reply.formats);
@@ -55,21 +55,21 @@ TEST_F(ServerNegotiation, Protocol25RequestIsAnsweredInProtocol25) {
 
 TEST_F(ServerNegotiation, LiveDirectSourceOneIsReachableAtAnySourceAddress) {
   for (const char* request : {"/ZAMS80/0000live-direct:1@10.20.30.40", "live-direct:1@camera.example"}) {
-    zt::ServerReply reply;
+    zp::ServerReply reply;
     OpenAccepted(request, &reply);
     EXPECT_EQ(1u, reply.status.resourceKind) << request;
   }
 }
 
 TEST_F(ServerNegotiation, LiveLocalSourceOneIsServed) {
-  zt::ServerReply reply;
+  zp::ServerReply reply;
   OpenAccepted("1CompSid:S-1-5-21-1004336348-1177238915-682003330", &reply);
   EXPECT_EQ(25u, reply.protocolVersion);
   EXPECT_EQ(1u, reply.status.resourceKind);
 }
 
 TEST_F(ServerNegotiation, StoredFileIsSeekableWithItsDurationInServerFlags) {
-  zt::ServerReply reply;
+  zp::ServerReply reply;
   OpenAccepted(kStoredFile80, &reply);
   EXPECT_EQ(0u, reply.status.resourceKind);
   EXPECT_EQ(10000u, reply.status.serverFlags);
@@ -84,7 +84,7 @@ TEST_F(ServerNegotiation, AuthenticationSuffixesAreAccepted) {
 }
 
 TEST_F(ServerNegotiation, PlaylistEntryGetsAStoredReplyFollowedByTheListString) {
-  zt::ServerReply reply;
+  zp::ServerReply reply;
   auto client = OpenAccepted("/ZAMS80/0000playlist:0:testcards", &reply);
   EXPECT_EQ(0u, reply.status.resourceKind);
   auto text = client->ReadString();
@@ -93,11 +93,11 @@ TEST_F(ServerNegotiation, PlaylistEntryGetsAStoredReplyFollowedByTheListString) 
   EXPECT_NE(std::string::npos, text->find("<file>testcard.zmf</file>"));
   auto frame = client->ReadFrame();
   ASSERT_TRUE(frame.has_value());
-  EXPECT_EQ(zt::kStreamTypeVideo, frame->header.streamType);
+  EXPECT_EQ(zp::kStreamTypeVideo, frame->header.streamType);
 }
 
 TEST_F(ServerNegotiation, AliasMadeOfTheSeparatorsOpensOnlyWhenItArrivesWhole) {
-  zt::ServerReply reply;
+  zp::ServerReply reply;
   OpenAccepted("/ZAMS80/0000live-alias:a b:c/d@e*f%g", &reply);
   EXPECT_EQ(1u, reply.status.resourceKind);
   OpenAccepted("live-alias:a b:c/d@e*f%g///HASH:0123", &reply);

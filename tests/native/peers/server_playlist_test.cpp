@@ -48,7 +48,7 @@ class ServerPlayList : public ServerTest {
 
 TEST_F(ServerPlayList, EachEntryComesWithTheListAndItsOwnName) {
   for (int index = 0; index < 3; ++index) {
-    zt::ServerReply reply;
+    zp::ServerReply reply;
     auto client = OpenAccepted("/ZAMS80/0000playlist:" + std::to_string(index) + ":testlist", &reply);
     EXPECT_EQ(0u, reply.status.resourceKind) << index;
     EXPECT_EQ(kGeneration, reply.status.playlistGeneration) << index;
@@ -84,7 +84,7 @@ TEST_F(ServerPlayList, EntryFramesCarryTheGenerationAndLastTheEntrysDuration) {
 }
 
 TEST_F(ServerPlayList, Protocol25PlaylistRequestIsServedToo) {
-  zt::ServerReply reply;
+  zp::ServerReply reply;
   auto client = OpenAccepted("playlist:2:testlist", &reply);
   EXPECT_EQ(25u, reply.protocolVersion);
   auto text = client->ReadString();
@@ -93,7 +93,7 @@ TEST_F(ServerPlayList, Protocol25PlaylistRequestIsServedToo) {
 }
 
 TEST_F(ServerPlayList, EntriesPlayAloneAsFilesInTheListFolder) {
-  zt::ServerReply reply;
+  zp::ServerReply reply;
   OpenAccepted("/ZAMS80/0000file:testlist\\beta.zmf", &reply);
   EXPECT_EQ(0u, reply.status.resourceKind);
   EXPECT_EQ(0u, reply.status.playlistGeneration);

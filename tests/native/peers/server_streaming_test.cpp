@@ -18,17 +18,17 @@ TEST_F(ServerStreaming, LiveFramesAlternateVideoThenAudioTimedFromTheSessionStar
   for (int picture = 0; picture < 5; ++picture) {
     auto video = client->ReadFrame();
     ASSERT_TRUE(video.has_value()) << picture;
-    EXPECT_EQ(zt::kStreamTypeVideo, video->header.streamType);
+    EXPECT_EQ(zp::kStreamTypeVideo, video->header.streamType);
     EXPECT_EQ(picture * kFrameTime, video->header.time);
     EXPECT_EQ((picture + 1) * kFrameTime, video->header.stopTime);
     EXPECT_EQ(1, video->header.keyFrame);
     EXPECT_EQ(kPictureBytes, video->payload.size());
     auto audio = client->ReadFrame();
     ASSERT_TRUE(audio.has_value()) << picture;
-    EXPECT_EQ(zt::kStreamTypeAudio, audio->header.streamType);
+    EXPECT_EQ(zp::kStreamTypeAudio, audio->header.streamType);
     EXPECT_EQ(picture * kFrameTime, audio->header.time);
     EXPECT_EQ(kToneBytes, audio->payload.size());
-    EXPECT_FALSE(zt::IsStreamChangeFrame(video->header));
+    EXPECT_FALSE(zp::IsStreamChangeFrame(video->header));
   }
 }
 
@@ -74,10 +74,10 @@ TEST_F(ServerStreaming, StoredFileHasTenSecondsThenEndOfStreamFramesForVideoAndA
     auto frame = client->ReadFrame();
     ASSERT_TRUE(frame.has_value()) << "after " << video << " pictures";
     if (frame->header.length == 0) {
-      EXPECT_EQ(zt::kStreamTypeVideo, frame->header.streamType);
+      EXPECT_EQ(zp::kStreamTypeVideo, frame->header.streamType);
       break;
     }
-    if (frame->header.streamType == zt::kStreamTypeVideo) {
+    if (frame->header.streamType == zp::kStreamTypeVideo) {
       EXPECT_EQ(video * kFrameTime, frame->header.time);
       ++video;
     } else {
@@ -88,7 +88,7 @@ TEST_F(ServerStreaming, StoredFileHasTenSecondsThenEndOfStreamFramesForVideoAndA
   auto audioEnd = client->ReadFrame();
   ASSERT_TRUE(audioEnd.has_value());
   EXPECT_EQ(0u, audioEnd->header.length);
-  EXPECT_EQ(zt::kStreamTypeAudio, audioEnd->header.streamType);
+  EXPECT_EQ(zp::kStreamTypeAudio, audioEnd->header.streamType);
   EXPECT_EQ(250, video);
   EXPECT_EQ(250, audio);
   EXPECT_EQ(249 * kFrameTime, lastTime);

@@ -1,7 +1,7 @@
 // The live alias "timeshift": a reply that announces a time-shift window (the control's playback
 // mode 3), a seek into the window announced by a stored stream change (mode 4), and back to live.
 #include "server_fixture.h"
-#include "transport/stream_change_codec.h"
+#include "protocol/stream_change_codec.h"
 
 namespace zms::test {
 namespace {
@@ -16,37 +16,37 @@ class ServerTimeShift : public ServerTest {
   void SetUp() override { StartServer(); }
 
   // Reads frames until a stream-change frame; none when it does not come within 200 frames.
-  std::optional<zt::MediaFrame> ReadUntilStreamChange(WireClient& client) {
+  std::optional<zp::MediaFrame> ReadUntilStreamChange(WireClient& client) {
     for (int i = 0; i < 200; ++i) {
       auto frame = client.ReadFrame();
       if (!frame) return std::nullopt;
-      if (zt::IsStreamChangeFrame(frame->header)) return frame;
+      if (zp::IsStreamChangeFrame(frame->header)) return frame;
     }
     return std::nullopt;
   }
 };
 
 TEST_F(ServerTimeShift, ReplyAnnouncesTheWindowInServerFlagsAndTheVideoRecord) {
-  zt::ServerReply reply;
+  zp::ServerReply reply;
   auto client = OpenAccepted(kTimeShift80, &reply);
   EXPECT_EQ(1u, reply.status.resourceKind) << "live";
   EXPECT_TRUE(reply.status.serverFlags & 0x4) << "bit 2: a time-shift window";
   EXPECT_TRUE(reply.status.serverFlags & 0x2) << "bit 1: snapshots";
   EXPECT_EQ(30, High16(reply.status.serverFlags)) << "the window's total seconds, not 0";
-  const uint32_t w = reply.formats[zt::kVideoFormatIndex].type.temporalCompression;
+  const uint32_t w = reply.formats[zp::kVideoFormatIndex].type.temporalCompression;
   // The control takes the window when the length is at least 15 s and the maximum at least 60 s.
   EXPECT_EQ(30, Low16(w));
   EXPECT_EQ(120, High16(w));
   auto frame = client->ReadFrame();
   ASSERT_TRUE(frame.has_value());
-  EXPECT_FALSE(zt::IsStreamChangeFrame(frame->header));
+  EXPECT_FALSE(zp::IsStreamChangeFrame(frame->header));
 }
 
 TEST_F(ServerTimeShift, PlainLiveAliasAnnouncesNoWindow) {
-  zt::ServerReply reply;
+  zp::ServerReply reply;
   OpenAccepted(kLiveAlias80, &reply);
   EXPECT_FALSE(reply.status.serverFlags & 0x4);
-  EXPECT_EQ(0u, reply.formats[zt::kVideoFormatIndex].type.temporalCompression);
+  EXPECT_EQ(0u, reply.formats[zp::kVideoFormatIndex].type.temporalCompression);
 }
 
 TEST_F(ServerTimeShift, SeekMovesIntoTheWindowWithAStoredStreamChange) {
@@ -62,15 +62,15 @@ TEST_F(ServerTimeShift, SeekMovesIntoTheWindowWithAStoredStreamChange) {
   EXPECT_EQ(120, Low16(fields)) << "bytes 8..9: maximum";
   EXPECT_GE(Low16(fields >> 16), 30) << "bytes 10..11: length";
   EXPECT_EQ(Low16(fields >> 16), Low16(fields >> 32)) << "bytes 12..13: total seconds";
-  auto payload = zt::DecodeStreamChangePayload(change->payload);
+  auto payload = zp::DecodeStreamChangePayload(change->payload);
   ASSERT_TRUE(payload.ok());
   EXPECT_EQ(0u, payload.value().status.resourceKind) << "stored: playback from the window";
   EXPECT_NE(0u, payload.value().status.seekable);
-  EXPECT_TRUE(payload.value().formats[zt::kVideoFormatIndex].IsPresent());
-  EXPECT_TRUE(payload.value().formats[zt::kAudioFormatIndex].IsPresent());
+  EXPECT_TRUE(payload.value().formats[zp::kVideoFormatIndex].IsPresent());
+  EXPECT_TRUE(payload.value().formats[zp::kAudioFormatIndex].IsPresent());
   auto next = client->ReadFrame();
   ASSERT_TRUE(next.has_value());
-  EXPECT_FALSE(zt::IsStreamChangeFrame(next->header));
+  EXPECT_FALSE(zp::IsStreamChangeFrame(next->header));
 }
 
 TEST_F(ServerTimeShift, SeekToZeroReturnsToLiveWithALiveStreamChange) {
@@ -82,7 +82,7 @@ TEST_F(ServerTimeShift, SeekToZeroReturnsToLiveWithALiveStreamChange) {
   ASSERT_TRUE(change.has_value());
   EXPECT_EQ(0, change->header.itemIndex);
   EXPECT_NE(0, change->header.time) << "a nonzero time field announces the window again";
-  auto payload = zt::DecodeStreamChangePayload(change->payload);
+  auto payload = zp::DecodeStreamChangePayload(change->payload);
   ASSERT_TRUE(payload.ok());
   EXPECT_EQ(1u, payload.value().status.resourceKind);
   EXPECT_TRUE(payload.value().status.serverFlags & 0x4);

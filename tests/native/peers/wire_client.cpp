@@ -6,12 +6,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "transport/string_codec.h"
+#include "protocol/string_codec.h"
 
 namespace zms::test {
 namespace {
 
-namespace zt = zm::transport;
+namespace zp = zm::protocol;
 using Clock = std::chrono::steady_clock;
 
 int MillisecondsLeft(Clock::time_point deadline) {
@@ -56,8 +56,8 @@ std::optional<std::vector<uint8_t>> WireClient::ReadExact(size_t n, milliseconds
 
 ReadReplyResult WireClient::ReadReply(milliseconds timeout) {
   ReadReplyResult result;
-  zt::ServerReply reply;
-  auto fail = [&result](const zt::DecodeFailure& failure) {
+  zp::ServerReply reply;
+  auto fail = [&result](const zp::DecodeFailure& failure) {
     result.failure = failure;
     return result;
   };
@@ -66,31 +66,31 @@ ReadReplyResult WireClient::ReadReply(milliseconds timeout) {
     return result;
   };
 
-  auto prologue = ReadExact(zt::kReplyPrologueSize, timeout);
+  auto prologue = ReadExact(zp::kReplyPrologueSize, timeout);
   if (!prologue) return lost();
-  auto version = zt::DecodeReplyPrologue(*prologue);
+  auto version = zp::DecodeReplyPrologue(*prologue);
   if (!version) return fail(version.failure());
   reply.protocolVersion = version.value();
 
-  auto statusBytes = ReadExact(zt::kReplyStatusSize, timeout);
+  auto statusBytes = ReadExact(zp::kReplyStatusSize, timeout);
   if (!statusBytes) return lost();
-  reply.status = zt::DecodeReplyStatus(*statusBytes).value();
+  reply.status = zp::DecodeReplyStatus(*statusBytes).value();
   if (reply.status.result != 0) {
     result.reply = std::move(reply);
     return result;
   }
 
-  if (reply.protocolVersion == zt::kProtocolVersion80) {
-    auto head = ReadExact(zt::kReplyExtensionHeaderSize, timeout);
+  if (reply.protocolVersion == zp::kProtocolVersion80) {
+    auto head = ReadExact(zp::kReplyExtensionHeaderSize, timeout);
     if (!head) return lost();
-    auto extension = ReadExact(zt::DecodeReplyExtensionHeader(*head).value(), timeout);
+    auto extension = ReadExact(zp::DecodeReplyExtensionHeader(*head).value(), timeout);
     if (!extension) return lost();
     reply.extension = *extension;
   }
-  for (zt::StreamFormat& format : reply.formats) {
-    auto recordBytes = ReadExact(zt::kStreamFormatHeaderSize, timeout);
+  for (zp::StreamFormat& format : reply.formats) {
+    auto recordBytes = ReadExact(zp::kStreamFormatHeaderSize, timeout);
     if (!recordBytes) return lost();
-    auto record = zt::DecodeStreamFormatHeader(*recordBytes);
+    auto record = zp::DecodeStreamFormatHeader(*recordBytes);
     if (!record) return fail(record.failure());
     auto block = ReadExact(record.value().formatLength, timeout);
     if (!block) return lost();
@@ -102,26 +102,26 @@ ReadReplyResult WireClient::ReadReply(milliseconds timeout) {
 }
 
 std::optional<std::string> WireClient::ReadString(milliseconds timeout) {
-  auto lengthBytes = ReadExact(zt::kWireStringLengthSize, timeout);
+  auto lengthBytes = ReadExact(zp::kWireStringLengthSize, timeout);
   if (!lengthBytes) return std::nullopt;
-  auto length = zt::DecodeWireStringLength(*lengthBytes);
+  auto length = zp::DecodeWireStringLength(*lengthBytes);
   if (!length) return std::nullopt;
   auto bytes = ReadExact(length.value(), timeout);
   if (!bytes) return std::nullopt;
   return std::string(bytes->begin(), bytes->end());
 }
 
-std::optional<zt::MediaFrame> WireClient::ReadFrame(milliseconds timeout, zt::DecodeFailure* failure) {
-  auto headBytes = ReadExact(zt::kMediaFrameHeaderSize, timeout);
+std::optional<zp::MediaFrame> WireClient::ReadFrame(milliseconds timeout, zp::DecodeFailure* failure) {
+  auto headBytes = ReadExact(zp::kMediaFrameHeaderSize, timeout);
   if (!headBytes) return std::nullopt;
-  auto head = zt::DecodeMediaFrameHeader(*headBytes);
+  auto head = zp::DecodeMediaFrameHeader(*headBytes);
   if (!head) {
     if (failure) *failure = head.failure();
     return std::nullopt;
   }
   auto payload = ReadExact(head.value().length, timeout);
   if (!payload) return std::nullopt;
-  return zt::MediaFrame{head.value(), std::move(*payload)};
+  return zp::MediaFrame{head.value(), std::move(*payload)};
 }
 
 bool WireClient::WaitForClose(milliseconds timeout) {

@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "transport/decode_result.h"
-#include "transport/media_frame_codec.h"
-#include "transport/reply_codec.h"
+#include "protocol/decode_result.h"
+#include "protocol/media_frame_codec.h"
+#include "protocol/reply_codec.h"
 
 namespace zms::test {
 
 using std::chrono::milliseconds;
 
 struct ReadReplyResult {
-  std::optional<zm::transport::ServerReply> reply;
-  std::optional<zm::transport::DecodeFailure> failure;  // a decoder refused what came
+  std::optional<zm::protocol::ServerReply> reply;
+  std::optional<zm::protocol::DecodeFailure> failure;  // a decoder refused what came
   bool connectionFailed = false;                        // the bytes stopped coming
 };
 
@@ -37,8 +37,8 @@ class WireClient {
   ReadReplyResult ReadReply(milliseconds timeout = milliseconds(10000));
   std::optional<std::string> ReadString(milliseconds timeout = milliseconds(10000));
   // One frame; a decode failure of the header is reported through `failure`.
-  std::optional<zm::transport::MediaFrame> ReadFrame(milliseconds timeout = milliseconds(10000),
-                                                     zm::transport::DecodeFailure* failure = nullptr);
+  std::optional<zm::protocol::MediaFrame> ReadFrame(milliseconds timeout = milliseconds(10000),
+                                                     zm::protocol::DecodeFailure* failure = nullptr);
   // True when the server closes the connection within the timeout, whatever it sends first.
   bool WaitForClose(milliseconds timeout);
   // True when no byte arrives for the whole period.

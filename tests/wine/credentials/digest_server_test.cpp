@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "session/credential_hash.h"
-#include "transport/reply_codec.h"
+#include "protocol/reply_codec.h"
 
 namespace zm::credentials::test {
 namespace {
@@ -37,7 +37,7 @@ std::optional<uint32_t> ResultOf(const std::string& request) {
   address.sin_family = AF_INET;
   address.sin_port = htons(ServerPort());
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  std::vector<uint8_t> bytes(zm::transport::kReplyPrologueSize + zm::transport::kReplyStatusSize);
+  std::vector<uint8_t> bytes(zm::protocol::kReplyPrologueSize + zm::protocol::kReplyStatusSize);
   size_t got = 0;
   if (connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
       send(s, request.data(), static_cast<int>(request.size()), 0) == static_cast<int>(request.size())) {
@@ -50,8 +50,8 @@ std::optional<uint32_t> ResultOf(const std::string& request) {
   closesocket(s);
   if (got < bytes.size()) return std::nullopt;
   const std::span<const uint8_t> all(bytes);
-  if (!zm::transport::DecodeReplyPrologue(all.first(zm::transport::kReplyPrologueSize)).ok()) return std::nullopt;
-  auto status = zm::transport::DecodeReplyStatus(all.subspan(zm::transport::kReplyPrologueSize));
+  if (!zm::protocol::DecodeReplyPrologue(all.first(zm::protocol::kReplyPrologueSize)).ok()) return std::nullopt;
+  auto status = zm::protocol::DecodeReplyStatus(all.subspan(zm::protocol::kReplyPrologueSize));
   if (!status.ok()) return std::nullopt;
   return status.value().result;
 }

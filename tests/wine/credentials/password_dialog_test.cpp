@@ -46,10 +46,10 @@ TEST_F(PasswordDialogTest, OkWithBothFieldsConfirmsAndReturnsTheTypedTexts) {
     return WaitUntilClosed(d);
   });
   EXPECT_EQ(IDOK, result);
-  EXPECT_TRUE(dialog_.confirmed);
-  EXPECT_EQ(L"viewer", dialog_.userName);
-  EXPECT_EQ(L"s3cret \u00e4\u20ac", dialog_.password);
-  EXPECT_FALSE(dialog_.remember);
+  EXPECT_TRUE(dialog_.request.confirmed);
+  EXPECT_EQ(L"viewer", dialog_.request.userName);
+  EXPECT_EQ(L"s3cret \u00e4\u20ac", dialog_.request.password);
+  EXPECT_FALSE(dialog_.request.remember);
 }
 
 TEST_F(PasswordDialogTest, TickedRememberBoxIsReportedOnOk) {
@@ -60,8 +60,8 @@ TEST_F(PasswordDialogTest, TickedRememberBoxIsReportedOnOk) {
     Click(d, IDOK);
     return WaitUntilClosed(d);
   });
-  EXPECT_TRUE(dialog_.confirmed);
-  EXPECT_TRUE(dialog_.remember);
+  EXPECT_TRUE(dialog_.request.confirmed);
+  EXPECT_TRUE(dialog_.request.remember);
 }
 
 TEST_F(PasswordDialogTest, MissingPasswordOrUserNameShowsTheErrorAndKeepsTheDialogOpen) {
@@ -91,8 +91,8 @@ TEST_F(PasswordDialogTest, MissingPasswordOrUserNameShowsTheErrorAndKeepsTheDial
     EXPECT_TRUE(stayedOpen[i]) << "case " << i;
   }
   EXPECT_EQ(IDOK, result);
-  EXPECT_TRUE(dialog_.confirmed);
-  EXPECT_EQ(L"viewer", dialog_.userName);
+  EXPECT_TRUE(dialog_.request.confirmed);
+  EXPECT_EQ(L"viewer", dialog_.request.userName);
 }
 
 TEST_F(PasswordDialogTest, CancelLeavesItUnconfirmed) {
@@ -104,8 +104,8 @@ TEST_F(PasswordDialogTest, CancelLeavesItUnconfirmed) {
     return WaitUntilClosed(d);
   });
   EXPECT_EQ(IDCANCEL, result);
-  EXPECT_FALSE(dialog_.confirmed);
-  EXPECT_FALSE(dialog_.remember);
+  EXPECT_FALSE(dialog_.request.confirmed);
+  EXPECT_FALSE(dialog_.request.remember);
 }
 
 TEST_F(PasswordDialogTest, EachShowingStartsEmptyAndUnticked) {
@@ -116,7 +116,7 @@ TEST_F(PasswordDialogTest, EachShowingStartsEmptyAndUnticked) {
     Click(d, IDOK);
     return WaitUntilClosed(d);
   });
-  ASSERT_TRUE(dialog_.remember);
+  ASSERT_TRUE(dialog_.request.remember);
   std::wstring user = L"?", password = L"?";
   UINT ticked = BST_CHECKED;
   RunWith([&](HWND d) {
@@ -129,11 +129,11 @@ TEST_F(PasswordDialogTest, EachShowingStartsEmptyAndUnticked) {
   EXPECT_EQ(L"", user);
   EXPECT_EQ(L"", password);
   EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), ticked);
-  EXPECT_FALSE(dialog_.remember);
+  EXPECT_FALSE(dialog_.request.remember);
 }
 
 TEST_F(PasswordDialogTest, RetryAfterARefusalSaysAuthenticationFailed) {
-  dialog_.firstAttempt = FALSE;
+  dialog_.request.firstAttempt = false;
   std::wstring title;
   RunWith(
       [&](HWND d) {
@@ -270,9 +270,9 @@ TEST_F(PasswordDialogTest, CredentialsRequestFromAnotherThreadShowsItAndSignalsD
   UnregisterClassW(windowClass.lpszClassName, windowClass.hInstance);
   EXPECT_TRUE(userFinished);
   EXPECT_EQ(WAIT_OBJECT_0, grabberWait);
-  EXPECT_TRUE(dialog_.confirmed);
-  EXPECT_EQ(L"viewer", dialog_.userName);
-  EXPECT_EQ(L"s3cret", dialog_.password);
+  EXPECT_TRUE(dialog_.request.confirmed);
+  EXPECT_EQ(L"viewer", dialog_.request.userName);
+  EXPECT_EQ(L"s3cret", dialog_.request.password);
 }
 
 }  // namespace

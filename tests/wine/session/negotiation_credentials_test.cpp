@@ -17,7 +17,7 @@ TEST_F(NegotiationTest, RightPasswordOnTheFirstAskOpensTheProtectedAlias) {
   ASSERT_TRUE(run.result) << Narrow(run.errorText);
   EXPECT_EQ(std::vector<BOOL>{TRUE}, run.dialogFirstAttempts);
   EXPECT_EQ("///HASH:" + Narrow(kRightDigest), SuffixOf(run.request));
-  EXPECT_EQ(kRightDigest, run.fields.sCredentialHash);
+  EXPECT_EQ(kRightDigest, run.settings.m_sCredentialHash);
   EXPECT_EQ(L"", CachedDigest());  // not asked to remember
 }
 
@@ -33,10 +33,10 @@ TEST_F(NegotiationTest, ThreeWrongPasswordsEndWithTheServersRefusal) {
   NegotiationRun run = Run(Alias(L"protected"), {kWrongPassword, kWrongPassword, kWrongPassword, kRightPassword});
   EXPECT_FALSE(run.result);
   EXPECT_EQ((std::vector<BOOL>{TRUE, FALSE, FALSE}), run.dialogFirstAttempts);
-  EXPECT_EQ(2, run.fields.nErrorType);
-  EXPECT_EQ(static_cast<int32_t>(0x8FFF0544), run.fields.nErrorID);
+  EXPECT_EQ(2, run.session.m_nErrorType);
+  EXPECT_EQ(static_cast<int32_t>(0x8FFF0544), run.session.m_nErrorID);
   EXPECT_EQ(L"code 0x8FFF0544", run.errorText);
-  EXPECT_EQ(L"", run.fields.sCredentialHash);
+  EXPECT_EQ(L"", run.settings.m_sCredentialHash);
   EXPECT_EQ(L"", CachedDigest());
 }
 
@@ -44,7 +44,7 @@ TEST_F(NegotiationTest, CancelEndsWithTheCredentialsNeededCode) {
   NegotiationRun run = Run(Alias(L"protected"), {kCancel});
   EXPECT_FALSE(run.result);
   EXPECT_EQ(std::vector<BOOL>{TRUE}, run.dialogFirstAttempts);
-  EXPECT_EQ(static_cast<int32_t>(0x8FFF0543), run.fields.nErrorID);
+  EXPECT_EQ(static_cast<int32_t>(0x8FFF0543), run.session.m_nErrorID);
   EXPECT_EQ("", SuffixOf(run.request));
 }
 
@@ -76,37 +76,37 @@ TEST_F(NegotiationTest, CachedDigestIsNotSentForAnotherServer) {
 }
 
 TEST_F(NegotiationTest, SessionIdOpensTheProtectedAliasWithoutTheDialog) {
-  NegotiationFields fields = Alias(L"protected");
-  fields.nAuthMode = 2;
-  fields.sSessionID = kServerSessionId;
+  PlayerSettings fields = Alias(L"protected");
+  fields.m_nAuthMode = 2;
+  fields.m_sSessionID = kServerSessionId;
   CacheDigest(kRightDigest);  // not consulted while the session id is accepted
   NegotiationRun run = Run(fields);
   ASSERT_TRUE(run.result) << Narrow(run.errorText);
   EXPECT_EQ("///SID:" + Narrow(kServerSessionId), SuffixOf(run.request));
-  EXPECT_EQ(2, run.fields.nAuthMode);
+  EXPECT_EQ(2, run.settings.m_nAuthMode);
   EXPECT_TRUE(run.dialogFirstAttempts.empty());
 }
 
 TEST_F(NegotiationTest, RefusedSessionIdFallsBackToTheCachedDigestWithoutTheDialog) {
-  NegotiationFields fields = Alias(L"protected");
-  fields.nAuthMode = 2;
-  fields.sSessionID = L"6e6f7065";
+  PlayerSettings fields = Alias(L"protected");
+  fields.m_nAuthMode = 2;
+  fields.m_sSessionID = L"6e6f7065";
   CacheDigest(kRightDigest);
   NegotiationRun run = Run(fields);
   ASSERT_TRUE(run.result) << Narrow(run.errorText);
   EXPECT_TRUE(run.dialogFirstAttempts.empty());
-  EXPECT_EQ(1, run.fields.nAuthMode);  // stays for later sessions
+  EXPECT_EQ(1, run.settings.m_nAuthMode);  // stays for later sessions
   EXPECT_EQ("///HASH:" + Narrow(kRightDigest), SuffixOf(run.request));
 }
 
 TEST_F(NegotiationTest, RefusedSessionIdWithNothingCachedAsksTheUser) {
-  NegotiationFields fields = Alias(L"protected");
-  fields.nAuthMode = 2;
-  fields.sSessionID = L"6e6f7065";
+  PlayerSettings fields = Alias(L"protected");
+  fields.m_nAuthMode = 2;
+  fields.m_sSessionID = L"6e6f7065";
   NegotiationRun run = Run(fields, {kRightPassword});
   ASSERT_TRUE(run.result) << Narrow(run.errorText);
   EXPECT_EQ(std::vector<BOOL>{TRUE}, run.dialogFirstAttempts);
-  EXPECT_EQ(1, run.fields.nAuthMode);
+  EXPECT_EQ(1, run.settings.m_nAuthMode);
 }
 
 }  // namespace

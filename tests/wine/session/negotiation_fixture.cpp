@@ -11,28 +11,28 @@ constexpr DWORD kRunLimitMs = 60000;
 // The control window's part in the password exchange: the dialog's fields are filled from
 // the script instead of from the user, then the credentials event is signalled.
 struct DialogStandIn {
-  credentials::CZMSPasswordDialog dialog{nullptr};
+  credentials::PasswordRequest request;
   std::deque<DialogAnswer> answers;
   std::vector<BOOL> firstAttempts;
   HANDLE credentialsEvent = nullptr;
 
   void Answer() {
-    firstAttempts.push_back(dialog.firstAttempt);
+    firstAttempts.push_back(request.firstAttempt ? TRUE : FALSE);
     DialogAnswer answer = kCancel;
     if (!answers.empty()) {
       answer = answers.front();
       answers.pop_front();
     }
-    dialog.userName = answer.userName;
-    dialog.password = answer.password;
-    dialog.remember = answer.remember ? TRUE : FALSE;
-    dialog.confirmed = answer.confirm ? TRUE : FALSE;
+    request.userName = answer.userName;
+    request.password = answer.password;
+    request.remember = answer.remember;
+    request.confirmed = answer.confirm;
     SetEvent(credentialsEvent);
   }
 };
 
 LRESULT CALLBACK StandInProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == kCredentialsMessage) {
+  if (msg == WM_ZM_CREDENTIALS) {
     reinterpret_cast<DialogStandIn*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))->Answer();
     return 0;
   }
@@ -52,7 +52,8 @@ const wchar_t* StandInClass() {
 }
 
 struct GrabberArgs {
-  NegotiationFields* fields;
+  PlayerSettings* settings;
+  SessionValues* session;
   NegotiationContext* context;
   std::wstring* errorText;
   BOOL result;
@@ -61,7 +62,7 @@ struct GrabberArgs {
 DWORD WINAPI GrabberThread(void* p) {
   auto* args = static_cast<GrabberArgs*>(p);
   CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  args->result = Negotiate(*args->fields, *args->context, *args->errorText);
+  args->result = Negotiate(*args->settings, *args->session, *args->context, *args->errorText);
   CoUninitialize();
   return 0;
 }
@@ -82,22 +83,22 @@ void NegotiationTest::SetUp() {
 
 void NegotiationTest::TearDown() {}
 
-NegotiationFields NegotiationTest::Fields() const {
-  NegotiationFields fields;
-  fields.sServerAddr = kServerAddress;
-  fields.nServerPort = port_;
-  fields.nTransport = 0;
+PlayerSettings NegotiationTest::Fields() const {
+  PlayerSettings fields;
+  fields.m_sServerAddr = kServerAddress;
+  fields.m_nServerPort = port_;
+  fields.m_nTransport = 0;
   return fields;
 }
 
-NegotiationFields NegotiationTest::Alias(const std::wstring& alias) const {
-  NegotiationFields fields = Fields();
-  fields.nResourceKind = 3;
-  fields.sLiveAlias = alias;
+PlayerSettings NegotiationTest::Alias(const std::wstring& alias) const {
+  PlayerSettings fields = Fields();
+  fields.m_nResourceKind = 3;
+  fields.m_sLiveAlias = alias;
   return fields;
 }
 
-NegotiationRun NegotiationTest::Run(NegotiationFields fields, std::deque<DialogAnswer> answers, bool stopFirst) {
+NegotiationRun NegotiationTest::Run(PlayerSettings fields, std::deque<DialogAnswer> answers, bool stopFirst) {
   NegotiationRun run;
   DialogStandIn standIn;
   standIn.answers = std::move(answers);
@@ -111,11 +112,11 @@ NegotiationRun NegotiationTest::Run(NegotiationFields fields, std::deque<DialogA
   context.hStopEvent = stopEvent;
   context.hCredentialsEvent = standIn.credentialsEvent;
   context.hControlWindow = window;
-  context.pPasswordDialog = &standIn.dialog;
+  context.pPasswordRequest = &standIn.request;
   context.usersEnvironment = users_.Environment();
   context.pSite = &site_;
 
-  GrabberArgs args{&fields, &context, &run.errorText, FALSE};
+  GrabberArgs args{&fields, &run.session, &context, &run.errorText, FALSE};
   HANDLE thread = CreateThread(nullptr, 0, GrabberThread, &args, 0, nullptr);
   const ULONGLONG deadline = GetTickCount64() + kRunLimitMs;
   bool stopped = false;
@@ -137,7 +138,7 @@ NegotiationRun NegotiationTest::Run(NegotiationFields fields, std::deque<DialogA
   CloseHandle(thread);
 
   run.result = args.result;
-  run.fields = fields;
+  run.settings = fields;
   run.dialogFirstAttempts = standIn.firstAttempts;
   if (context.transport) {
     run.request = context.transport->Request();

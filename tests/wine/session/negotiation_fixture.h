@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "credentials/password_dialog.h"
+#include "credentials/password_request.h"
 #include "session/negotiation.h"
+#include "session/private_messages.h"
 #include "users_files.h"
 
 namespace zm::session::test {
@@ -68,7 +69,8 @@ class RecordingSite : public INegotiationSite {
 struct NegotiationRun {
   BOOL result = FALSE;
   std::wstring errorText;
-  NegotiationFields fields;
+  PlayerSettings settings;
+  SessionValues session;
   std::string request;     // the last request text the transport sent
   int protocolVersion = 0;  // the protocol of that request
   std::vector<BOOL> dialogFirstAttempts;  // one entry per showing of the dialog
@@ -80,12 +82,12 @@ class NegotiationTest : public ::testing::Test {
   void TearDown() override;
 
   // Settings for the reference server with nothing cached and password-hash mode.
-  NegotiationFields Fields() const;
-  NegotiationFields Alias(const std::wstring& alias) const;
+  PlayerSettings Fields() const;
+  PlayerSettings Alias(const std::wstring& alias) const;
   // Runs Negotiate on a thread of its own while this thread answers the dialog from `answers`
   // (an answer missing from the script cancels). Bounded: a run that has not ended after 60 s
   // is stopped through the stop event.
-  NegotiationRun Run(NegotiationFields fields, std::deque<DialogAnswer> answers = {}, bool stopFirst = false);
+  NegotiationRun Run(PlayerSettings fields, std::deque<DialogAnswer> answers = {}, bool stopFirst = false);
   // The credential cache's record for the server, or empty.
   std::wstring CachedDigest() const;
   void CacheDigest(const std::wstring& digest) const;

@@ -11,8 +11,8 @@ constexpr int32_t kLiveDirect = 1;
 constexpr int32_t kFile = 2;
 constexpr int32_t kPlayList = 4;
 
-NegotiationFields WithKind(NegotiationFields fields, int32_t kind) {
-  fields.nResourceKind = kind;
+PlayerSettings WithKind(PlayerSettings fields, int32_t kind) {
+  fields.m_nResourceKind = kind;
   return fields;
 }
 
@@ -23,75 +23,75 @@ TEST_F(NegotiationTest, LiveAliasIsAskedForInProtocol80AndPlaysLive) {
   ASSERT_TRUE(run.result) << std::string(run.errorText.begin(), run.errorText.end());
   EXPECT_EQ("/ZAMS80/0000live-alias:testcard", run.request);
   EXPECT_EQ(80, run.protocolVersion);
-  EXPECT_EQ(L"testcard", run.fields.sMediaName);
-  EXPECT_EQ(1, run.fields.values.nStreamKind);
-  EXPECT_EQ(PlaybackMode::Live, run.fields.values.nPlaybackMode);
-  EXPECT_EQ(0, run.fields.values.bSeekable);
-  EXPECT_TRUE(run.fields.values.bSnapshotAllowed);
-  EXPECT_TRUE(run.fields.values.bAudioWithVideo);
-  EXPECT_EQ(320, run.fields.values.nVideoWidth);
-  EXPECT_EQ(240, run.fields.values.nVideoHeight);
-  EXPECT_TRUE(run.fields.formats[0].IsPresent());
-  EXPECT_TRUE(run.fields.formats[1].IsPresent());
-  EXPECT_EQ(std::vector<int32_t>{PlaybackMode::Live}, site_.flowModes);
+  EXPECT_EQ(L"testcard", run.session.m_sMediaName);
+  EXPECT_EQ(1, run.session.m_nStreamKind);
+  EXPECT_EQ(protocol::Live, run.session.m_nPlaybackMode);
+  EXPECT_EQ(0, run.session.m_bSeekable);
+  EXPECT_TRUE(run.session.m_bSnapshotAllowed);
+  EXPECT_TRUE(run.session.m_bAudioWithVideo);
+  EXPECT_EQ(320, run.session.m_nVideoWidth);
+  EXPECT_EQ(240, run.session.m_nVideoHeight);
+  EXPECT_TRUE(run.session.m_videoType.IsPresent());
+  EXPECT_TRUE(run.session.m_audioType.IsPresent());
+  EXPECT_EQ(std::vector<int32_t>{protocol::Live}, site_.flowModes);
   EXPECT_EQ(0, site_.syncWithFileCalls);
 }
 
 TEST_F(NegotiationTest, LiveDirectSendsNumberAtAddressAndNamesTheMediaSo) {
-  NegotiationFields fields = WithKind(Fields(), kLiveDirect);
-  fields.sSourceNumber = L"1";
-  fields.sSourceAddr = L"10.1.2.3";
+  PlayerSettings fields = WithKind(Fields(), kLiveDirect);
+  fields.m_sSourceNumber = L"1";
+  fields.m_sSourceAddr = L"10.1.2.3";
   NegotiationRun run = Run(fields);
   ASSERT_TRUE(run.result);
   EXPECT_EQ("/ZAMS80/0000live-direct:1@10.1.2.3", run.request);
-  EXPECT_EQ(L"1@10.1.2.3", run.fields.sMediaName);
-  EXPECT_EQ(PlaybackMode::Live, run.fields.values.nPlaybackMode);
+  EXPECT_EQ(L"1@10.1.2.3", run.session.m_sMediaName);
+  EXPECT_EQ(protocol::Live, run.session.m_nPlaybackMode);
 }
 
 TEST_F(NegotiationTest, StoredFileIsSeekableWithItsDurationAndSyncsThePlayList) {
-  NegotiationFields fields = WithKind(Fields(), kFile);
-  fields.sFile = L"testcard.zmf";
+  PlayerSettings fields = WithKind(Fields(), kFile);
+  fields.m_sFile = L"testcard.zmf";
   NegotiationRun run = Run(fields);
   ASSERT_TRUE(run.result);
   EXPECT_EQ("/ZAMS80/0000file:testcard.zmf", run.request);
-  EXPECT_EQ(L"testcard.zmf", run.fields.sMediaName);
-  EXPECT_EQ(0, run.fields.values.nStreamKind);
-  EXPECT_EQ(10000, run.fields.values.nDurationMs);
-  EXPECT_EQ(1, run.fields.values.bSeekable);
+  EXPECT_EQ(L"testcard.zmf", run.session.m_sMediaName);
+  EXPECT_EQ(0, run.session.m_nStreamKind);
+  EXPECT_EQ(10000, run.session.m_nDurationMs);
+  EXPECT_EQ(1, run.session.m_bSeekable);
   EXPECT_TRUE(site_.flowSeekable);
-  EXPECT_EQ(std::vector<int32_t>{PlaybackMode::Stored}, site_.flowModes);
+  EXPECT_EQ(std::vector<int32_t>{protocol::Stored}, site_.flowModes);
   EXPECT_EQ(1, site_.syncWithFileCalls);
 }
 
 TEST_F(NegotiationTest, PlayListEntryTakesItsNameAndListFromTheServersString) {
-  NegotiationFields fields = WithKind(Fields(), kPlayList);
-  fields.sPlayListFolder = L"testlist";
-  fields.nPlayListIndex = 1;
+  PlayerSettings fields = WithKind(Fields(), kPlayList);
+  fields.m_sPlayListFolder = L"testlist";
+  fields.m_nPlayListIndex = 1;
   NegotiationRun run = Run(fields);
   ASSERT_TRUE(run.result) << std::string(run.errorText.begin(), run.errorText.end());
   EXPECT_EQ("/ZAMS80/0000playlist:1:testlist", run.request);
-  EXPECT_EQ(L"beta.zmf", run.fields.sMediaName);
+  EXPECT_EQ(L"beta.zmf", run.session.m_sMediaName);
   EXPECT_EQ(1, site_.playListCalls);
   EXPECT_EQ(L"<xml><playlist type=\"alphabetical\"><file>alpha.zmf</file><file>beta.zmf</file>"
             L"<file>gamma.zmf</file></playlist>",
             site_.playListXml);
   EXPECT_EQ(L"testlist", site_.playListFolder);
   EXPECT_EQ(1, site_.playListItem);
-  EXPECT_EQ(3000, run.fields.values.nDurationMs);
-  EXPECT_EQ(PlaybackMode::Stored, run.fields.values.nPlaybackMode);
+  EXPECT_EQ(3000, run.session.m_nDurationMs);
+  EXPECT_EQ(protocol::Stored, run.session.m_nPlaybackMode);
 }
 
 TEST_F(NegotiationTest, TimeShiftAliasPlaysLiveWithItsWindow) {
   NegotiationRun run = Run(Alias(L"timeshift"));
   ASSERT_TRUE(run.result);
-  EXPECT_EQ(PlaybackMode::LiveTimeShift, run.fields.values.nPlaybackMode);
-  EXPECT_EQ(1, run.fields.values.bSeekable);
-  EXPECT_EQ(120, run.fields.values.nTimeShiftMax);
-  EXPECT_GE(run.fields.values.nTimeShiftLength, 30);
-  EXPECT_EQ(static_cast<int64_t>(run.fields.values.nTimeShiftLength) * 10000000,
-            run.fields.values.llTimeShiftTotalTime);
-  EXPECT_EQ(0, run.fields.values.nDurationMs);
-  EXPECT_EQ(std::vector<int32_t>{PlaybackMode::LiveTimeShift}, site_.flowModes);
+  EXPECT_EQ(protocol::LiveTimeShift, run.session.m_nPlaybackMode);
+  EXPECT_EQ(1, run.session.m_bSeekable);
+  EXPECT_EQ(120, run.session.m_nTimeShiftMax);
+  EXPECT_GE(run.session.m_nTimeShiftLength, 30);
+  EXPECT_EQ(static_cast<int64_t>(run.session.m_nTimeShiftLength) * 10000000,
+            run.session.m_llTimeShiftTotalTime);
+  EXPECT_EQ(0, run.session.m_nDurationMs);
+  EXPECT_EQ(std::vector<int32_t>{protocol::LiveTimeShift}, site_.flowModes);
   EXPECT_TRUE(site_.flowSeekable);
 }
 
@@ -99,22 +99,22 @@ TEST_F(NegotiationTest, TimeShiftAliasPlaysLiveWithItsWindow) {
 // without the prefix; the "#version25" suffix makes the reference server do that.
 TEST_F(NegotiationTest, EveryKindIsAskedAgainInProtocol25WhenTheServerAnswers25) {
   struct Case {
-    NegotiationFields fields;
+    PlayerSettings settings;
     std::string request;
   };
-  NegotiationFields direct = WithKind(Fields(), kLiveDirect);
-  direct.sSourceNumber = L"1";
-  direct.sSourceAddr = L"src#version25";
-  NegotiationFields file = WithKind(Fields(), kFile);
-  file.sFile = L"testcard.zmf#version25";
-  NegotiationFields playList = WithKind(Fields(), kPlayList);
-  playList.sPlayListFolder = L"testlist#version25";
+  PlayerSettings direct = WithKind(Fields(), kLiveDirect);
+  direct.m_sSourceNumber = L"1";
+  direct.m_sSourceAddr = L"src#version25";
+  PlayerSettings file = WithKind(Fields(), kFile);
+  file.m_sFile = L"testcard.zmf#version25";
+  PlayerSettings playList = WithKind(Fields(), kPlayList);
+  playList.m_sPlayListFolder = L"testlist#version25";
   const Case cases[] = {{Alias(L"testcard#version25"), "live-alias:testcard#version25"},
                         {direct, "live-direct:1@src#version25"},
                         {file, "file:testcard.zmf#version25"},
                         {playList, "playlist:0:testlist#version25"}};
   for (const Case& c : cases) {
-    NegotiationRun run = Run(c.fields);
+    NegotiationRun run = Run(c.settings);
     EXPECT_TRUE(run.result) << c.request;
     EXPECT_EQ(c.request, run.request);
     EXPECT_EQ(25, run.protocolVersion) << c.request;
@@ -126,7 +126,7 @@ TEST_F(NegotiationTest, NameWithTheRequestsSeparatorsReachesTheServerAsOneName) 
   NegotiationRun run = Run(Alias(L"a b:c/d@e&f%g"));
   ASSERT_TRUE(run.result) << std::string(run.errorText.begin(), run.errorText.end());
   EXPECT_EQ("/ZAMS80/0000live-alias:a b:c/d@e*f%g", run.request);
-  EXPECT_EQ(L"a b:c/d@e&f%g", run.fields.sMediaName);
+  EXPECT_EQ(L"a b:c/d@e&f%g", run.session.m_sMediaName);
 
   NegotiationRun old = Run(Alias(L"a b:c/d@e&f%g#version25"));
   ASSERT_TRUE(old.result);
@@ -134,34 +134,34 @@ TEST_F(NegotiationTest, NameWithTheRequestsSeparatorsReachesTheServerAsOneName) 
 }
 
 TEST_F(NegotiationTest, NameCarryingAnAuthenticationMarkerIsRefusedBeforeConnecting) {
-  NegotiationFields file = WithKind(Fields(), kFile);
-  file.sFile = L"testcard.zmf///HASH:daf19fe9c9a9b55e298f9c8425e0d927b7860f9e";
+  PlayerSettings file = WithKind(Fields(), kFile);
+  file.m_sFile = L"testcard.zmf///HASH:daf19fe9c9a9b55e298f9c8425e0d927b7860f9e";
   NegotiationRun run = Run(file);
   EXPECT_FALSE(run.result);
-  EXPECT_EQ(1, run.fields.nErrorType);
-  EXPECT_EQ(1000, run.fields.nErrorID);
+  EXPECT_EQ(1, run.session.m_nErrorType);
+  EXPECT_EQ(1000, run.session.m_nErrorID);
   EXPECT_NE(std::wstring::npos, run.errorText.find(L"///HASH:"));
   EXPECT_TRUE(run.request.empty());
 
   NegotiationRun sid = Run(Alias(L"protected///SID:7a6d732d73657373696f6e"));
   EXPECT_FALSE(sid.result);
-  EXPECT_EQ(1000, sid.fields.nErrorID);
+  EXPECT_EQ(1000, sid.session.m_nErrorID);
 }
 
 // Run against a server that also listens on 127.0.0.1:5120 (CMakeLists.txt).
 TEST_F(NegotiationTest, LiveLocalGoesToPort5120InProtocol25WithoutCredentials) {
   CacheDigest(kRightDigest);
-  NegotiationFields fields = Fields();
-  fields.nResourceKind = 7;  // out of range: a live-local request, stored back as such
-  fields.sSourceNumber = L"1";
+  PlayerSettings fields = Fields();
+  fields.m_nResourceKind = 7;  // out of range: a live-local request, stored back as such
+  fields.m_sSourceNumber = L"1";
   NegotiationRun run = Run(fields);
   ASSERT_TRUE(run.result) << std::string(run.errorText.begin(), run.errorText.end());
-  EXPECT_EQ(5, run.fields.nResourceKind);
+  EXPECT_EQ(5, run.settings.m_nResourceKind);
   EXPECT_EQ(0u, run.request.find("1CompSid:"));
   EXPECT_EQ(std::string::npos, run.request.find("///"));
   EXPECT_EQ(25, run.protocolVersion);
-  EXPECT_EQ(L"1", run.fields.sMediaName);
-  EXPECT_EQ(PlaybackMode::Live, run.fields.values.nPlaybackMode);
+  EXPECT_EQ(L"1", run.session.m_sMediaName);
+  EXPECT_EQ(protocol::Live, run.session.m_nPlaybackMode);
 }
 
 // Refusals and broken servers.
@@ -169,8 +169,8 @@ TEST_F(NegotiationTest, LiveLocalGoesToPort5120InProtocol25WithoutCredentials) {
 TEST_F(NegotiationTest, UnknownNameEndsWithTheServersCodeAndItsText) {
   NegotiationRun run = Run(Alias(L"nothing-here"));
   EXPECT_FALSE(run.result);
-  EXPECT_EQ(2, run.fields.nErrorType);
-  EXPECT_EQ(static_cast<int32_t>(0x80070002), run.fields.nErrorID);
+  EXPECT_EQ(2, run.session.m_nErrorType);
+  EXPECT_EQ(static_cast<int32_t>(0x80070002), run.session.m_nErrorID);
   EXPECT_EQ(L"code 0x80070002", run.errorText);
   EXPECT_TRUE(run.dialogFirstAttempts.empty());
 }
@@ -178,7 +178,7 @@ TEST_F(NegotiationTest, UnknownNameEndsWithTheServersCodeAndItsText) {
 TEST_F(NegotiationTest, ServerThatCannotRenderSaysSoWithTheExtendedError) {
   NegotiationRun run = Run(Alias(L"testcard#result=0x80004005"));
   EXPECT_FALSE(run.result);
-  EXPECT_EQ(static_cast<int32_t>(0x80004005), run.fields.nErrorID);
+  EXPECT_EQ(static_cast<int32_t>(0x80004005), run.session.m_nErrorID);
   EXPECT_EQ(L"Server can not render this media source.\nExtended error: code 0x80004005", run.errorText);
 }
 
@@ -186,9 +186,9 @@ TEST_F(NegotiationTest, WrongMagicWithoutAnHttpTransportEndsWithItsCode) {
   NegotiationRun run = Run(Alias(L"testcard#wrong-magic"));
   EXPECT_FALSE(run.result);
   EXPECT_EQ(std::vector<int32_t>{1}, site_.requestedTransports);  // the HTTP fallback was asked for
-  EXPECT_EQ(0, run.fields.nTransport);
-  EXPECT_EQ(2, run.fields.nErrorType);
-  EXPECT_EQ(static_cast<int32_t>(0x8FFF0538), run.fields.nErrorID);
+  EXPECT_EQ(0, run.settings.m_nTransport);
+  EXPECT_EQ(2, run.session.m_nErrorType);
+  EXPECT_EQ(static_cast<int32_t>(0x8FFF0538), run.session.m_nErrorID);
 }
 
 TEST_F(NegotiationTest, RefusedConnectionEndsAsAConnectionFailure) {
@@ -205,30 +205,30 @@ TEST_F(NegotiationTest, RefusedConnectionEndsAsAConnectionFailure) {
   closesocket(s);
   WSACleanup();
 
-  NegotiationFields fields = Alias(L"testcard");
-  fields.nServerPort = ntohs(address.sin_port);
+  PlayerSettings fields = Alias(L"testcard");
+  fields.m_nServerPort = ntohs(address.sin_port);
   NegotiationRun run = Run(fields);
   EXPECT_FALSE(run.result);
-  EXPECT_EQ(1, run.fields.nErrorType);
-  EXPECT_EQ(1004, run.fields.nErrorID);
+  EXPECT_EQ(1, run.session.m_nErrorType);
+  EXPECT_EQ(1004, run.session.m_nErrorID);
   EXPECT_EQ(L"Media Server doesn't respond", run.errorText);
   EXPECT_EQ(std::vector<int32_t>{1}, site_.requestedTransports);
 }
 
 TEST_F(NegotiationTest, PortZeroBecomesTheTransportsDefaultAndIsStoredBack) {
-  NegotiationFields tcp = Alias(L"testcard");
-  tcp.nServerPort = 0;
-  EXPECT_EQ(5119, Run(tcp, {}, true).fields.nServerPort);
+  PlayerSettings tcp = Alias(L"testcard");
+  tcp.m_nServerPort = 0;
+  EXPECT_EQ(5119, Run(tcp, {}, true).settings.m_nServerPort);
 
-  NegotiationFields https = Alias(L"testcard");
-  https.nServerPort = 0;
-  https.nTransport = 2;
+  PlayerSettings https = Alias(L"testcard");
+  https.m_nServerPort = 0;
+  https.m_nTransport = 2;
   NegotiationRun run = Run(https);
-  EXPECT_EQ(443, run.fields.nServerPort);
+  EXPECT_EQ(443, run.settings.m_nServerPort);
   // No HTTPS transport in the control yet: a connection failure that says so.
   EXPECT_FALSE(run.result);
-  EXPECT_EQ(1, run.fields.nErrorType);
-  EXPECT_EQ(1004, run.fields.nErrorID);
+  EXPECT_EQ(1, run.session.m_nErrorType);
+  EXPECT_EQ(1004, run.session.m_nErrorID);
   EXPECT_EQ(L"This transport is not available", run.errorText);
   EXPECT_EQ(std::vector<int32_t>{2}, site_.requestedTransports);
 }
@@ -245,10 +245,10 @@ TEST_F(NegotiationTest, SpoiledVideoFormatGivesTheNoPictureSize) {
   for (const wchar_t* fault : {L"short", L"untyped", L"zero-width", L"negative-height"}) {
     NegotiationRun run = Run(Alias(std::wstring(L"testcard#video-format=") + fault));
     ASSERT_TRUE(run.result) << std::string(run.errorText.begin(), run.errorText.end());
-    EXPECT_EQ(250, run.fields.values.nVideoWidth);
-    EXPECT_EQ(30, run.fields.values.nVideoHeight);
-    EXPECT_FALSE(run.fields.values.bAudioOnly);
-    EXPECT_TRUE(run.fields.values.bAudioWithVideo);
+    EXPECT_EQ(250, run.session.m_nVideoWidth);
+    EXPECT_EQ(30, run.session.m_nVideoHeight);
+    EXPECT_FALSE(run.session.m_bAudioOnly);
+    EXPECT_TRUE(run.session.m_bAudioWithVideo);
   }
 }
 

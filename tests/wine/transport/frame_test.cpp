@@ -1,14 +1,14 @@
 // Reading frames: whole payloads in task-allocator blocks, the counters, end-of-stream
 // markers, and every broken frame ending in the receive error with nothing left allocated.
-#include "transport/format_blocks.h"
-#include "transport/media_frame_codec.h"
+#include "protocol/format_blocks.h"
+#include "protocol/media_frame_codec.h"
 #include "transport/transport_fixture.h"
 
 namespace zm::tests {
 namespace {
 
-using transport::kStreamTypeAudio;
-using transport::kStreamTypeVideo;
+using protocol::kStreamTypeAudio;
+using protocol::kStreamTypeVideo;
 
 class FrameReadTest : public TransportTest {
  protected:
@@ -19,7 +19,7 @@ class FrameReadTest : public TransportTest {
     ReplyRecords reply;
     std::wstring error;
     EXPECT_TRUE(source.ReadServerReply(reply.formats, reply.status, error, TRUE)) << Narrow(error);
-    auto video = transport::DecodeVideoInfoHeader({reply.formats[0].pbFormat, reply.formats[0].cbFormat});
+    auto video = protocol::DecodeVideoInfoHeader({reply.formats[0].pbFormat, reply.formats[0].cbFormat});
     return video.ok() ? video.value().bitmap.sizeImage : 0;
   }
 };
@@ -35,7 +35,7 @@ TEST_F(FrameReadTest, StoredItemFramesArriveWholeUntilBothEndMarkers) {
   for (int markers = 0; markers < 2;) {
     FrameRecord f;
     ASSERT_TRUE(source.ReadFrame(f.frame, error)) << Narrow(error) << " after " << videoFrames << " video frames";
-    bytes += static_cast<LONG>(transport::kMediaFrameHeaderSize + f.frame.length);
+    bytes += static_cast<LONG>(protocol::kMediaFrameHeaderSize + f.frame.length);
     if (f.frame.length == 0) {
       EXPECT_EQ(f.frame.data, nullptr);
       EXPECT_EQ(f.frame.streamType, markers == 0 ? kStreamTypeVideo : kStreamTypeAudio);

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "transport/format_blocks.h"
-#include "transport/media_frame_codec.h"
-#include "transport/media_type_guids.h"
-#include "transport/reply_codec.h"
-#include "transport/string_codec.h"
+#include "protocol/format_blocks.h"
+#include "protocol/media_frame_codec.h"
+#include "protocol/media_type_guids.h"
+#include "protocol/reply_codec.h"
+#include "protocol/string_codec.h"
 
 namespace zm::tests {
 
@@ -17,35 +17,35 @@ inline std::string AsText(const std::vector<uint8_t>& bytes) { return std::strin
 
 // An accepted reply with a video stream (a VIDEOINFOHEADER) and no audio stream.
 inline std::vector<uint8_t> VideoOnlyReply(uint32_t version, size_t extensionBytes = 0) {
-  transport::ServerReply reply;
+  protocol::ServerReply reply;
   reply.protocolVersion = version;
   reply.status.resourceKind = 1;
   reply.extension.assign(extensionBytes, 0x5A);
-  reply.formats[0].type.majorType = transport::MEDIATYPE_Video;
-  reply.formats[0].type.subType = transport::MEDIASUBTYPE_RGB32;
-  reply.formats[0].type.formatType = transport::FORMAT_VideoInfo;
-  transport::VideoInfoHeader info;
+  reply.formats[0].type.majorType = protocol::MEDIATYPE_Video;
+  reply.formats[0].type.subType = protocol::MEDIASUBTYPE_RGB32;
+  reply.formats[0].type.formatType = protocol::FORMAT_VideoInfo;
+  protocol::VideoInfoHeader info;
   info.bitmap.width = 8;
   info.bitmap.height = 6;
   info.bitmap.bitCount = 32;
-  reply.formats[0].formatBlock = transport::EncodeVideoInfoHeader(info);
-  return transport::EncodeServerReply(reply);
+  reply.formats[0].formatBlock = protocol::EncodeVideoInfoHeader(info);
+  return protocol::EncodeServerReply(reply);
 }
 
 inline std::vector<uint8_t> FrameBytes(uint32_t streamType, const std::string& payload, int64_t time = 0) {
-  transport::MediaFrame frame;
+  protocol::MediaFrame frame;
   frame.header.streamType = streamType;
   frame.header.time = time;
   frame.header.keyFrame = 1;
   frame.payload.assign(payload.begin(), payload.end());
   std::vector<uint8_t> out;
-  transport::AppendMediaFrame(frame, out);
+  protocol::AppendMediaFrame(frame, out);
   return out;
 }
 
 inline std::vector<uint8_t> StringBytes(const std::string& bytes) {
   std::vector<uint8_t> out;
-  transport::AppendWireString(bytes, out);
+  protocol::AppendWireString(bytes, out);
   return out;
 }
 

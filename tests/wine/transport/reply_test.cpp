@@ -1,5 +1,5 @@
 // Reading the server's reply: magic, version, status, extension and both stream descriptions.
-#include "transport/format_blocks.h"
+#include "protocol/format_blocks.h"
 #include "transport/local_peer.h"
 #include "transport/peer_replies.h"
 #include "transport/transport_fixture.h"
@@ -7,8 +7,8 @@
 namespace zm::tests {
 namespace {
 
-using transport::kProtocolVersion25;
-using transport::kProtocolVersion80;
+using protocol::kProtocolVersion25;
+using protocol::kProtocolVersion80;
 
 constexpr uint32_t kResultWrongMagic = 0x8FFF0538;
 constexpr uint32_t kResultIncompatible = 0x8FFF0539;
@@ -25,17 +25,17 @@ TEST_F(ServerReplyTest, LiveAliasReplyCarriesVideoThenAudioInTaskAllocatorBlocks
   EXPECT_EQ(source.ProtocolVersion(), kProtocol80);
   EXPECT_EQ(reply.status.result, 0u);
   EXPECT_EQ(reply.status.resourceKind, 1);
-  EXPECT_EQ(reply.formats[0].majortype, transport::ToWindowsGuid(transport::MEDIATYPE_Video));
-  EXPECT_EQ(reply.formats[1].majortype, transport::ToWindowsGuid(transport::MEDIATYPE_Audio));
-  EXPECT_EQ(reply.formats[0].formattype, transport::ToWindowsGuid(transport::FORMAT_VideoInfo));
+  EXPECT_EQ(reply.formats[0].majortype, transport::ToWindowsGuid(protocol::MEDIATYPE_Video));
+  EXPECT_EQ(reply.formats[1].majortype, transport::ToWindowsGuid(protocol::MEDIATYPE_Audio));
+  EXPECT_EQ(reply.formats[0].formattype, transport::ToWindowsGuid(protocol::FORMAT_VideoInfo));
   EXPECT_EQ(reply.formats[0].pUnk, nullptr);
-  ASSERT_EQ(reply.formats[0].cbFormat, transport::kVideoInfoHeaderSize);
-  auto video = transport::DecodeVideoInfoHeader({reply.formats[0].pbFormat, reply.formats[0].cbFormat});
+  ASSERT_EQ(reply.formats[0].cbFormat, protocol::kVideoInfoHeaderSize);
+  auto video = protocol::DecodeVideoInfoHeader({reply.formats[0].pbFormat, reply.formats[0].cbFormat});
   ASSERT_TRUE(video.ok());
   EXPECT_EQ(video.value().bitmap.width, 320);
   EXPECT_EQ(video.value().bitmap.height, 240);
-  ASSERT_EQ(reply.formats[1].cbFormat, transport::kWaveFormatExSize);
-  auto audio = transport::DecodeWaveFormatEx({reply.formats[1].pbFormat, reply.formats[1].cbFormat});
+  ASSERT_EQ(reply.formats[1].cbFormat, protocol::kWaveFormatExSize);
+  auto audio = protocol::DecodeWaveFormatEx({reply.formats[1].pbFormat, reply.formats[1].cbFormat});
   ASSERT_TRUE(audio.ok());
   EXPECT_EQ(audio.value().samplesPerSec, 44100u);
   // Both blocks came from the task allocator, for the session to free.
@@ -118,7 +118,7 @@ TEST_F(ServerReplyTest, FailedFormatBlockAllocationFailsTheReadAndFreesTheVideoB
   TestTcpSource source(ServerPort());
   ConnectToServer(source, "/ZAMS80/0000live-alias:testcard", kProtocol80);
   // The audio block comes second: the video block is already allocated when it fails.
-  MallocSpy().FailAllocationsOfSize(transport::kWaveFormatExSize);
+  MallocSpy().FailAllocationsOfSize(protocol::kWaveFormatExSize);
   ReplyRecords reply;
   std::wstring error;
   EXPECT_FALSE(source.ReadServerReply(reply.formats, reply.status, error, TRUE));
@@ -160,7 +160,7 @@ TEST_F(ScriptedReplyTest, PeerThatClosesWithoutAnsweringDoesNotRespond) {
 TEST_F(ScriptedReplyTest, UnknownVersionSetsItsResultAndFailsAsIncompatible) {
   TestTcpSource source(0);
   ConnectToPeer(source, kProtocol80);
-  auto prologue = transport::EncodeReplyPrologue(transport::kReplyMagic, 26);
+  auto prologue = protocol::EncodeReplyPrologue(protocol::kReplyMagic, 26);
   peer.Send(prologue);
   ReplyRecords reply;
   std::wstring error;
@@ -214,7 +214,7 @@ TEST_F(ScriptedReplyTest, Protocol25ReplyHasNoExtension) {
   ReplyRecords reply;
   std::wstring error;
   ASSERT_TRUE(source.ReadServerReply(reply.formats, reply.status, error, TRUE)) << Narrow(error);
-  EXPECT_EQ(reply.formats[0].cbFormat, transport::kVideoInfoHeaderSize);
+  EXPECT_EQ(reply.formats[0].cbFormat, protocol::kVideoInfoHeaderSize);
   source.Disconnect(error);
 }
 

@@ -8,8 +8,8 @@
 namespace zm::tests {
 namespace {
 
-using transport::kProtocolVersion25;
-using transport::kProtocolVersion80;
+using protocol::kProtocolVersion25;
+using protocol::kProtocolVersion80;
 
 class StringReadTest : public TransportTest {
  protected:
@@ -84,7 +84,7 @@ TEST_F(StringReadTest, StringCutShortFailsWithTheReceiveText) {
   TestTcpSource source(0);
   ConnectToPeer(source, kProtocol80);
   auto bytes = VideoOnlyReply(kProtocolVersion80);
-  auto length = transport::EncodeWireStringLength(10);
+  auto length = protocol::EncodeWireStringLength(10);
   bytes.insert(bytes.end(), length.begin(), length.end());
   bytes.push_back('a');
   peer.Send(bytes);

@@ -59,7 +59,7 @@ TEST_F(TcpConnectionTest, CommandReachesThePeerWhileTheReaderIsBlocked) {
   std::wstring error;
   EXPECT_TRUE(source.SendCommand("RTPFileContinue", error)) << Narrow(error);
   EXPECT_EQ(peer.Receive(15, 5000), "RTPFileContinue");
-  peer.Send(FrameBytes(transport::kStreamTypeVideo, "payload", 42));
+  peer.Send(FrameBytes(protocol::kStreamTypeVideo, "payload", 42));
   reader.join();
   EXPECT_TRUE(readOk) << Narrow(readError);
   EXPECT_EQ(f.frame.time, 42);
@@ -116,7 +116,7 @@ TEST_F(TcpConnectionTest, NonBlockingReadWithNothingAtFrameStartStopsAtOnce) {
   EXPECT_EQ(error, L"Error receiving data from Server");
   EXPECT_EQ(source.StoppedAtFrameStart(), 1);
   // The connection stays usable: the next frame is read whole.
-  peer.Send(FrameBytes(transport::kStreamTypeAudio, "abc"));
+  peer.Send(FrameBytes(protocol::kStreamTypeAudio, "abc"));
   Sleep(100);
   EXPECT_TRUE(source.ReadFrame(f.frame, error)) << Narrow(error);
   EXPECT_EQ(source.StoppedAtFrameStart(), 0);
@@ -129,7 +129,7 @@ TEST_F(TcpConnectionTest, NonBlockingReadInsideAFrameWaitsForTheRest) {
   ConnectToPeer(source, "r");
   peer.Receive(1);
   source.SetNonBlocking();
-  auto bytes = FrameBytes(transport::kStreamTypeVideo, "0123456789");
+  auto bytes = FrameBytes(protocol::kStreamTypeVideo, "0123456789");
   peer.Send(std::span<const uint8_t>(bytes.data(), 45));
   Sleep(100);
   std::thread rest([&] {

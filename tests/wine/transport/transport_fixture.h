@@ -49,7 +49,7 @@ class TestTcpSource : public CZTcpMediaFramesSource {
 
 struct ReplyRecords {
   StreamFormatRecord formats[2]{};
-  transport::ReplyStatus status;
+  protocol::ReplyStatus status;
   ~ReplyRecords() {
     for (StreamFormatRecord& f : formats) transport::FreeFormatBlock(f);
   }

@@ -32,7 +32,7 @@ TEST_F(WatchdogTest, QuickReadsKeepAStreamPastManyTimeOuts) {
   std::wstring error;
   // Each read ends in time; together they last longer than several time-outs.
   for (int i = 0; i < 6; ++i) {
-    peer.Send(FrameBytes(transport::kStreamTypeVideo, "f"));
+    peer.Send(FrameBytes(protocol::kStreamTypeVideo, "f"));
     FrameRecord f;
     ASSERT_TRUE(source.ReadFrame(f.frame, error)) << Narrow(error) << " at frame " << i;
     SleepEx(kShortTimeoutMs / 2, TRUE);
@@ -46,14 +46,14 @@ TEST_F(WatchdogTest, WatchOfALaterReadRunsItsFullTime) {
   ConnectToPeer(source);
   source.SetTimeoutMs(2000);
   std::wstring error;
-  peer.Send(FrameBytes(transport::kStreamTypeVideo, "first"));
+  peer.Send(FrameBytes(protocol::kStreamTypeVideo, "first"));
   FrameRecord first;
   ASSERT_TRUE(source.ReadFrame(first.frame, error)) << Narrow(error);
   Sleep(1400);
   // The timer armed for the first read expires 600 ms into this one, which has 2 s.
   std::thread late([&] {
     Sleep(1000);
-    peer.Send(FrameBytes(transport::kStreamTypeVideo, "second"));
+    peer.Send(FrameBytes(protocol::kStreamTypeVideo, "second"));
   });
   FrameRecord second;
   EXPECT_TRUE(source.ReadFrame(second.frame, error)) << Narrow(error);
@@ -108,7 +108,7 @@ TEST_F(WatchdogTest, PeerStoppingInsideAPayloadEndsTheReadAndFreesIt) {
   TestTcpSource source(0);
   ConnectToPeer(source);
   source.SetTimeoutMs(kShortTimeoutMs);
-  auto bytes = FrameBytes(transport::kStreamTypeVideo, std::string(1000, 'x'));
+  auto bytes = FrameBytes(protocol::kStreamTypeVideo, std::string(1000, 'x'));
   bytes.resize(bytes.size() - 10);
   peer.Send(bytes);
   FrameRecord f;
@@ -137,7 +137,7 @@ TEST_F(WatchdogTest, ReadThatEndsInTimeLeavesTheConnectionOpen) {
   TestTcpSource source(0);
   ConnectToPeer(source);
   source.SetTimeoutMs(kShortTimeoutMs);
-  peer.Send(FrameBytes(transport::kStreamTypeAudio, "abc"));
+  peer.Send(FrameBytes(protocol::kStreamTypeAudio, "abc"));
   FrameRecord f;
   std::wstring error;
   ASSERT_TRUE(source.ReadFrame(f.frame, error)) << Narrow(error);

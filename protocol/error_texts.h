@@ -1,0 +1,37 @@
+// The error texts the user sees, each declared once, and the typed reason a frames source
+// fails with: callers decide by the reason and show the text.
+#pragma once
+
+namespace zm::protocol {
+
+// Why a frames-source operation failed. Each reason has exactly one text.
+enum class SourceFailure {
+  None,
+  ErrorReceiving,
+  NoResponse,
+  UnrecognizedResponse,
+  IncompatibleVersions,
+  Protocol25Only,
+  NoHttpSupport,
+  ServerRefused,  // no text of its own: the caller reads the reply's result
+  CannotResolve,
+  WinSockError,
+  Unexpected,
+};
+
+const wchar_t* SourceFailureText(SourceFailure reason);
+
+// Play's validation errors.
+inline constexpr wchar_t kTextNoResourceName[] = L"Please specify Media resource name";
+inline constexpr wchar_t kTextNoServerAddress[] = L"Please specify Media Server IP address";
+inline constexpr wchar_t kTextMulticastFile[] = L"Multicast delivery of a single file is not supported. Use playlist";
+
+inline constexpr wchar_t kTextUnexpected[] = L"Unexpected error";
+inline constexpr wchar_t kTextUnspecified[] = L"Unspecified error";
+
+// Negotiation.
+inline constexpr wchar_t kTextCannotRender[] = L"Server can not render this media source.\nExtended error: ";
+inline constexpr wchar_t kTextNoTransport[] = L"This transport is not available";
+inline constexpr wchar_t kTextMarkerInName[] = L"A media resource name can not contain \"///HASH:\" or \"///SID:\"";
+
+}  // namespace zm::protocol

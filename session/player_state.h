@@ -1,0 +1,94 @@
+// The control's state in two parts, each owned by CZMediaPlayer: the settings the host makes
+// and the values a session learns. The negotiation and the reply arithmetic read and write
+// them directly, under the control's member names. Portable: no Windows header.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "protocol/player_enums.h"
+#include "protocol/stream_format_codec.h"
+
+namespace zm::session {
+
+// Written by the apartment thread (the host's IZMediaPlayer calls). While a session
+// connects, the grabber thread's negotiation reads them and writes back what it settles:
+// the default port, a normalised resource kind, a transport fallback, a refused session id
+// (`m_nAuthMode`) and a digest it obtains or forgets (`m_sCredentialHash`). Setters called
+// meanwhile answer S_FALSE; the session controller holds the session lock around both.
+struct PlayerSettings {
+  std::wstring m_sServerAddr;
+  int32_t m_nServerPort = 0;  // 0: the transport's default, stored back by the negotiation
+  int32_t m_nTransport = protocol::Tcp;
+  int32_t m_nResourceKind = protocol::None;
+  std::wstring m_sSourceAddr;
+  std::wstring m_sSourceNumber;
+  std::wstring m_sFile;
+  std::wstring m_sLiveAlias;
+  std::wstring m_sPlayListFolder;
+  int32_t m_nPlayListIndex = 0;
+  std::wstring m_sSessionID;
+  std::wstring m_sCredentialHash;
+  int32_t m_nAuthMode = static_cast<int32_t>(protocol::AuthMode::PasswordHash);
+  int32_t m_nBufferSeconds = 5;
+  int32_t m_nUDPLossControlMode = 1;
+  bool m_bShowStatus = true;
+  bool m_bCustomErrorHandler = false;
+  bool m_bContextMenu = true;
+  bool m_bSizeInContextMenu = true;
+  bool m_bUserFullScreen = true;
+  bool m_bFlowControlInMenu = true;
+  bool m_bFlowBarShown = false;
+  int32_t m_nAspectRatio = 0;
+  int32_t m_nVolume = -1000;
+  bool m_bFullScreenRequested = false;
+  bool m_bNormalIntegrity = true;  // the process runs at medium integrity or above
+};
+
+// Written by the grabber thread while the state is Connecting (the negotiation and the reply
+// arithmetic) and by the apartment thread otherwise; `m_nState` changes only on the apartment
+// thread, or on the grabber thread under the session lock. Read by the apartment thread.
+struct SessionValues {
+  int32_t m_nState = protocol::Idle;
+  int32_t m_nErrorType = 0;
+  int32_t m_nErrorID = 0;
+  std::wstring m_sErrorText;
+  std::wstring m_sMediaName;
+  int32_t m_nServerResult = 0;
+  int32_t m_nStreamKind = 0;  // 0 stored, 1 live
+  int32_t m_nDurationMs = 0;
+  int32_t m_bSeekable = 0;
+  protocol::StreamFormat m_videoType;  // the stream description, video first
+  protocol::StreamFormat m_audioType;
+  bool m_bAudioOnly = false;
+  bool m_bAudioWithVideo = false;
+  int32_t m_nPlaybackMode = 0;
+  uint16_t m_nTimeShiftLength = 0;
+  uint16_t m_nTimeShiftMax = 0;
+  int32_t m_nTimeShiftPosition = 0;
+  int64_t m_llTimeShiftTotalTime = 0;  // the window's total time, 100-ns units
+  int32_t m_nTimeShiftCarrySec = 0;
+  bool m_bTimeShiftCanSwitchToLive = true;
+  bool m_bLivePaused = false;
+  bool m_bTimeShiftAtEnd = false;
+  int64_t m_llStartTime = -1;
+  int32_t m_nLastReceivedSec = 0;
+  bool m_bBuffering = false;
+  bool m_bSeeking = false;
+  int32_t m_nSeekTarget = 0;
+  bool m_bSnapshotAllowed = false;
+  bool m_bPlayListAdvance = false;
+  bool m_bSwitching = false;  // the session restarts for a stream change
+  int32_t m_nPlayListGeneration = 0;
+  bool m_bLiveBuffering = false;
+  int32_t m_nVideoWidth = 0;
+  int32_t m_nVideoHeight = 0;
+  // The media buffer's last-delivered times and buffering percentage, once a session owns
+  // one (none yet: the session controller brings it).
+  bool m_bHasMediaBuffer = false;
+  int64_t m_llLastVideoTime = -1;
+  int64_t m_llLastAudioTime = -1;
+  int32_t m_nBufferingPercent = 100;
+};
+
+}  // namespace zm::session

@@ -1,0 +1,42 @@
+// The private messages between a session's grabber thread and the control window, with the
+// codes each carries in wParam, and the commands the window handles for the session.
+// The session sends or posts them; the control window handles them on its own thread.
+#pragma once
+
+#include <windows.h>
+
+namespace zm::session {
+
+inline constexpr UINT WM_ZM_FIRE = WM_USER + 0x37;
+inline constexpr UINT WM_ZM_SESSION = WM_USER + 0x39;
+inline constexpr UINT WM_ZM_CREDENTIALS = WM_USER + 0x3B;
+inline constexpr UINT WM_ZM_RESYNC = WM_USER + 0x3D;
+
+// WM_ZM_FIRE: which event to fire.
+enum FireCode : WPARAM {
+  kFireStop = 0,
+  kFireStart = 2,
+  kFirePause = 3,   // lParam: the pause reason
+  kFireResize = 5,  // lParam: percent of the picture size
+  kFireError = 6,
+};
+
+// WM_ZM_SESSION: what to do with the renderer or the session.
+enum SessionCode : WPARAM {
+  kSessionCreateRenderer = 0,
+  kSessionShutDownRenderer = 1,
+  kSessionAttachRenderer = 2,
+  kSessionPause = 3,  // the media buffer ran dry
+  kSessionResume = 4,
+  kSessionStopRenderer = 5,
+};
+
+// OnPause reasons.
+enum PauseReason : short { kPauseByUser = 0, kPauseRebuffering = 1, kPauseSeeking = 2, kPauseBroadcastEnded = 3 };
+
+// WM_COMMAND identifiers the session and the flow bar send to the control window.
+inline constexpr WORD kCommandFullScreen = 0xF8;
+inline constexpr WORD kCommandStop = 0xF9;
+inline constexpr WORD kCommandPlayPause = 0xFA;
+
+}  // namespace zm::session

@@ -1,0 +1,133 @@
+#include "protocol/stream_format_codec.h"
+
+#include <gtest/gtest.h>
+
+#include "sample_formats.h"
+#include "protocol/media_type_guids.h"
+#include "protocol/wire_limits.h"
+#include "wire_bytes.h"
+
+namespace zm::protocol {
+namespace {
+
+using test::Bytes;
+using test::PutLE;
+using test::PutRaw;
+
+Bytes AudioRecordBytes(uint32_t formatLength) {
+  Bytes b;
+  PutRaw(b, {'a', 'u', 'd', 's', 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71});
+  PutRaw(b, {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71});
+  PutLE(b, 1, 4);           // fixed-size samples
+  PutLE(b, 0x00020003, 4);  // temporal compression
+  PutLE(b, 4, 4);           // sample size
+  PutRaw(b, {0x81, 0x9F, 0x58, 0x05, 0x56, 0xC3, 0xCE, 0x11, 0xBF, 0x01, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A});
+  PutLE(b, 0, 4);  // object pointer
+  PutLE(b, formatLength, 4);
+  PutLE(b, 0, 4);  // format pointer
+  return b;
+}
+
+StreamFormat AudioFormat() {
+  StreamFormat f;
+  f.type = {MEDIATYPE_Audio, MEDIASUBTYPE_PCM, 1, 0x00020003, 4, FORMAT_WaveFormatEx};
+  f.formatBlock = {0x10, 0x20, 0x30};
+  return f;
+}
+
+TEST(StreamFormatEncoding, RecordIsSeventyTwoBytesInMediaTypeLayoutThenTheBlock) {
+  Bytes out;
+  AppendStreamFormat(AudioFormat(), out);
+  Bytes expected = AudioRecordBytes(3);
+  ASSERT_EQ(72u, expected.size());
+  PutRaw(expected, {0x10, 0x20, 0x30});
+  EXPECT_EQ(expected, out);
+}
+
+TEST(StreamFormatEncoding, PairIsVideoThenAudio) {
+  Bytes out;
+  AppendStreamFormatPair(test::SampleFormats(), out);
+  ASSERT_EQ(72u + 9 + 72 + 2, out.size());
+  EXPECT_EQ(0, memcmp(out.data(), "vids", 4));
+  EXPECT_EQ(0, memcmp(out.data() + 81, "auds", 4));
+}
+
+TEST(StreamFormatDecoding, PointerFieldsOnTheWireAreIgnored) {
+  Bytes wire = AudioRecordBytes(3);
+  for (int i = 60; i < 64; ++i) wire[i] = 0x11;
+  for (int i = 68; i < 72; ++i) wire[i] = 0x22;
+  PutRaw(wire, {0x10, 0x20, 0x30});
+  auto decoded = DecodeStreamFormat(wire);
+  ASSERT_TRUE(decoded.ok()) << DescribeFailure(decoded.failure());
+  EXPECT_EQ(AudioFormat(), decoded.value());
+  EXPECT_EQ(75u, decoded.consumed());
+}
+
+TEST(StreamFormatDecoding, ZeroFormatLengthReadsNoFurtherBytes) {
+  auto decoded = DecodeStreamFormat(AudioRecordBytes(0));
+  ASSERT_TRUE(decoded.ok());
+  EXPECT_TRUE(decoded.value().formatBlock.empty());
+  EXPECT_EQ(72u, decoded.consumed());
+}
+
+TEST(StreamFormatDecoding, AllZeroMajorTypeMeansTheStreamIsAbsent) {
+  StreamFormatPair formats = test::SampleFormats();
+  formats[kVideoFormatIndex] = StreamFormat{};
+  Bytes wire;
+  AppendStreamFormatPair(formats, wire);
+  auto decoded = DecodeStreamFormatPair(wire);
+  ASSERT_TRUE(decoded.ok());
+  EXPECT_FALSE(decoded.value()[kVideoFormatIndex].IsPresent());
+  EXPECT_TRUE(decoded.value()[kAudioFormatIndex].IsPresent());
+  EXPECT_EQ(formats, decoded.value());
+}
+
+TEST(StreamFormatDecoding, PairRoundTripKeepsBothRecords) {
+  Bytes wire;
+  AppendStreamFormatPair(test::SampleFormats(), wire);
+  auto decoded = DecodeStreamFormatPair(wire);
+  ASSERT_TRUE(decoded.ok());
+  EXPECT_EQ(test::SampleFormats(), decoded.value());
+  EXPECT_EQ(wire.size(), decoded.consumed());
+}
+
+TEST(StreamFormatDecoding, TruncatedPairFailsAtEveryLength) {
+  Bytes wire;
+  AppendStreamFormatPair(test::SampleFormats(), wire);
+  for (size_t n = 0; n < wire.size(); ++n) {
+    auto decoded = DecodeStreamFormatPair(std::span<const uint8_t>(wire.data(), n));
+    ASSERT_FALSE(decoded.ok()) << n;
+    EXPECT_EQ(DecodeError::Truncated, decoded.error()) << n;
+    EXPECT_GT(decoded.failure().needed, n) << n;
+    EXPECT_LE(decoded.failure().needed, wire.size()) << n;
+  }
+}
+
+TEST(StreamFormatDecoding, FormatLengthAtTheBoundIsAccepted) {
+  auto decoded = DecodeStreamFormatHeader(AudioRecordBytes(kMaxFormatBlockBytes));
+  ASSERT_TRUE(decoded.ok());
+  EXPECT_EQ(65536u, decoded.value().formatLength);
+}
+
+TEST(StreamFormatDecoding, FormatLengthAboveTheBoundIsRejectedBeforeTheBlock) {
+  for (uint32_t length : {kMaxFormatBlockBytes + 1, 0x80000000u}) {
+    auto decoded = DecodeStreamFormat(AudioRecordBytes(length));
+    ASSERT_FALSE(decoded.ok());
+    EXPECT_EQ(DecodeError::LengthTooLarge, decoded.error());
+    EXPECT_EQ(length, decoded.failure().value);
+  }
+}
+
+TEST(StreamFormatDecoding, OversizeAudioBlockFailsThePairAfterAGoodVideoRecord) {
+  StreamFormatPair formats = test::SampleFormats();
+  Bytes wire;
+  AppendStreamFormat(formats[kVideoFormatIndex], wire);
+  Bytes audio = AudioRecordBytes(kMaxFormatBlockBytes + 1);
+  wire.insert(wire.end(), audio.begin(), audio.end());
+  auto decoded = DecodeStreamFormatPair(wire);
+  ASSERT_FALSE(decoded.ok());
+  EXPECT_EQ(DecodeError::LengthTooLarge, decoded.error());
+}
+
+}  // namespace
+}  // namespace zm::protocol
