@@ -2,6 +2,8 @@
 
 #include "protocol/media_type_guids.h"
 
+#include <cstdint>
+
 namespace zm::session {
 namespace {
 
@@ -34,7 +36,9 @@ VideoFacts ReadVideoFacts(const StreamFormat& video) {
     return {};
   VideoFacts facts;
   facts.width = static_cast<int32_t>(static_cast<uint32_t>(width));
-  facts.height = static_cast<int32_t>(static_cast<uint32_t>(height));
+  // A negative height is a top-down bitmap of that many rows; INT32_MIN has no size.
+  const auto signedHeight = static_cast<int32_t>(static_cast<uint32_t>(height));
+  facts.height = signedHeight == INT32_MIN ? 0 : (signedHeight < 0 ? -signedHeight : signedHeight);
   if (facts.width <= 0 || facts.height <= 0) return {};
   facts.hasPictureHeader = true;
   facts.bitRate = static_cast<uint32_t>(bitRate);

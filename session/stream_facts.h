@@ -23,9 +23,9 @@ struct AudioFacts {
   uint16_t channels = 0;
 };
 
-// A video format whose block is too short for a field, whose format type has no
-// bitmap header, or whose header gives a size of 0 or less has no picture header:
-// then every figure is 0.
+// A video format whose block is too short for a field, whose format type has no bitmap
+// header, or whose header gives a width of 0 or less or a height of 0 has no picture header:
+// then every figure is 0. A negative height (a top-down bitmap) counts by its size.
 VideoFacts ReadVideoFacts(const protocol::StreamFormat& video);
 AudioFacts ReadAudioFacts(const protocol::StreamFormat& audio);
 

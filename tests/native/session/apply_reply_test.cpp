@@ -2,17 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "protocol/media_type_guids.h"
 
 namespace zm::session {
 namespace {
 
-using protocol::Guid;
 using protocol::StreamFormat;
-
-constexpr int32_t kFile = 2;
-constexpr int32_t kLiveAlias = 3;
-constexpr int32_t kPlayList = 4;
 
 void Put(std::vector<uint8_t>& block, size_t at, uint64_t value, size_t size) {
   if (block.size() < at + size) block.resize(at + size);
@@ -24,8 +21,6 @@ StreamFormat Video(int32_t width, int32_t height, uint32_t temporalCompression =
   f.type.majorType = protocol::MEDIATYPE_Video;
   f.type.formatType = protocol::FORMAT_VideoInfo;
   f.type.temporalCompression = temporalCompression;
-  Put(f.formatBlock, 32, 2000000, 4);
-  Put(f.formatBlock, 40, 400000, 8);
   Put(f.formatBlock, 48, 40, 4);
   Put(f.formatBlock, 52, static_cast<uint32_t>(width), 4);
   Put(f.formatBlock, 56, static_cast<uint32_t>(height), 4);
@@ -38,51 +33,8 @@ StreamFormat Audio(uint32_t temporalCompression = 0) {
   f.type.majorType = protocol::MEDIATYPE_Audio;
   f.type.formatType = protocol::FORMAT_WaveFormatEx;
   f.type.temporalCompression = temporalCompression;
-  Put(f.formatBlock, 0, 1, 2);
-  Put(f.formatBlock, 2, 2, 2);
-  Put(f.formatBlock, 4, 44100, 4);
-  Put(f.formatBlock, 8, 176400, 4);
-  Put(f.formatBlock, 12, 4, 2);
-  Put(f.formatBlock, 14, 16, 2);
+  Put(f.formatBlock, 0, 1, 18);
   return f;
-}
-
-// One reply as the negotiation applies it, with the settings and session values it reads.
-struct ReplyInputs {
-  protocol::ReplyStatus status;
-  protocol::StreamFormatPair formats;
-  int32_t nResourceKind = 0;
-  bool bNormalIntegrity = true;
-  int32_t nTimeShiftCarrySec = 0;
-  std::optional<MediaFrame> streamChange;
-};
-
-ReplyInputs Stored(uint32_t durationMs) {
-  ReplyInputs in;
-  in.nResourceKind = kFile;
-  in.status.resourceKind = 0;
-  in.status.serverFlags = durationMs;
-  in.status.seekable = 1;
-  in.formats = {Video(320, 240), Audio()};
-  return in;
-}
-
-ReplyInputs Live(uint32_t serverFlags) {
-  ReplyInputs in;
-  in.nResourceKind = kLiveAlias;
-  in.status.resourceKind = 1;
-  in.status.serverFlags = serverFlags;
-  in.formats = {Video(320, 240), Audio()};
-  return in;
-}
-
-SessionValues Apply(const ReplyInputs& in, SessionValues v = {}) {
-  PlayerSettings settings;
-  settings.m_nResourceKind = in.nResourceKind;
-  settings.m_bNormalIntegrity = in.bNormalIntegrity;
-  v.m_nTimeShiftCarrySec = in.nTimeShiftCarrySec;
-  ApplyReply(in.status, in.formats, in.streamChange, settings, v);
-  return v;
 }
 
 // A stream-change frame header with the window's words in its time field.
@@ -96,197 +48,172 @@ MediaFrame Change(uint16_t position, uint16_t max, uint16_t length, uint16_t tot
   return frame;
 }
 
-TEST(ApplyReplyStoredTest, StoredReplyKeepsDurationSeekabilityAndPictureSizeInMode1) {
-  SessionValues v = Apply(Stored(10000));
-  EXPECT_EQ(v.m_nStreamKind, 0);
-  EXPECT_EQ(v.m_nDurationMs, 10000);
-  EXPECT_EQ(v.m_bSeekable, 1);
-  EXPECT_TRUE(v.m_bSeekable != 0);
-  EXPECT_TRUE(v.m_bAudioWithVideo);
-  EXPECT_FALSE(v.m_bAudioOnly);
-  EXPECT_EQ(v.m_nVideoWidth, 320);
-  EXPECT_EQ(v.m_nVideoHeight, 240);
-  EXPECT_EQ(v.m_nPlaybackMode, protocol::Stored);
-  EXPECT_FALSE(v.m_bTimeShiftCanSwitchToLive);
-  EXPECT_EQ(v.m_nTimeShiftPosition, 0);
-  EXPECT_FALSE(v.m_bSnapshotAllowed);
+// One reply as the negotiation applies it, with the settings and session values it reads.
+struct Reply {
+  protocol::ReplyStatus status;
+  protocol::StreamFormatPair formats{Video(320, 240), Audio()};
+  PlayerSettings settings;
+  SessionValues session;
+  std::optional<MediaFrame> change;
+
+  SessionValues Apply() {
+    ApplyReply(status, formats, change, settings, session);
+    return session;
+  }
+};
+
+Reply Stored(uint32_t durationMs) {
+  Reply r;
+  r.settings.m_nResourceKind = protocol::File;
+  r.status.serverFlags = durationMs;
+  r.status.seekable = 1;
+  return r;
 }
 
-TEST(ApplyReplyStoredTest, ServerResultIsKept) {
-  ReplyInputs in = Stored(1);
-  in.status.result = 0x8FFF0544;
-  EXPECT_EQ(static_cast<uint32_t>(Apply(in).m_nServerResult), 0x8FFF0544u);
+Reply Live(uint32_t serverFlags) {
+  Reply r;
+  r.settings.m_nResourceKind = protocol::LiveAlias;
+  r.status.resourceKind = 1;
+  r.status.serverFlags = serverFlags;
+  return r;
 }
 
-TEST(ApplyReplyLiveTest, LiveReplyHasNoDurationAndPlaysInMode2) {
-  SessionValues v = Apply(Live(0x2));
-  EXPECT_EQ(v.m_nStreamKind, 1);
-  EXPECT_EQ(v.m_nDurationMs, 0);
-  EXPECT_EQ(v.m_bSeekable, 0);
-  EXPECT_EQ(v.m_nPlaybackMode, protocol::Live);
-  EXPECT_TRUE(v.m_bSnapshotAllowed);
-  EXPECT_FALSE(v.m_bLiveBuffering);
-}
+// What a reply makes of the session's mode, permissions and time-shift window.
+struct ModeCase {
+  const char* name;
+  std::function<Reply()> reply;
+  int32_t mode, seekable, durationMs, length, max, position;
+  int64_t totalSeconds;
+  bool snapshots, liveBuffering, canSwitchToLive;
+};
 
-TEST(ApplyReplyLiveTest, SnapshotsNeedBit1VideoAndNormalIntegrity) {
-  EXPECT_FALSE(Apply(Live(0x0)).m_bSnapshotAllowed);
-  ReplyInputs low = Live(0x2);
-  low.bNormalIntegrity = false;
-  EXPECT_FALSE(Apply(low).m_bSnapshotAllowed);
-  ReplyInputs audioOnly = Live(0x2);
-  audioOnly.formats[0] = StreamFormat{};
-  SessionValues v = Apply(audioOnly);
-  EXPECT_TRUE(v.m_bAudioOnly);
-  EXPECT_FALSE(v.m_bAudioWithVideo);
-  EXPECT_FALSE(v.m_bSnapshotAllowed);
-}
-
-TEST(ApplyReplyLiveTest, Bit0AsksForLiveBufferingOnLiveStreamsOnly) {
-  EXPECT_TRUE(Apply(Live(0x1)).m_bLiveBuffering);
-  ReplyInputs stored = Stored(0x1);
-  EXPECT_FALSE(Apply(stored).m_bLiveBuffering);
-}
-
-TEST(ApplyReplyTimeShiftTest, ReplyWithWindowFlagsAndWordsPlaysInMode3) {
-  ReplyInputs in = Live(0x6 | (30u << 16));
-  in.formats[0] = Video(320, 240, (120u << 16) | 30u);
-  SessionValues v = Apply(in);
-  EXPECT_EQ(v.m_nPlaybackMode, protocol::LiveTimeShift);
-  EXPECT_EQ(v.m_bSeekable, 1);
-  EXPECT_TRUE(v.m_bSeekable != 0);
-  EXPECT_EQ(v.m_nTimeShiftLength, 30);
-  EXPECT_EQ(v.m_nTimeShiftMax, 120);
-  EXPECT_EQ(v.m_nTimeShiftPosition, 0);
-  EXPECT_EQ(v.m_llTimeShiftTotalTime, 30LL * 10000000);
-  EXPECT_EQ(v.m_nDurationMs, 0);
-}
-
-TEST(ApplyReplyTimeShiftTest, WindowNeedsLength15MaximumOf60AndTotalSeconds) {
-  ReplyInputs shortWindow = Live(0x4 | (30u << 16));
-  shortWindow.formats[0] = Video(320, 240, (120u << 16) | 14u);
-  EXPECT_EQ(Apply(shortWindow).m_nPlaybackMode, protocol::Live);
-  ReplyInputs smallMax = Live(0x4 | (30u << 16));
-  smallMax.formats[0] = Video(320, 240, (59u << 16) | 30u);
-  EXPECT_EQ(Apply(smallMax).m_nPlaybackMode, protocol::Live);
-  ReplyInputs noTotal = Live(0x4);
-  noTotal.formats[0] = Video(320, 240, (120u << 16) | 30u);
-  EXPECT_EQ(Apply(noTotal).m_nPlaybackMode, protocol::Live);
-  ReplyInputs noFlag = Live(30u << 16);
-  noFlag.formats[0] = Video(320, 240, (120u << 16) | 30u);
-  EXPECT_EQ(Apply(noFlag).m_nPlaybackMode, protocol::Live);
-}
-
-TEST(ApplyReplyTimeShiftTest, AudioRecordCarriesTheWindowWhenThereIsNoVideo) {
-  ReplyInputs in = Live(0x4 | (40u << 16));
-  in.formats[0] = StreamFormat{};
-  in.formats[1] = Audio((90u << 16) | 20u);
-  SessionValues v = Apply(in);
-  EXPECT_EQ(v.m_nPlaybackMode, protocol::LiveTimeShift);
-  EXPECT_EQ(v.m_nTimeShiftLength, 20);
-  EXPECT_EQ(v.m_nTimeShiftMax, 90);
-  EXPECT_EQ(v.m_llTimeShiftTotalTime, 40LL * 10000000);
-}
-
-TEST(ApplyReplyTimeShiftTest, LiveStreamChangeWithTimeTakesTheFramesWords) {
-  ReplyInputs in = Live(0x2);
-  in.streamChange = Change(0, 120, 45, 47);
-  SessionValues v = Apply(in);
-  EXPECT_EQ(v.m_nPlaybackMode, protocol::LiveTimeShift);
-  EXPECT_EQ(v.m_bSeekable, 1);
-  EXPECT_EQ(v.m_nTimeShiftMax, 120);
-  EXPECT_EQ(v.m_nTimeShiftLength, 45);
-  EXPECT_EQ(v.m_llTimeShiftTotalTime, 47LL * 10000000);
-}
-
-TEST(ApplyReplyTimeShiftTest, StoredStreamChangePlaysFromTheWindowWithTheCarriedSeconds) {
-  ReplyInputs in = Stored(40000);
-  in.streamChange = Change(10, 120, 40, 40);
-  in.nTimeShiftCarrySec = 3;
-  SessionValues v = Apply(in);
-  EXPECT_EQ(v.m_nPlaybackMode, protocol::TimeShiftPlayback);
-  EXPECT_TRUE(v.m_bTimeShiftCanSwitchToLive);
-  EXPECT_EQ(v.m_nTimeShiftPosition, 3 + 10 + 1);
-  EXPECT_EQ(v.m_nTimeShiftLength, 40 + 3 + 1);
-  EXPECT_EQ(v.m_nTimeShiftMax, 120);
-}
-
-TEST(ApplyReplyTimeShiftTest, CarriedLengthStopsAtTheMaximum) {
-  ReplyInputs in = Stored(40000);
-  in.streamChange = Change(10, 120, 119, 119);
-  in.nTimeShiftCarrySec = 5;
-  EXPECT_EQ(Apply(in).m_nTimeShiftLength, 120);
-}
-
-TEST(ApplyReplyTimeShiftTest, FlagBit0MeansNoWayBackToLiveAndNoCarry) {
-  ReplyInputs in = Stored(40000);
-  in.streamChange = Change(10, 120, 40, 40, 1);
-  in.nTimeShiftCarrySec = 3;
-  SessionValues v = Apply(in);
-  EXPECT_EQ(v.m_nPlaybackMode, protocol::TimeShiftPlayback);
-  EXPECT_FALSE(v.m_bTimeShiftCanSwitchToLive);
-  EXPECT_EQ(v.m_nTimeShiftPosition, 10);
-  EXPECT_EQ(v.m_nTimeShiftLength, 40);
-}
-
-TEST(ApplyReplyPlayListTest, LivePlayListTakesTheGenerationAndNoLiveBufferingOrSnapshots) {
-  ReplyInputs in = Live(0x3);
-  in.nResourceKind = kPlayList;
-  in.status.playlistGeneration = 7;
-  SessionValues v = Apply(in);
-  EXPECT_EQ(v.m_nPlayListGeneration, 7);
-  EXPECT_EQ(v.m_nStreamKind, 1);
-  EXPECT_FALSE(v.m_bLiveBuffering);
-  EXPECT_FALSE(v.m_bSnapshotAllowed);
-  EXPECT_EQ(v.m_nDurationMs, 3);  // a playlist keeps its server flags
-  EXPECT_EQ(v.m_nPlaybackMode, protocol::Live);
-}
-
-TEST(ApplyReplyPlayListTest, StoredPlayListEntryKeepsItsDuration) {
-  ReplyInputs in = Stored(2000);
-  in.nResourceKind = kPlayList;
-  in.status.playlistGeneration = 2;
-  SessionValues v = Apply(in);
-  EXPECT_EQ(v.m_nStreamKind, 0);
-  EXPECT_EQ(v.m_nPlayListGeneration, 0);
-  EXPECT_EQ(v.m_nDurationMs, 2000);
-  EXPECT_EQ(v.m_nPlaybackMode, protocol::Stored);
-}
-
-// A broken or hostile server's video description never leaves a zero picture size behind.
-TEST(ApplyReplyPictureTest, AbsentVideoGivesTheAudioOnlySize) {
-  ReplyInputs in = Stored(1000);
-  in.formats[0] = StreamFormat{};
-  SessionValues v = Apply(in);
-  EXPECT_EQ(v.m_nVideoWidth, kNoVideoWidth);
-  EXPECT_EQ(v.m_nVideoHeight, kNoVideoHeight);
-}
-
-TEST(ApplyReplyPictureTest, BlockShorterThanTheBitmapHeaderCountsAsNoPicture) {
-  for (size_t size : {0u, 40u, 55u, 59u}) {
-    ReplyInputs in = Stored(1000);
-    in.formats[0].formatBlock.resize(size);
-    SessionValues v = Apply(in);
-    EXPECT_EQ(v.m_nVideoWidth, kNoVideoWidth) << size;
-    EXPECT_EQ(v.m_nVideoHeight, kNoVideoHeight) << size;
+TEST(ApplyReplyTest, ModesPermissionsAndWindowFollowTheReply) {
+  auto with = [](Reply r, auto&& change) {
+    change(r);
+    return r;
+  };
+  const ModeCase cases[] = {
+      {"stored", [] { return Stored(10000); }, protocol::Stored, 1, 10000, 0, 0, 0, 0, false, false, false},
+      {"live with snapshots", [] { return Live(0x2); }, protocol::Live, 0, 0, 0, 0, 0, 0, true, false, false},
+      {"live buffering", [] { return Live(0x1); }, protocol::Live, 0, 0, 0, 0, 0, 0, false, true, false},
+      {"stored ignores live bits", [] { return Stored(0x3); }, protocol::Stored, 1, 3, 0, 0, 0, 0, false, false, false},
+      {"snapshots need normal integrity",
+       [&] { return with(Live(0x2), [](Reply& r) { r.settings.m_bNormalIntegrity = false; }); }, protocol::Live, 0, 0,
+       0, 0, 0, 0, false, false, false},
+      {"time-shift window from the video record",
+       [&] { return with(Live(0x6 | 30u << 16), [](Reply& r) { r.formats[0] = Video(320, 240, 120u << 16 | 30u); }); },
+       protocol::LiveTimeShift, 1, 0, 30, 120, 0, 30, true, false, true},
+      {"window needs a length of 15",
+       [&] { return with(Live(0x4 | 30u << 16), [](Reply& r) { r.formats[0] = Video(320, 240, 120u << 16 | 14u); }); },
+       protocol::Live, 0, 0, 0, 0, 0, 0, false, false, false},
+      {"window needs a maximum of 60",
+       [&] { return with(Live(0x4 | 30u << 16), [](Reply& r) { r.formats[0] = Video(320, 240, 59u << 16 | 30u); }); },
+       protocol::Live, 0, 0, 0, 0, 0, 0, false, false, false},
+      {"window needs total seconds",
+       [&] { return with(Live(0x4), [](Reply& r) { r.formats[0] = Video(320, 240, 120u << 16 | 30u); }); },
+       protocol::Live, 0, 0, 0, 0, 0, 0, false, false, false},
+      {"audio record carries the window without video", [&] {
+         return with(Live(0x4 | 40u << 16), [](Reply& r) { r.formats = {StreamFormat{}, Audio(90u << 16 | 20u)}; });
+       }, protocol::LiveTimeShift, 1, 0, 20, 90, 0, 40, false, false, true},
+      {"live stream change with a time",
+       [&] { return with(Live(0x2), [](Reply& r) { r.change = Change(0, 120, 45, 47); }); }, protocol::LiveTimeShift, 1,
+       0, 45, 120, 0, 47, true, false, true},
+      {"stored stream change plays from the window with the carried seconds", [&] {
+         return with(Stored(40000), [](Reply& r) {
+           r.change = Change(10, 120, 40, 40);
+           r.session.m_nTimeShiftCarrySec = 3;
+         });
+       }, protocol::TimeShiftPlayback, 1, 40000, 44, 120, 14, 0, false, false, true},
+      {"carried length stops at the maximum", [&] {
+         return with(Stored(40000), [](Reply& r) {
+           r.change = Change(10, 120, 119, 119);
+           r.session.m_nTimeShiftCarrySec = 5;
+         });
+       }, protocol::TimeShiftPlayback, 1, 40000, 120, 120, 16, 0, false, false, true},
+      {"no way back to live, no carry", [&] {
+         return with(Stored(40000), [](Reply& r) {
+           r.change = Change(10, 120, 40, 40, 1);
+           r.session.m_nTimeShiftCarrySec = 3;
+         });
+       }, protocol::TimeShiftPlayback, 1, 40000, 40, 120, 10, 0, false, false, false},
+      {"live playlist keeps its flags, no buffering or snapshots",
+       [&] { return with(Live(0x3), [](Reply& r) { r.settings.m_nResourceKind = protocol::FilePlayList; }); },
+       protocol::Live, 0, 3, 0, 0, 0, 0, false, false, false},
+  };
+  for (const ModeCase& c : cases) {
+    SessionValues v = c.reply().Apply();
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(v.m_nPlaybackMode, c.mode);
+    EXPECT_EQ(v.m_bSeekable, c.seekable);
+    EXPECT_EQ(v.m_nDurationMs, c.durationMs);
+    EXPECT_EQ(v.m_nTimeShiftLength, c.length);
+    EXPECT_EQ(v.m_nTimeShiftMax, c.max);
+    EXPECT_EQ(v.m_nTimeShiftPosition, c.position);
+    if (c.totalSeconds) EXPECT_EQ(v.m_llTimeShiftTotalTime, c.totalSeconds * 10000000);
+    EXPECT_EQ(v.m_bSnapshotAllowed, c.snapshots);
+    EXPECT_EQ(v.m_bLiveBuffering, c.liveBuffering);
+    EXPECT_EQ(v.m_bTimeShiftCanSwitchToLive, c.canSwitchToLive);
   }
 }
 
-TEST(ApplyReplyPictureTest, FormatTypeWithoutBitmapHeaderCountsAsNoPicture) {
-  ReplyInputs in = Stored(1000);
-  in.formats[0].type.formatType = protocol::FORMAT_WaveFormatEx;
-  SessionValues v = Apply(in);
-  EXPECT_EQ(v.m_nVideoWidth, kNoVideoWidth);
-  EXPECT_EQ(v.m_nVideoHeight, kNoVideoHeight);
-  EXPECT_FALSE(v.m_bAudioOnly);
+TEST(ApplyReplyTest, StreamsResultAndPlaylistGenerationAreRecorded) {
+  Reply refused = Stored(1);
+  refused.status.result = 0x8FFF0544;
+  EXPECT_EQ(static_cast<uint32_t>(refused.Apply().m_nServerResult), 0x8FFF0544u);
+
+  SessionValues both = Stored(1).Apply();
+  EXPECT_TRUE(both.m_bAudioWithVideo);
+  EXPECT_FALSE(both.m_bAudioOnly);
+  EXPECT_TRUE(both.m_videoType.IsPresent() && both.m_audioType.IsPresent());
+
+  Reply audioOnly = Live(0x2);
+  audioOnly.formats[0] = StreamFormat{};
+  SessionValues a = audioOnly.Apply();
+  EXPECT_TRUE(a.m_bAudioOnly);
+  EXPECT_FALSE(a.m_bAudioWithVideo);
+  EXPECT_FALSE(a.m_bSnapshotAllowed);
+
+  Reply livePlayList = Live(0);
+  livePlayList.settings.m_nResourceKind = protocol::FilePlayList;
+  livePlayList.status.playlistGeneration = 7;
+  EXPECT_EQ(livePlayList.Apply().m_nPlayListGeneration, 7);
+  Reply storedPlayList = Stored(2000);
+  storedPlayList.settings.m_nResourceKind = protocol::FilePlayList;
+  storedPlayList.status.playlistGeneration = 2;
+  EXPECT_EQ(storedPlayList.Apply().m_nPlayListGeneration, 0);
 }
 
-TEST(ApplyReplyPictureTest, ZeroOrNegativeSizeCountsAsNoPicture) {
-  for (auto [w, h] : {std::pair{0, 240}, std::pair{320, 0}, std::pair{-320, 240}, std::pair{320, -240}}) {
-    ReplyInputs in = Stored(1000);
-    in.formats[0] = Video(w, h);
-    SessionValues v = Apply(in);
-    EXPECT_EQ(v.m_nVideoWidth, kNoVideoWidth) << w << "x" << h;
-    EXPECT_EQ(v.m_nVideoHeight, kNoVideoHeight) << w << "x" << h;
+// A broken or hostile server's video description never leaves a zero picture size behind;
+// a top-down bitmap (negative height) is a picture of that many rows.
+TEST(ApplyReplyTest, PictureSizeOrTheNoVideoSize) {
+  struct Case {
+    StreamFormat video;
+    int32_t width, height;
+  } cases[] = {{Video(320, 240), 320, 240},
+               {Video(320, -240), 320, 240},
+               {StreamFormat{}, kNoVideoWidth, kNoVideoHeight},
+               {Video(0, 240), kNoVideoWidth, kNoVideoHeight},
+               {Video(320, 0), kNoVideoWidth, kNoVideoHeight},
+               {Video(-320, 240), kNoVideoWidth, kNoVideoHeight},
+               {Video(320, INT32_MIN), kNoVideoWidth, kNoVideoHeight}};
+  StreamFormat shortBlock = Video(320, 240);
+  shortBlock.formatBlock.resize(59);
+  StreamFormat untyped = Video(320, 240);
+  untyped.type.formatType = protocol::FORMAT_WaveFormatEx;
+  for (const StreamFormat& broken : {shortBlock, untyped}) {
+    Reply r = Stored(1000);
+    r.formats[0] = broken;
+    SessionValues v = r.Apply();
+    EXPECT_EQ(v.m_nVideoWidth, kNoVideoWidth);
+    EXPECT_EQ(v.m_nVideoHeight, kNoVideoHeight);
+    EXPECT_FALSE(v.m_bAudioOnly);  // the video stream is there, only its picture header is not
+  }
+  for (const Case& c : cases) {
+    Reply r = Stored(1000);
+    r.formats[0] = c.video;
+    SessionValues v = r.Apply();
+    EXPECT_EQ(v.m_nVideoWidth, c.width);
+    EXPECT_EQ(v.m_nVideoHeight, c.height);
   }
 }
 

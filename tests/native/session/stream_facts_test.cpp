@@ -44,7 +44,7 @@ TEST(VideoFactsTest, VideoInfoAndVideoInfo2PlaceTheBitmapHeaderDifferently) {
   EXPECT_EQ(two.height, 480);
 }
 
-TEST(VideoFactsTest, ShortBlocksUnknownFormatsAndEmptyPicturesGiveNoPictureHeader) {
+TEST(VideoFactsTest, ShortBlocksUnknownFormatsAndEmptyPicturesGiveZeros) {
   StreamFormat full = Video(kVideoInfo, 48, 320, 240);
   for (size_t length = 0; length < full.formatBlock.size(); ++length) {
     StreamFormat cut = full;
@@ -57,12 +57,9 @@ TEST(VideoFactsTest, ShortBlocksUnknownFormatsAndEmptyPicturesGiveNoPictureHeade
   StreamFormat unknown = full;
   unknown.type.formatType = kWaveFormatEx;
   EXPECT_FALSE(ReadVideoFacts(unknown).hasPictureHeader);
-  for (auto [w, h] : {std::pair{0, 240}, std::pair{320, 0}, std::pair{-320, 240}, std::pair{320, -240}}) {
-    VideoFacts facts = ReadVideoFacts(Video(kVideoInfo, 48, w, h));
-    EXPECT_FALSE(facts.hasPictureHeader);
-    EXPECT_EQ(facts.height, 0);
-    EXPECT_EQ(facts.avgTimePerFrame, 0);
-  }
+  VideoFacts empty = ReadVideoFacts(Video(kVideoInfo, 48, 0, 240));
+  EXPECT_FALSE(empty.hasPictureHeader);
+  EXPECT_EQ(empty.avgTimePerFrame, 0);
 }
 
 TEST(AudioFactsTest, WaveFormatExAndTheSummaryBlockAreRead) {

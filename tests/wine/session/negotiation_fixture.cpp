@@ -70,6 +70,8 @@ DWORD WINAPI GrabberThread(void* p) {
 }  // namespace
 
 std::wstring RecordingSite::HResultText(HRESULT hr) {
+  // Like a system whose message sources know nothing of the client's own codes.
+  if (static_cast<uint32_t>(hr) == 0x8FFF0538 || static_cast<uint32_t>(hr) == 0x8FFF0539) return {};
   wchar_t text[32];
   std::swprintf(text, 32, L"code 0x%08X", static_cast<unsigned>(hr));
   return text;

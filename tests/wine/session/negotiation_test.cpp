@@ -146,6 +146,11 @@ TEST_F(NegotiationTest, NameCarryingAnAuthenticationMarkerIsRefusedBeforeConnect
   NegotiationRun sid = Run(Alias(L"protected///SID:7a6d732d73657373696f6e"));
   EXPECT_FALSE(sid.result);
   EXPECT_EQ(1000, sid.session.m_nErrorID);
+
+  // Only the name the request sends counts: a stale file name does not block a live alias.
+  PlayerSettings alias = Alias(L"testcard");
+  alias.m_sFile = file.m_sFile;
+  EXPECT_TRUE(Run(alias).result);
 }
 
 // Run against a server that also listens on 127.0.0.1:5120 (CMakeLists.txt).
@@ -189,6 +194,8 @@ TEST_F(NegotiationTest, WrongMagicWithoutAnHttpTransportEndsWithItsCode) {
   EXPECT_EQ(0, run.settings.m_nTransport);
   EXPECT_EQ(2, run.session.m_nErrorType);
   EXPECT_EQ(static_cast<int32_t>(0x8FFF0538), run.session.m_nErrorID);
+  // No message source knows the client's own code: the transport's text says what was wrong.
+  EXPECT_EQ(L"Unrecognized response from Server", run.errorText);
 }
 
 TEST_F(NegotiationTest, RefusedConnectionEndsAsAConnectionFailure) {
@@ -240,13 +247,17 @@ TEST_F(NegotiationTest, StopBeforeTheFirstAttemptEndsWithoutAReply) {
 }
 
 // The server's stream description is input: a spoiled video format leaves the size of a
-// stream without a picture, never 0.
+// stream without a picture, never 0; a top-down bitmap keeps its size.
 TEST_F(NegotiationTest, SpoiledVideoFormatGivesTheNoPictureSize) {
-  for (const wchar_t* fault : {L"short", L"untyped", L"zero-width", L"negative-height"}) {
-    NegotiationRun run = Run(Alias(std::wstring(L"testcard#video-format=") + fault));
+  const struct {
+    const wchar_t* fault;
+    int32_t width, height;
+  } cases[] = {{L"short", 250, 30}, {L"untyped", 250, 30}, {L"zero-width", 250, 30}, {L"negative-height", 320, 240}};
+  for (const auto& c : cases) {
+    NegotiationRun run = Run(Alias(std::wstring(L"testcard#video-format=") + c.fault));
     ASSERT_TRUE(run.result) << std::string(run.errorText.begin(), run.errorText.end());
-    EXPECT_EQ(250, run.session.m_nVideoWidth);
-    EXPECT_EQ(30, run.session.m_nVideoHeight);
+    EXPECT_EQ(c.width, run.session.m_nVideoWidth);
+    EXPECT_EQ(c.height, run.session.m_nVideoHeight);
     EXPECT_FALSE(run.session.m_bAudioOnly);
     EXPECT_TRUE(run.session.m_bAudioWithVideo);
   }
