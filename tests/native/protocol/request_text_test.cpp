@@ -66,79 +66,57 @@ RequestSettings Local(std::u16string number, std::u16string sid) {
 
 std::string Text(const RequestSettings& s, ProtocolVersion v) { return BuildRequest(s, v, kAnsi).text; }
 
-TEST(RequestTextKinds, LiveAliasInBothProtocols) {
-  EXPECT_EQ(Text(Live(u"camera1"), ProtocolVersion::V80), "/ZAMS80/0000live-alias:camera1");
-  EXPECT_EQ(Text(Live(u"camera1"), ProtocolVersion::V25), "live-alias:camera1");
-}
+constexpr auto V80 = ProtocolVersion::V80;
+constexpr auto V25 = ProtocolVersion::V25;
 
-TEST(RequestTextKinds, LiveDirectInBothProtocols) {
-  EXPECT_EQ(Text(Direct(u"3", u"10.0.0.5"), ProtocolVersion::V80), "/ZAMS80/0000live-direct:3@10.0.0.5");
-  EXPECT_EQ(Text(Direct(u"3", u"10.0.0.5"), ProtocolVersion::V25), "live-direct:3@10.0.0.5");
-}
-
-TEST(RequestTextKinds, FileInBothProtocols) {
-  EXPECT_EQ(Text(File(u"movies\\clip.zms"), ProtocolVersion::V80), "/ZAMS80/0000file:movies\\clip.zms");
-  EXPECT_EQ(Text(File(u"movies\\clip.zms"), ProtocolVersion::V25), "file:movies\\clip.zms");
-}
-
-TEST(RequestTextKinds, PlayListCarriesTheItemNumberInBothProtocols) {
-  EXPECT_EQ(Text(PlayList(u"shows", 0), ProtocolVersion::V80), "/ZAMS80/0000playlist:0:shows");
-  EXPECT_EQ(Text(PlayList(u"shows", 12), ProtocolVersion::V25), "playlist:12:shows");
-  EXPECT_EQ(Text(PlayList(u"shows", -1), ProtocolVersion::V80), "/ZAMS80/0000playlist:-1:shows");
-  EXPECT_EQ(Text(PlayList(u"s", 2147483647), ProtocolVersion::V25), "playlist:2147483647:s");
-}
-
-TEST(RequestTextKinds, LiveLocalIsAlwaysTheProtocol25Form) {
+TEST(RequestText, EveryKindInBothProtocolsOverTcpAndHttp) {
   const RequestSettings local = Local(u"2", u"S-1-5-21-1004336348-1177238915-682003330");
-  EXPECT_EQ(Text(local, ProtocolVersion::V25), "2CompSid:S-1-5-21-1004336348-1177238915-682003330");
-  EXPECT_EQ(Text(local, ProtocolVersion::V80), "2CompSid:S-1-5-21-1004336348-1177238915-682003330");
+  const struct {
+    RequestSettings settings;
+    ProtocolVersion version;
+    const char* text;
+  } cases[] = {
+      {Live(u"camera1"), V80, "/ZAMS80/0000live-alias:camera1"},
+      {Live(u"camera1"), V25, "live-alias:camera1"},
+      {Direct(u"3", u"10.0.0.5"), V80, "/ZAMS80/0000live-direct:3@10.0.0.5"},
+      {Direct(u"3", u"10.0.0.5"), V25, "live-direct:3@10.0.0.5"},
+      {File(u"movies\\clip.zms"), V80, "/ZAMS80/0000file:movies\\clip.zms"},
+      {File(u"movies\\clip.zms"), V25, "file:movies\\clip.zms"},
+      {PlayList(u"shows", 0), V80, "/ZAMS80/0000playlist:0:shows"},
+      {PlayList(u"shows", 12), V25, "playlist:12:shows"},
+      {PlayList(u"shows", -1), V80, "/ZAMS80/0000playlist:-1:shows"},
+      {PlayList(u"s", 2147483647), V25, "playlist:2147483647:s"},
+      // Live-local is always the protocol-25 form.
+      {local, V25, "2CompSid:S-1-5-21-1004336348-1177238915-682003330"},
+      {local, V80, "2CompSid:S-1-5-21-1004336348-1177238915-682003330"},
+      // Names are UTF-8 in protocol 80 and ANSI in 25; live-direct and live-local always ANSI.
+      {File(u"Vid\u00e9o"), V80, "/ZAMS80/0000file:Vid\xC3\xA9o"},
+      {File(u"Vid\u00e9o"), V25, "file:Vid\xE9o"},
+      {Live(u"\u20ac"), V80, "/ZAMS80/0000live-alias:\xE2\x82\xAC"},
+      {PlayList(u"\u00c5", 1), V25, "playlist:1:\xC5"},
+      {Direct(u"1", u"h\u00f4te"), V80, "/ZAMS80/0000live-direct:1@h\xF4te"},
+      {Local(u"1", u"S-\u00e9"), V80, "1CompSid:S-\xE9"},
+      // Over TCP a name goes as it is, but for "&", which travels as "*".
+      {File(u"rock&roll.zms"), V80, "/ZAMS80/0000file:rock*roll.zms"},
+      {Live(u"a&&b"), V25, "live-alias:a**b"},
+      {PlayList(u"x&y", 0), V25, "playlist:0:x*y"},
+      {File(u"my clip%.zms"), V25, "file:my clip%.zms"},
+      // Over HTTP the names of files, aliases and playlists are URL-encoded; only HTTP encodes.
+      {File(u"my clip.zms", kHttp), V80, "/ZAMS80/0000file:my%20clip%2Ezms"},
+      {Live(u"rock&roll", kHttp), V25, "live-alias:rock%26roll"},
+      {PlayList(u"a/b", 3, kHttp), V80, "/ZAMS80/0000playlist:3:a%2Fb"},
+      {File(u"Vid\u00e9o", kHttp), V25, "file:Vid%C3%A9o"},
+      {Direct(u"4", u"cam host&x", kHttp), V80, "/ZAMS80/0000live-direct:4@cam host&x"},
+      {File(u"a b&c", 2), V80, "/ZAMS80/0000file:a b*c"},
+      {File(u"a b&c", 3), V80, "/ZAMS80/0000file:a b*c"},
+      {File(u"a b&c", 4), V80, "/ZAMS80/0000file:a b*c"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Text(c.settings, c.version), c.text);
 }
 
-TEST(RequestTextKinds, UnknownResourceKindIsLiveLocal) {
+TEST(RequestText, UnknownResourceKindIsLiveLocal) {
   for (int32_t kind : {0, 6, -1, 1000}) EXPECT_EQ(NormalizeResourceKind(kind), ResourceKind::LiveLocal) << kind;
-  EXPECT_EQ(NormalizeResourceKind(1), ResourceKind::LiveDirect);
-  EXPECT_EQ(NormalizeResourceKind(2), ResourceKind::File);
-  EXPECT_EQ(NormalizeResourceKind(3), ResourceKind::LiveAlias);
-  EXPECT_EQ(NormalizeResourceKind(4), ResourceKind::FilePlayList);
-  EXPECT_EQ(NormalizeResourceKind(5), ResourceKind::LiveLocal);
-}
-
-TEST(RequestTextCharacterSets, NamesAreUtf8InProtocol80AndAnsiInProtocol25) {
-  EXPECT_EQ(Text(File(u"Vid\u00e9o"), ProtocolVersion::V80), "/ZAMS80/0000file:Vid\xC3\xA9o");
-  EXPECT_EQ(Text(File(u"Vid\u00e9o"), ProtocolVersion::V25), "file:Vid\xE9o");
-  EXPECT_EQ(Text(Live(u"\u20ac"), ProtocolVersion::V80), "/ZAMS80/0000live-alias:\xE2\x82\xAC");
-  EXPECT_EQ(Text(PlayList(u"\u00c5", 1), ProtocolVersion::V25), "playlist:1:\xC5");
-}
-
-TEST(RequestTextCharacterSets, LiveDirectAndLiveLocalAreAnsiEvenInProtocol80) {
-  EXPECT_EQ(Text(Direct(u"1", u"h\u00f4te"), ProtocolVersion::V80), "/ZAMS80/0000live-direct:1@h\xF4te");
-  EXPECT_EQ(Text(Local(u"1", u"S-\u00e9"), ProtocolVersion::V80), "1CompSid:S-\xE9");
-}
-
-TEST(RequestTextOverTcp, AmpersandInANameTravelsAsAsterisk) {
-  EXPECT_EQ(Text(File(u"rock&roll.zms"), ProtocolVersion::V80), "/ZAMS80/0000file:rock*roll.zms");
-  EXPECT_EQ(Text(Live(u"a&&b"), ProtocolVersion::V25), "live-alias:a**b");
-  EXPECT_EQ(Text(PlayList(u"x&y", 0), ProtocolVersion::V25), "playlist:0:x*y");
-}
-
-TEST(RequestTextOverTcp, NamesAreNotUrlEncoded) {
-  EXPECT_EQ(Text(File(u"my clip%.zms"), ProtocolVersion::V25), "file:my clip%.zms");
-}
-
-TEST(RequestTextOverHttp, NamesAreUrlEncoded) {
-  EXPECT_EQ(Text(File(u"my clip.zms", kHttp), ProtocolVersion::V80), "/ZAMS80/0000file:my%20clip%2Ezms");
-  EXPECT_EQ(Text(Live(u"rock&roll", kHttp), ProtocolVersion::V25), "live-alias:rock%26roll");
-  EXPECT_EQ(Text(PlayList(u"a/b", 3, kHttp), ProtocolVersion::V80), "/ZAMS80/0000playlist:3:a%2Fb");
-  EXPECT_EQ(Text(File(u"Vid\u00e9o", kHttp), ProtocolVersion::V25), "file:Vid%C3%A9o");
-}
-
-TEST(RequestTextOverHttp, LiveDirectAndLiveLocalAreNotEncoded) {
-  EXPECT_EQ(Text(Direct(u"4", u"cam host&x", kHttp), ProtocolVersion::V80), "/ZAMS80/0000live-direct:4@cam host&x");
-}
-
-TEST(RequestTextOtherTransports, OnlyHttpEncodesNames) {
-  for (int32_t transport : {0, 2, 3, 4})
-    EXPECT_EQ(Text(File(u"a b&c", transport), ProtocolVersion::V80), "/ZAMS80/0000file:a b*c") << transport;
+  for (int32_t kind = 1; kind <= 5; ++kind) EXPECT_EQ(NormalizeResourceKind(kind), kind);
 }
 
 // Reads back a URL-encoded name the way the server does: "%XX" to bytes, everything else as is.
@@ -155,12 +133,12 @@ std::string PercentDecode(std::string_view text) {
   return out;
 }
 
-TEST(RequestTextOverHttp, NameCarryingTheRequestSeparatorsArrivesAsOneName) {
+TEST(RequestText, NameCarryingTheRequestSeparatorsArrivesOverHttpAsOneName) {
   const std::u16string name = u"evil///HASH:00/ClientId/x HTTP/1.1\r\nHost: y@z:80&q=1%41\u00e9";
   AuthSettings auth;
   auth.sCredentialHash = "da39a3ee5e6b4b0d3255bfef95601890afd80709";
   const std::string request =
-      Text(File(name, kHttp), ProtocolVersion::V80) + BuildAuthSuffix(auth, kAnsi);
+      Text(File(name, kHttp), V80) + BuildAuthSuffix(auth, kAnsi);
 
   const std::string prefix = "/ZAMS80/0000file:";
   ASSERT_EQ(request.compare(0, prefix.size(), prefix), 0);
@@ -173,48 +151,36 @@ TEST(RequestTextOverHttp, NameCarryingTheRequestSeparatorsArrivesAsOneName) {
   EXPECT_EQ(request.substr(suffix), "///HASH:da39a3ee5e6b4b0d3255bfef95601890afd80709");
 }
 
-TEST(RequestTextMediaName, IsTheNameBeforeEncoding) {
-  EXPECT_EQ(BuildRequest(Direct(u"3", u"h&st"), ProtocolVersion::V80, kAnsi).mediaName, u"3@h&st");
-  EXPECT_EQ(BuildRequest(File(u"a b&c", kHttp), ProtocolVersion::V80, kAnsi).mediaName, u"a b&c");
-  EXPECT_EQ(BuildRequest(Live(u"cam&1"), ProtocolVersion::V25, kAnsi).mediaName, u"cam&1");
-  EXPECT_EQ(BuildRequest(Local(u"7", u"S-1"), ProtocolVersion::V25, kAnsi).mediaName, u"7");
+TEST(RequestText, MediaNameIsTheNameBeforeEncodingAndAPlayListLeavesItToTheReply) {
+  EXPECT_EQ(BuildRequest(Direct(u"3", u"h&st"), V80, kAnsi).mediaName, u"3@h&st");
+  EXPECT_EQ(BuildRequest(File(u"a b&c", kHttp), V80, kAnsi).mediaName, u"a b&c");
+  EXPECT_EQ(BuildRequest(Live(u"cam&1"), V25, kAnsi).mediaName, u"cam&1");
+  EXPECT_EQ(BuildRequest(Local(u"7", u"S-1"), V25, kAnsi).mediaName, u"7");
+  EXPECT_FALSE(BuildRequest(PlayList(u"shows", 1), V80, kAnsi).mediaName.has_value());
 }
 
-TEST(RequestTextMediaName, PlayListLeavesItToTheReply) {
-  EXPECT_FALSE(BuildRequest(PlayList(u"shows", 1), ProtocolVersion::V80, kAnsi).mediaName.has_value());
-}
-
-TEST(AuthSuffix, PasswordHashModeSendsTheHash) {
-  AuthSettings auth;
-  auth.sCredentialHash = "a9993e364706816aba3e25717850c26c9cd0d89d";
-  auth.sSessionID = u"ignored";
-  EXPECT_EQ(BuildAuthSuffix(auth, kAnsi), "///HASH:a9993e364706816aba3e25717850c26c9cd0d89d");
-}
-
-TEST(AuthSuffix, PasswordHashModeWithoutAHashSendsNothing) {
-  AuthSettings auth;
-  auth.sSessionID = u"ignored";
-  EXPECT_EQ(BuildAuthSuffix(auth, kAnsi), "");
-}
-
-TEST(AuthSuffix, SessionIdModeSendsTheSessionIdInAnsi) {
-  AuthSettings auth;
-  auth.mode = AuthMode::SessionId;
-  auth.sCredentialHash = "a9993e364706816aba3e25717850c26c9cd0d89d";
-  auth.sSessionID = u"S3ss\u00e9on";
-  EXPECT_EQ(BuildAuthSuffix(auth, kAnsi), "///SID:S3ss\xE9on");
-  auth.sSessionID.clear();
-  EXPECT_EQ(BuildAuthSuffix(auth, kAnsi), "///SID:");
-}
-
-TEST(AuthSuffix, AmpersandBecomesAsterisk) {
-  AuthSettings auth;
-  auth.mode = AuthMode::SessionId;
-  auth.sSessionID = u"a&b&";
-  EXPECT_EQ(BuildAuthSuffix(auth, kAnsi), "///SID:a*b*");
-  auth.mode = AuthMode::PasswordHash;
-  auth.sCredentialHash = "ab&cd";
-  EXPECT_EQ(BuildAuthSuffix(auth, kAnsi), "///HASH:ab*cd");
+TEST(AuthSuffix, HashOrSessionIdAsTheModeSaysWithAmpersandsAsAsterisks) {
+  const std::string hash = "a9993e364706816aba3e25717850c26c9cd0d89d";
+  const struct {
+    AuthMode mode;
+    std::string hash;
+    std::u16string sessionId;
+    const char* suffix;
+  } cases[] = {
+      {AuthMode::PasswordHash, hash, u"ignored", "///HASH:a9993e364706816aba3e25717850c26c9cd0d89d"},
+      {AuthMode::PasswordHash, "", u"ignored", ""},
+      {AuthMode::PasswordHash, "ab&cd", u"", "///HASH:ab*cd"},
+      {AuthMode::SessionId, hash, u"S3ss\u00e9on", "///SID:S3ss\xE9on"},
+      {AuthMode::SessionId, hash, u"", "///SID:"},
+      {AuthMode::SessionId, "", u"a&b&", "///SID:a*b*"},
+  };
+  for (const auto& c : cases) {
+    AuthSettings auth;
+    auth.mode = c.mode;
+    auth.sCredentialHash = c.hash;
+    auth.sSessionID = c.sessionId;
+    EXPECT_EQ(BuildAuthSuffix(auth, kAnsi), c.suffix);
+  }
 }
 
 }  // namespace
