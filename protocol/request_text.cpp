@@ -1,5 +1,7 @@
 #include "protocol/request_text.h"
 
+#include "protocol/name_markers.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -10,7 +12,6 @@ namespace zm::protocol {
 
 namespace {
 
-constexpr std::string_view kProtocol80Prefix = "/ZAMS80/0000";
 
 // "&" would end the name for the server's parser; it travels as "*" instead.
 template <typename Text>
@@ -64,7 +65,7 @@ RequestText BuildRequest(const RequestSettings& settings, ProtocolVersion protoc
       break;
     case ResourceKind::LiveLocal:
     default:
-      request.text = toAnsi(settings.sSourceNumber + u"CompSid:" + settings.sComputerSid);
+      request.text = toAnsi(settings.sSourceNumber + std::u16string(kComputerSidMarker.begin(), kComputerSidMarker.end()) + settings.sComputerSid);
       request.mediaName = settings.sSourceNumber;
       break;
   }
@@ -72,9 +73,9 @@ RequestText BuildRequest(const RequestSettings& settings, ProtocolVersion protoc
 }
 
 std::string BuildAuthSuffix(const AuthSettings& settings, const AnsiEncoder& toAnsi) {
-  if (settings.mode == AuthMode::SessionId) return AmpersandsToAsterisks("///SID:" + toAnsi(settings.sSessionID));
+  if (settings.mode == AuthMode::SessionId) return AmpersandsToAsterisks(std::string(kSessionIdMarker) + toAnsi(settings.sSessionID));
   if (settings.sCredentialHash.empty()) return {};
-  return AmpersandsToAsterisks("///HASH:" + settings.sCredentialHash);
+  return AmpersandsToAsterisks(std::string(kHashMarker) + settings.sCredentialHash);
 }
 
 }  // namespace zm::protocol

@@ -7,6 +7,7 @@
 
 #include "protocol/error_ids.h"
 #include "protocol/error_texts.h"
+#include "protocol/name_markers.h"
 #include "protocol/request_text.h"
 #include "protocol/result_codes.h"
 #include "session/apply_reply.h"
@@ -28,12 +29,6 @@ std::string Ansi(std::wstring_view text) { return com::WideToCodePage(text, CP_T
 std::string AnsiOf(std::u16string_view text) { return Ansi(com::AsWide(text)); }
 
 bool IsSignalled(HANDLE event) { return event && WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
-
-// The server takes its authentication suffix from the last of these markers, so a name that
-// carries one would lose its tail to it (and could forge credentials).
-bool CarriesSuffixMarker(const std::wstring& name) {
-  return name.find(L"///HASH:") != std::wstring::npos || name.find(L"///SID:") != std::wstring::npos;
-}
 
 // The names a request of this kind sends; the others may hold stale values from earlier sessions.
 std::vector<const std::wstring*> SentNames(ResourceKind kind, const PlayerSettings& s) {
@@ -254,7 +249,7 @@ BOOL Negotiation::Run(std::wstring& errorText) {
   kind_ = NormalizeResourceKind(s_.m_nResourceKind);
   s_.m_nResourceKind = kind_;
   for (const std::wstring* name : SentNames(kind_, s_)) {
-    if (CarriesSuffixMarker(*name)) {
+    if (CarriesSuffixMarker(com::AsU16(*name))) {
       Fail(kErrorTypeStart, kErrorNoResourceName);
       errorText = kTextMarkerInName;
       return FALSE;
