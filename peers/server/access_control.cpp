@@ -4,25 +4,22 @@
 #include <wolfssl/wolfcrypt/sha.h>
 
 #include "control/player_settings_text.h"
+#include "protocol/credential_digest.h"
+#include "protocol/result_codes.h"
 
 namespace zms {
 
 std::string CredentialDigestText(std::string_view userName, std::string_view password) {
-  static constexpr char kHex[] = "0123456789abcdef";
   const std::string input = std::string(userName) + std::string(password);
   wc_Sha sha;
   byte digest[WC_SHA_DIGEST_SIZE] = {};
+  static_assert(WC_SHA_DIGEST_SIZE == zm::protocol::kCredentialDigestSize);
   if (wc_InitSha(&sha) != 0) return std::string();
   const bool hashed = wc_ShaUpdate(&sha, reinterpret_cast<const byte*>(input.data()), static_cast<word32>(input.size())) == 0 &&
                       wc_ShaFinal(&sha, digest) == 0;
   wc_ShaFree(&sha);
   if (!hashed) return std::string();
-  std::string text;
-  for (byte b : digest) {
-    text.push_back(kHex[b >> 4]);
-    text.push_back(kHex[b & 0x0F]);
-  }
-  return text;
+  return zm::protocol::FormatCredentialDigest(digest).value_or(std::string());
 }
 
 std::string SessionIdText(std::string_view token) {
@@ -40,10 +37,10 @@ bool AccessControl::IsProtected(const MediaRequest& request) {
 uint32_t AccessControl::Check(const MediaRequest& request) const {
   if (!IsProtected(request)) return 0;
   if (!request.credentialHash.empty()) {
-    return !digest_.empty() && request.credentialHash == digest_ ? 0 : kResultCredentialsRefused;
+    return !digest_.empty() && request.credentialHash == digest_ ? 0 : zm::protocol::kResultCredentialsRefused;
   }
   if (!request.sessionId.empty() && request.sessionId == sessionId_) return 0;
-  return kResultCredentialsNeeded;
+  return zm::protocol::kResultCredentialsNeeded;
 }
 
 }  // namespace zms

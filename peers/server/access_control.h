@@ -15,12 +15,6 @@ inline constexpr char kDefaultUserName[] = "viewer";
 inline constexpr char kDefaultPassword[] = "s3cret";
 inline constexpr char kDefaultSessionToken[] = "zms-session";
 
-// Answers that make the client ask again: 0x8FFF0543 when credentials are missing (or a session
-// id is refused, after which the client tries its stored digest), 0x8FFF0544 when a digest is
-// wrong (the client also forgets the digest it had stored).
-inline constexpr uint32_t kResultCredentialsNeeded = 0x8FFF0543;
-inline constexpr uint32_t kResultCredentialsRefused = 0x8FFF0544;
-
 struct AccessOptions {
   std::string userName = kDefaultUserName;  // --user NAME:PASSWORD
   std::string password = kDefaultPassword;
@@ -40,7 +34,10 @@ class AccessControl {
   explicit AccessControl(const AccessOptions& options);
 
   static bool IsProtected(const MediaRequest& request);
-  // 0 when the request may be served; otherwise the result code to refuse it with.
+  // 0 when the request may be served; otherwise the result code to refuse it with, one that
+  // makes the client ask again: credentials needed when none came or the session id is wrong
+  // (the client then tries its stored digest), refused when the digest is wrong (the client
+  // also forgets the digest it had stored).
   uint32_t Check(const MediaRequest& request) const;
 
  private:

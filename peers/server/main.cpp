@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
   static zms::ServerContext context;
   static_assert(std::atomic<bool>::is_always_lock_free);
   context.faults = options.faults;
+  context.allowFaultSuffix = options.allowFaultSuffix;
   context.extensionBytes = options.extensionBytes;
   context.access = zms::AccessControl(options.access);
   context.protocol25Only = options.protocol25Only;
@@ -65,7 +66,8 @@ int main(int argc, char** argv) {
     std::printf("listening on 127.0.0.1:%u (local)\n", localPort);
   }
   std::fflush(stdout);
-  zms::LogLine("serving TCP; faults for every connection: %s", zms::DescribeFaults(options.faults).c_str());
+  zms::LogLine("serving TCP; faults for every connection: %s; fault suffixes %s",
+               zms::DescribeFaults(options.faults).c_str(), options.allowFaultSuffix ? "allowed" : "not taken");
   zms::LogLine("live alias \"%s\" opens for user \"%s\" and session id \"%s\"%s", zms::kProtectedAlias,
                options.access.userName.c_str(), options.access.sessionToken.c_str(),
                options.protocol25Only ? "; protocol 25 only" : "");

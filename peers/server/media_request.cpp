@@ -2,14 +2,25 @@
 
 #include <cctype>
 #include <charconv>
+#include <initializer_list>
+
+#include "protocol/credential_digest.h"
 
 namespace zms {
 namespace {
 
+namespace zp = zm::protocol;
+
 constexpr std::string_view kProtocol80Prefix = "/ZAMS80/";
+constexpr size_t kProtocol80Digits = 4;
 constexpr std::string_view kHashSuffix = "///HASH:";
 constexpr std::string_view kSidSuffix = "///SID:";
 constexpr std::string_view kCompSid = "CompSid:";
+constexpr std::string_view kLiveDirect = "live-direct:";
+constexpr std::string_view kFile = "file:";
+constexpr std::string_view kLiveAlias = "live-alias:";
+constexpr std::string_view kPlayList = "playlist:";
+constexpr size_t kDigestDigits = 2 * zp::kCredentialDigestSize;
 
 bool TakePrefix(std::string_view* text, std::string_view prefix) {
   if (text->substr(0, prefix.size()) != prefix) return false;
@@ -17,47 +28,55 @@ bool TakePrefix(std::string_view* text, std::string_view prefix) {
   return true;
 }
 
-bool AllDigits(std::string_view text) {
-  if (text.empty()) return false;
+// Whether `text` is a proper beginning of `word` (the empty text is one).
+bool Begins(std::string_view text, std::string_view word) {
+  return text.size() < word.size() && word.substr(0, text.size()) == text;
+}
+
+size_t LeadingDigits(std::string_view text) {
+  size_t n = 0;
+  while (n < text.size() && std::isdigit(static_cast<unsigned char>(text[n]))) ++n;
+  return n;
+}
+
+bool AllHex(std::string_view text) {
   for (char c : text) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
   }
   return true;
 }
 
-// Splits "name#faults"; the last '#' starts the fault list.
-void SplitFaults(std::string_view text, MediaRequest* request) {
-  size_t hash = text.rfind('#');
-  if (hash == std::string_view::npos) {
-    request->name = text;
-    return;
-  }
-  request->name = text.substr(0, hash);
+// Splits "name#faults" at the last '#' when the server takes fault suffixes.
+std::string_view TakeFaults(std::string_view text, FaultSuffix faultSuffix, MediaRequest* request) {
+  const size_t hash = faultSuffix == FaultSuffix::Taken ? text.rfind('#') : std::string_view::npos;
+  if (hash == std::string_view::npos) return text;
   request->faults = text.substr(hash + 1);
+  return text.substr(0, hash);
 }
 
 }  // namespace
 
 const char* ResourceKindName(ResourceKind kind) {
   switch (kind) {
+    case ResourceKind::None: break;
     case ResourceKind::LiveDirect: return "live-direct";
     case ResourceKind::File: return "file";
     case ResourceKind::LiveAlias: return "live-alias";
-    case ResourceKind::PlayList: return "playlist";
+    case ResourceKind::FilePlayList: return "playlist";
     case ResourceKind::LiveLocal: return "live-local";
   }
   return "?";
 }
 
-std::optional<MediaRequest> ParseMediaRequest(std::string_view text, std::string* error) {
+std::optional<MediaRequest> ParseMediaRequest(std::string_view text, FaultSuffix faultSuffix, std::string* error) {
   MediaRequest request;
   if (TakePrefix(&text, kProtocol80Prefix)) {
-    if (text.size() < 4 || !AllDigits(text.substr(0, 4))) {
+    if (LeadingDigits(text.substr(0, kProtocol80Digits)) != kProtocol80Digits) {
       *error = "protocol-80 prefix without its four digits";
       return std::nullopt;
     }
-    text.remove_prefix(4);
-    request.protocolVersion = 80;
+    text.remove_prefix(kProtocol80Digits);
+    request.protocolVersion = zp::kProtocolVersion80;
   }
 
   // The authentication suffix ends every request but a live-local one.
@@ -69,14 +88,9 @@ std::optional<MediaRequest> ParseMediaRequest(std::string_view text, std::string
     text = text.substr(0, sid);
   }
 
-  if (TakePrefix(&text, "live-direct:")) {
+  if (TakePrefix(&text, kLiveDirect)) {
     request.kind = ResourceKind::LiveDirect;
-    std::string_view resource = text;
-    size_t hash = resource.rfind('#');
-    if (hash != std::string_view::npos) {
-      request.faults = resource.substr(hash + 1);
-      resource = resource.substr(0, hash);
-    }
+    std::string_view resource = TakeFaults(text, faultSuffix, &request);
     size_t at = resource.find('@');
     if (at == std::string_view::npos) {
       *error = "live-direct request without \"@\"";
@@ -84,15 +98,15 @@ std::optional<MediaRequest> ParseMediaRequest(std::string_view text, std::string
     }
     request.sourceNumber = resource.substr(0, at);
     request.sourceAddress = resource.substr(at + 1);
-    request.name = std::string(resource);
-  } else if (TakePrefix(&text, "file:")) {
+    request.name = resource;
+  } else if (TakePrefix(&text, kFile)) {
     request.kind = ResourceKind::File;
-    SplitFaults(text, &request);
-  } else if (TakePrefix(&text, "live-alias:")) {
+    request.name = TakeFaults(text, faultSuffix, &request);
+  } else if (TakePrefix(&text, kLiveAlias)) {
     request.kind = ResourceKind::LiveAlias;
-    SplitFaults(text, &request);
-  } else if (TakePrefix(&text, "playlist:")) {
-    request.kind = ResourceKind::PlayList;
+    request.name = TakeFaults(text, faultSuffix, &request);
+  } else if (TakePrefix(&text, kPlayList)) {
+    request.kind = ResourceKind::FilePlayList;
     size_t colon = text.find(':');
     int index = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + (colon == std::string_view::npos ? 0 : colon), index);
@@ -101,9 +115,9 @@ std::optional<MediaRequest> ParseMediaRequest(std::string_view text, std::string
       return std::nullopt;
     }
     request.playListIndex = index;
-    SplitFaults(text.substr(colon + 1), &request);
+    request.name = TakeFaults(text.substr(colon + 1), faultSuffix, &request);
   } else if (size_t comp = text.find(kCompSid); comp != std::string_view::npos) {
-    if (request.protocolVersion != 25) {
+    if (request.protocolVersion != zp::kProtocolVersion25) {
       *error = "live-local request in protocol 80";
       return std::nullopt;
     }
@@ -116,6 +130,51 @@ std::optional<MediaRequest> ParseMediaRequest(std::string_view text, std::string
     return std::nullopt;
   }
   return request;
+}
+
+bool RequestMayGoOn(std::string_view text) {
+  if (Begins(text, kProtocol80Prefix)) return true;
+  const bool protocol80 = TakePrefix(&text, kProtocol80Prefix);
+  if (protocol80) {
+    const size_t digits = LeadingDigits(text.substr(0, kProtocol80Digits));
+    if (digits < kProtocol80Digits) return digits == text.size();
+    text.remove_prefix(kProtocol80Digits);
+  }
+
+  // A suffix has begun: the resource before it is whole, and the suffix's value has a form.
+  if (size_t at = text.rfind(kHashSuffix); at != std::string_view::npos) {
+    const std::string_view digest = text.substr(at + kHashSuffix.size());
+    return digest.size() < kDigestDigits && AllHex(digest);
+  }
+  if (size_t at = text.rfind(kSidSuffix); at != std::string_view::npos) {
+    const std::string_view sid = text.substr(at + kSidSuffix.size());  // two or eight hex digits a byte
+    return sid.empty() || (sid.size() % 2 == 1 && AllHex(sid));
+  }
+  for (std::string_view suffix : {kHashSuffix, kSidSuffix}) {
+    for (size_t n = 1; n < suffix.size() && n <= text.size(); ++n) {
+      if (text.substr(text.size() - n) == suffix.substr(0, n)) return true;
+    }
+  }
+
+  for (std::string_view kind : {kLiveDirect, kFile, kLiveAlias, kPlayList}) {
+    if (Begins(text, kind)) return true;
+  }
+  if (TakePrefix(&text, kLiveDirect)) {
+    const size_t at = text.find('@');
+    return at == std::string_view::npos || at + 1 == text.size();
+  }
+  if (TakePrefix(&text, kFile) || TakePrefix(&text, kLiveAlias)) return text.empty();
+  if (TakePrefix(&text, kPlayList)) {
+    const size_t sign = text.substr(0, 1) == "-" ? 1 : 0;
+    const size_t digits = LeadingDigits(text.substr(sign));
+    if (sign + digits == text.size()) return true;
+    return digits > 0 && text[sign + digits] == ':' && sign + digits + 1 == text.size();
+  }
+  // Live-local, in protocol 25 only: the source number, "CompSid:" and the computer's SID.
+  if (protocol80) return false;
+  const size_t digits = LeadingDigits(text);
+  const std::string_view rest = text.substr(digits);
+  return digits > 0 && (Begins(rest, kCompSid) || rest == kCompSid);
 }
 
 }  // namespace zms

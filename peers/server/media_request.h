@@ -1,5 +1,6 @@
 // A client's request text taken apart: protocol version, resource kind and names, the
-// authentication suffix and the fault suffix ("#..." at the end of the resource name).
+// authentication suffix and, when the server allows it, the fault suffix ("#..." at the end
+// of the resource name). Pure functions, called on the connection's thread.
 #pragma once
 
 #include <cstdint>
@@ -7,12 +8,15 @@
 #include <string>
 #include <string_view>
 
+#include "protocol/player_enums.h"
+#include "protocol/reply_codec.h"
+
 namespace zms {
 
-enum class ResourceKind { LiveDirect = 1, File = 2, LiveAlias = 3, PlayList = 4, LiveLocal = 5 };
+using ResourceKind = zm::protocol::ResourceKind;
 
 struct MediaRequest {
-  uint32_t protocolVersion = 25;  // 80 when the text starts with "/ZAMS80/" and four digits
+  uint32_t protocolVersion = zm::protocol::kProtocolVersion25;  // 80 with the "/ZAMS80/" prefix
   ResourceKind kind = ResourceKind::LiveLocal;
   std::string name;           // file name, alias or playlist folder, without the fault suffix
   std::string sourceNumber;   // live-direct, live-local
@@ -21,11 +25,21 @@ struct MediaRequest {
   std::string computerSid;    // live-local
   std::string credentialHash; // "///HASH:" suffix
   std::string sessionId;      // "///SID:" suffix
-  std::string faults;         // text after '#', for ParseFaults
+  std::string faults;         // text after '#', for ParseFaults; only with a fault suffix
 };
 
+// Whether a '#' in the resource name starts a fault list (zms-server --allow-fault-suffix) or is
+// just a character of the name.
+enum class FaultSuffix { Ignored, Taken };
+
 // Parses the request text; on failure returns nothing and a reason for the log.
-std::optional<MediaRequest> ParseMediaRequest(std::string_view text, std::string* error);
+std::optional<MediaRequest> ParseMediaRequest(std::string_view text, FaultSuffix faultSuffix, std::string* error);
+
+// The request has no terminator, but the client sends it in one write and its grammar says
+// where it may end. True while `text` is the beginning of a request that is not whole yet
+// ("/ZAMS80/00", "file:", "playlist:2", a name ending in "///HA", a digest shorter than 40
+// digits); false once it is whole, or once no more bytes could make it readable.
+bool RequestMayGoOn(std::string_view text);
 
 const char* ResourceKindName(ResourceKind kind);
 

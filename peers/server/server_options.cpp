@@ -33,7 +33,9 @@ const char* ServerUsage() {
          "                         drip[=US]          send one byte at a time, US microseconds apart\n"
          "                         video-format=short|untyped|zero-width|negative-height\n"
          "                                            spoil the reply's video format block\n"
-         "                       a request may add its own after '#' in the resource name\n"
+         "  --allow-fault-suffix a request may add faults of its own after the last '#' of\n"
+         "                       its resource name (testcard#drip); without this flag '#'\n"
+         "                       is part of the name\n"
          "  --extension-bytes N  send N zero bytes of protocol-80 reply extension (default 0)\n"
          "  --user NAME:PASSWORD the user whose credential digest opens the live alias\n"
          "                       \"protected\" (default viewer:s3cret)\n"
@@ -75,6 +77,8 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions* options, std::stri
       options->localPort = port;
     } else if (flag == "--fault") {
       if (!value(&text) || !ParseFaults(text, &options->faults, error)) return false;
+    } else if (flag == "--allow-fault-suffix") {
+      options->allowFaultSuffix = true;
     } else if (flag == "--extension-bytes") {
       if (!value(&text) || !ParsePort(text, &options->extensionBytes)) {
         if (error->empty()) *error = "bad extension size \"" + std::string(text) + "\"";

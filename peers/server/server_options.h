@@ -17,6 +17,7 @@ struct ServerOptions {
   uint16_t port = kDefaultPort;
   std::optional<uint16_t> localPort;  // second listener, for live-local requests (port 5120)
   FaultPlan faults;
+  bool allowFaultSuffix = false;  // --allow-fault-suffix
   uint16_t extensionBytes = 0;
   AccessOptions access;           // --user, --session-id: who may open the protected alias
   bool protocol25Only = false;    // --protocol25-only

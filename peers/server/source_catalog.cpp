@@ -54,6 +54,7 @@ std::string PlayListText(const std::string& entryName, const std::string& listXm
 
 Resolution ResolveRequest(const MediaRequest& request) {
   switch (request.kind) {
+    case ResourceKind::None: break;
     case ResourceKind::LiveAlias:
       if (request.name == kTimeShiftAlias) return TimeShift(request.name);
       // The protected alias is the live test card behind the access control.
@@ -68,7 +69,7 @@ Resolution ResolveRequest(const MediaRequest& request) {
     case ResourceKind::File:
       if (const PlayListEntry* entry = TestListFile(request.name)) return Stored(request.name, entry->durationSeconds);
       return request.name == kStoredTestcardFile ? Stored(request.name) : Refuse(request.name);
-    case ResourceKind::PlayList: {
+    case ResourceKind::FilePlayList: {
       if (request.name == kTestPlayListFolder) {
         constexpr int kEntries = static_cast<int>(std::size(kTestPlayListEntries));
         if (request.playListIndex < 0 || request.playListIndex >= kEntries) return Refuse(request.name);

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "peers/server/byte_channel.h"
+#include "peers/server/media_request.h"
 #include "peers/server/server_log.h"
 #include "peers/server/stream_session.h"
 
@@ -23,7 +24,6 @@ using std::chrono::milliseconds;
 
 constexpr int kPollSliceMs = 100;
 constexpr int kRequestFirstByteMs = 10000;  // a client sends its request right after connecting
-constexpr int kRequestQuietMs = 50;         // the request is one write: a pause ends it
 constexpr size_t kMaxRequestBytes = 64 * 1024;
 constexpr int kFinishLingerMs = 2000;
 
@@ -31,7 +31,7 @@ class TcpChannel : public ByteChannel {
  public:
   TcpChannel(int fd, const ServerContext& context) : fd_(fd), context_(context) {}
 
-  bool Send(std::span<const uint8_t> bytes) override {
+  bool Send(std::span<const uint8_t> bytes, WireMessage) override {
     size_t done = 0;
     while (done < bytes.size()) {
       if (context_.stopping) return false;
@@ -85,7 +85,9 @@ std::string PeerName(int fd) {
   return std::string(address) + ":" + std::to_string(ntohs(peer.sin_port));
 }
 
-// The request text has no terminator: take what arrives until the client pauses.
+// The request text has no terminator, but a client writes it at once: it is served as soon
+// as its grammar says it is whole. A beginning that could still grow waits a little for the
+// rest, and is served as it stands if none comes.
 bool ReadRequestText(int fd, const ServerContext& context, std::string* text) {
   int waitMs = kRequestFirstByteMs;
   for (int waited = 0; !context.stopping;) {
@@ -107,7 +109,8 @@ bool ReadRequestText(int fd, const ServerContext& context, std::string* text) {
     if (n < 0) return false;
     text->append(buffer, static_cast<size_t>(n));
     if (text->size() > kMaxRequestBytes) return false;
-    waitMs = kRequestQuietMs;
+    if (!RequestMayGoOn(*text)) return true;
+    waitMs = static_cast<int>(kRequestRestWait.count());
     waited = 0;
   }
   return false;

@@ -2,6 +2,7 @@
 // and runs its stream session over the same connection, one thread a connection.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,6 +10,10 @@
 #include "peers/server/server_context.h"
 
 namespace zms {
+
+// How long the beginning of a request that could still grow ("/ZAMS80/00", a digest cut
+// short) waits for its rest; a whole request is served at once.
+inline constexpr std::chrono::milliseconds kRequestRestWait{200};
 
 class TcpTransport {
  public:

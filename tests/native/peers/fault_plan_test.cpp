@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "peers/server/server_options.h"
-
 namespace zms {
 namespace {
 
@@ -56,17 +54,6 @@ TEST(FaultParsing, MalformedFaultsAreRefused) {
     EXPECT_FALSE(ParseFaults(text, &plan, &error)) << text;
     EXPECT_NE(std::string::npos, error.find("bad fault")) << text;
   }
-}
-
-TEST(ServerFlags, DefaultsAreTcpPort5119WithoutFaults) {
-  char name[] = "zms-server";
-  char* argv[] = {name};
-  ServerOptions options;
-  std::string error;
-  ASSERT_TRUE(ParseServerOptions(1, argv, &options, &error));
-  EXPECT_EQ(5119, options.port);
-  EXPECT_FALSE(options.localPort.has_value());
-  EXPECT_FALSE(options.faults.Any());
 }
 
 }  // namespace

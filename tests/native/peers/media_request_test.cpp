@@ -1,3 +1,4 @@
+// The request parser the server runs, and where it decides that a request has arrived whole.
 #include "peers/server/media_request.h"
 
 #include <gtest/gtest.h>
@@ -5,70 +6,87 @@
 namespace zms {
 namespace {
 
-MediaRequest Parse(const std::string& text) {
+MediaRequest Parse(const std::string& text, FaultSuffix suffix = FaultSuffix::Taken) {
   std::string error;
-  auto request = ParseMediaRequest(text, &error);
+  auto request = ParseMediaRequest(text, suffix, &error);
   EXPECT_TRUE(request.has_value()) << text << ": " << error;
   return request.value_or(MediaRequest{});
 }
 
-TEST(RequestParsing, Protocol80PrefixIsTwelveCharactersAndSetsTheVersion) {
-  MediaRequest r = Parse("/ZAMS80/0000live-alias:testcard");
-  EXPECT_EQ(80u, r.protocolVersion);
-  EXPECT_EQ(ResourceKind::LiveAlias, r.kind);
-  EXPECT_EQ("testcard", r.name);
-  EXPECT_EQ(25u, Parse("live-alias:testcard").protocolVersion);
+TEST(RequestParsing, EveryKindInBothProtocolsWithItsParts) {
+  struct Case {
+    const char* text;
+    uint32_t version;
+    ResourceKind kind;
+    const char* name;
+    const char* number;
+    const char* address;
+    int index;
+  };
+  const Case cases[] = {
+      {"/ZAMS80/0000live-alias:testcard", 80, ResourceKind::LiveAlias, "testcard", "", "", 0},
+      {"live-alias:a b:c/d@e*f%g", 25, ResourceKind::LiveAlias, "a b:c/d@e*f%g", "", "", 0},
+      {"/ZAMS80/0000live-direct:12@cam@host", 80, ResourceKind::LiveDirect, "12@cam@host", "12", "cam@host", 0},
+      {"file:testcard.zmf", 25, ResourceKind::File, "testcard.zmf", "", "", 0},
+      {"/ZAMS80/0000playlist:3:my:folder", 80, ResourceKind::FilePlayList, "my:folder", "", "", 3},
+      {"7CompSid:S-1-5-21-1-2-3", 25, ResourceKind::LiveLocal, "7", "7", "", 0},
+  };
+  for (const Case& c : cases) {
+    MediaRequest r = Parse(c.text);
+    EXPECT_EQ(c.version, r.protocolVersion) << c.text;
+    EXPECT_EQ(c.kind, r.kind) << c.text;
+    EXPECT_EQ(c.name, r.name) << c.text;
+    EXPECT_EQ(c.number, r.sourceNumber) << c.text;
+    EXPECT_EQ(c.address, r.sourceAddress) << c.text;
+    EXPECT_EQ(c.index, r.playListIndex) << c.text;
+  }
+  EXPECT_EQ("S-1-5-21-1-2-3", Parse("7CompSid:S-1-5-21-1-2-3").computerSid);
 }
 
-TEST(RequestParsing, LiveDirectSplitsNumberAndAddressAtTheFirstAt) {
-  MediaRequest r = Parse("/ZAMS80/0000live-direct:12@cam@host");
-  EXPECT_EQ(ResourceKind::LiveDirect, r.kind);
-  EXPECT_EQ("12", r.sourceNumber);
-  EXPECT_EQ("cam@host", r.sourceAddress);
-}
-
-TEST(RequestParsing, PlaylistCarriesItsItemAndFolder) {
-  MediaRequest r = Parse("/ZAMS80/0000playlist:3:my:folder");
-  EXPECT_EQ(ResourceKind::PlayList, r.kind);
-  EXPECT_EQ(3, r.playListIndex);
-  EXPECT_EQ("my:folder", r.name);
-}
-
-TEST(RequestParsing, LiveLocalIsNumberThenComputerSid) {
-  MediaRequest r = Parse("7CompSid:S-1-5-21-1-2-3");
-  EXPECT_EQ(ResourceKind::LiveLocal, r.kind);
-  EXPECT_EQ("7", r.sourceNumber);
-  EXPECT_EQ("S-1-5-21-1-2-3", r.computerSid);
-  std::string error;
-  EXPECT_FALSE(ParseMediaRequest("/ZAMS80/00007CompSid:S-1-5", &error).has_value());
-}
-
-TEST(RequestParsing, AuthenticationSuffixIsTakenOffTheName) {
-  MediaRequest hash = Parse("/ZAMS80/0000file:a*b.zmf///HASH:00ff");
-  EXPECT_EQ("a*b.zmf", hash.name);
-  EXPECT_EQ("00ff", hash.credentialHash);
+TEST(RequestParsing, AuthenticationAndFaultSuffixesAreTakenOffTheName) {
+  MediaRequest hash = Parse("/ZAMS80/0000file:testcard.zmf#stall-after=3,drip///HASH:ab");
+  EXPECT_EQ("testcard.zmf", hash.name);
+  EXPECT_EQ("stall-after=3,drip", hash.faults);
+  EXPECT_EQ("ab", hash.credentialHash);
   MediaRequest sid = Parse("file:x///SID:abc");
   EXPECT_EQ("x", sid.name);
   EXPECT_EQ("abc", sid.sessionId);
-}
-
-TEST(RequestParsing, FaultSuffixFollowsTheLastHash) {
-  MediaRequest r = Parse("/ZAMS80/0000file:testcard.zmf#stall-after=3,drip///HASH:ab");
-  EXPECT_EQ("testcard.zmf", r.name);
-  EXPECT_EQ("stall-after=3,drip", r.faults);
-  EXPECT_EQ("ab", r.credentialHash);
   MediaRequest direct = Parse("live-direct:1@10.0.0.1#wrong-magic");
   EXPECT_EQ("10.0.0.1", direct.sourceAddress);
   EXPECT_EQ("wrong-magic", direct.faults);
 }
 
+TEST(RequestParsing, WithoutTheFaultSuffixAHashIsPartOfTheName) {
+  for (const char* text : {"file:my#1.zmf", "live-alias:my#1.zmf", "playlist:0:my#1.zmf", "live-direct:1@my#1.zmf"}) {
+    MediaRequest r = Parse(text, FaultSuffix::Ignored);
+    EXPECT_NE(std::string::npos, r.name.find("my#1.zmf")) << text;
+    EXPECT_EQ("", r.faults) << text;
+    EXPECT_EQ("1.zmf", Parse(text, FaultSuffix::Taken).faults) << text;
+  }
+}
+
 TEST(RequestParsing, MalformedRequestsAreRefusedWithAReason) {
   for (const char* text : {"", "/ZAMS80/00", "/ZAMS80/abcdfile:x", "live-direct:1", "playlist:x:folder",
-                           "playlist:1", "something else"}) {
+                           "playlist:1", "something else", "/ZAMS80/00007CompSid:S-1-5"}) {
     std::string error;
-    EXPECT_FALSE(ParseMediaRequest(text, &error).has_value()) << text;
+    EXPECT_FALSE(ParseMediaRequest(text, FaultSuffix::Taken, &error).has_value()) << text;
     EXPECT_FALSE(error.empty()) << text;
   }
+}
+
+TEST(RequestArrival, ABeginningWaitsForItsRestAndAWholeRequestDoesNot) {
+  const std::string digest(40, 'a');
+  const char* beginnings[] = {"", "/ZAM", "/ZAMS80/", "/ZAMS80/00", "/ZAMS80/0000", "/ZAMS80/0000live-al",
+                              "file:", "live-direct:1", "live-direct:1@", "playlist:", "playlist:-2", "playlist:12:",
+                              "7", "7Comp", "7CompSid:", "file:x/", "file:x///HA", "live-alias:t///SID",
+                              "file:x///HASH:", "file:x///HASH:0123", "file:x///SID:", "file:x///SID:7a6"};
+  for (const char* text : beginnings) EXPECT_TRUE(RequestMayGoOn(text)) << text;
+  const std::string whole[] = {"/ZAMS80/0000live-alias:testcard", "live-alias:a b:c/d@e*f%g", "file:x#drip",
+                               "live-direct:1@10.0.0.1", "playlist:0:testlist", "1CompSid:S-1-5-21-1",
+                               "file:x///HASH:" + digest, "file:x///SID:7a6d", "file:x///HASH:" + digest + "0",
+                               "file:x///HASH:zz", "file:x///SID:xyz", "hello", "/ZAMS80/0000nonsense",
+                               "/ZAMS80/00x0file:a", "/ZAMS80/00001CompSid:S", "playlist:x", "playlist:1x"};
+  for (const std::string& text : whole) EXPECT_FALSE(RequestMayGoOn(text)) << text;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The command line's authentication and protocol flags, parsed directly.
+// The command line of zms-server, parsed directly, and its usage text.
 #include "peers/server/server_options.h"
 
 #include <gtest/gtest.h>
@@ -13,37 +13,58 @@ bool Parse(std::vector<const char*> args, ServerOptions* options, std::string* e
   return ParseServerOptions(static_cast<int>(args.size()), const_cast<char**>(args.data()), options, error);
 }
 
-TEST(ServerOptionsAuthentication, DefaultsAreViewerWithS3cretAndTheZmsSessionToken) {
+TEST(ServerOptions, DefaultsArePort5119WithoutFaultsForViewerAndTheZmsSessionToken) {
   ServerOptions options;
   std::string error;
   ASSERT_TRUE(Parse({}, &options, &error));
+  EXPECT_EQ(5119, options.port);
+  EXPECT_FALSE(options.localPort.has_value());
+  EXPECT_FALSE(options.faults.Any());
+  EXPECT_FALSE(options.allowFaultSuffix);
+  EXPECT_FALSE(options.protocol25Only);
   EXPECT_EQ("viewer", options.access.userName);
   EXPECT_EQ("s3cret", options.access.password);
   EXPECT_EQ("zms-session", options.access.sessionToken);
-  EXPECT_FALSE(options.protocol25Only);
 }
 
-TEST(ServerOptionsAuthentication, UserSplitsAtTheFirstColonSoPasswordsMayHoldColons) {
+TEST(ServerOptions, EveryFlagIsTakenAndUserSplitsAtTheFirstColon) {
   ServerOptions options;
   std::string error;
-  ASSERT_TRUE(Parse({"--user", "alice:pa:ss", "--session-id", "t-1", "--protocol25-only"}, &options, &error));
+  ASSERT_TRUE(Parse({"--port", "0", "--local-port", "5120", "--fault", "drip", "--allow-fault-suffix",
+                     "--extension-bytes", "7", "--user", "alice:pa:ss", "--session-id", "t-1", "--protocol25-only"},
+                    &options, &error))
+      << error;
+  EXPECT_EQ(0, options.port);
+  EXPECT_EQ(5120, options.localPort);
+  EXPECT_EQ(0, options.faults.dripMicroseconds);
+  EXPECT_TRUE(options.allowFaultSuffix);
+  EXPECT_EQ(7, options.extensionBytes);
   EXPECT_EQ("alice", options.access.userName);
   EXPECT_EQ("pa:ss", options.access.password);
   EXPECT_EQ("t-1", options.access.sessionToken);
   EXPECT_TRUE(options.protocol25Only);
 }
 
-TEST(ServerOptionsAuthentication, UserWithoutNameOrPasswordAndEmptyTokenAreRefused) {
-  for (const char* user : {"alice", ":pw", "alice:", ""}) {
+TEST(ServerOptions, UnknownFlagsAndBadValuesAreRefusedWithAText) {
+  const std::vector<std::vector<const char*>> bad = {
+      {"--bogus"},           {"--port", "70000"}, {"--port"},         {"--fault", "stall-after=x"},
+      {"--user", "alice"},   {"--user", ":pw"},   {"--user", "al:"},  {"--session-id", ""},
+      {"--extension-bytes", "-1"}};
+  for (const auto& args : bad) {
     ServerOptions options;
     std::string error;
-    EXPECT_FALSE(Parse({"--user", user}, &options, &error)) << user;
-    EXPECT_NE(std::string::npos, error.find("NAME:PASSWORD")) << user;
+    EXPECT_FALSE(Parse(args, &options, &error)) << args[0];
+    EXPECT_FALSE(error.empty()) << args[0];
   }
-  ServerOptions options;
-  std::string error;
-  EXPECT_FALSE(Parse({"--session-id", ""}, &options, &error));
-  EXPECT_FALSE(Parse({"--session-id"}, &options, &error));
+}
+
+TEST(ServerOptions, UsageListsEveryFlagAndFault) {
+  const std::string usage = ServerUsage();
+  for (const char* word : {"--port", "--local-port", "--fault", "--allow-fault-suffix", "--extension-bytes", "--user",
+                           "--session-id", "--protocol25-only", "--help", "stall-after=N", "close-mid-frame=N",
+                           "wrong-magic", "version25", "result=CODE", "oversize=", "drip", "video-format="}) {
+    EXPECT_NE(std::string::npos, usage.find(word)) << word;
+  }
 }
 
 }  // namespace

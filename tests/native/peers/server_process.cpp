@@ -1,13 +1,13 @@
 #include "server_process.h"
 
-#include <fcntl.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -17,55 +17,22 @@ namespace zms::test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr auto kStartTimeout = std::chrono::seconds(10);
-constexpr auto kStopTimeout = std::chrono::seconds(10);
+using std::chrono::milliseconds;
+constexpr milliseconds kTimeout{10000};
 
-pid_t Spawn(const std::vector<std::string>& flags, int stdoutFd, int stderrFd) {
-  std::vector<std::string> args{ZMS_SERVER_PATH};
-  args.insert(args.end(), flags.begin(), flags.end());
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(stdoutFd, 1);
-    if (stderrFd >= 0) dup2(stderrFd, 2);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  return pid;
-}
-
-// Reads one line from fd within the deadline.
-bool ReadLine(int fd, Clock::time_point deadline, std::string* line) {
-  line->clear();
-  for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0) return false;
-    pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(left)) <= 0) return false;
-    char c;
-    if (read(fd, &c, 1) != 1) return false;
-    if (c == '\n') return true;
-    *line += c;
-  }
-}
-
-int WaitForExit(pid_t pid, Clock::duration timeout) {
-  const auto deadline = Clock::now() + timeout;
+int WaitForExit(pid_t pid) {
+  const auto deadline = Clock::now() + kTimeout;
   for (;;) {
     int status = 0;
     pid_t done = waitpid(pid, &status, WNOHANG);
     if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     if (done < 0 || Clock::now() > deadline) return -1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(milliseconds(10));
   }
 }
 
-uint16_t PortOf(const std::string& line) {
-  const std::string prefix = "listening on 127.0.0.1:";
-  if (line.rfind(prefix, 0) != 0) return 0;
-  return static_cast<uint16_t>(std::atoi(line.c_str() + prefix.size()));
+int LeftMs(Clock::time_point deadline) {
+  return static_cast<int>(std::max<int64_t>(0, std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count()));
 }
 
 }  // namespace
@@ -75,36 +42,44 @@ ServerProcess::ServerProcess(std::vector<std::string> flags) {
   int logFd = mkstemp(path);
   logPath_ = path;
   int out[2];
-  if (pipe(out) != 0) return;
-  std::vector<std::string> all{"--port", "0"};
-  all.insert(all.end(), flags.begin(), flags.end());
-  bool wantsLocal = false;
-  for (const std::string& f : flags) wantsLocal = wantsLocal || f == "--local-port";
-  pid_ = Spawn(all, out[1], logFd);
+  if (logFd < 0 || pipe(out) != 0) return;
+  std::vector<std::string> args{ZMS_SERVER_PATH, "--port", "0"};
+  args.insert(args.end(), flags.begin(), flags.end());
+  pid_ = fork();
+  if (pid_ == 0) {
+    dup2(out[1], 1);
+    dup2(logFd, 2);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
   close(out[1]);
   close(logFd);
-  const auto deadline = Clock::now() + kStartTimeout;
+  // The first stdout line: "listening on 127.0.0.1:PORT".
+  const auto deadline = Clock::now() + kTimeout;
   std::string line;
-  if (ReadLine(out[0], deadline, &line)) port_ = PortOf(line);
-  if (port_ != 0 && wantsLocal && ReadLine(out[0], deadline, &line)) localPort_ = PortOf(line);
+  char c;
+  pollfd p{out[0], POLLIN, 0};
+  while (poll(&p, 1, LeftMs(deadline)) > 0 && read(out[0], &c, 1) == 1 && c != '\n') line += c;
   close(out[0]);
+  const std::string prefix = "listening on 127.0.0.1:";
+  if (line.rfind(prefix, 0) == 0) port_ = static_cast<uint16_t>(std::atoi(line.c_str() + prefix.size()));
 }
 
 ServerProcess::~ServerProcess() {
-  if (pid_ > 0) {
-    kill(pid_, SIGKILL);
-    WaitForExit(pid_, kStopTimeout);
-  }
+  if (pid_ > 0) Stop(SIGKILL);
   if (!logPath_.empty()) unlink(logPath_.c_str());
 }
 
 int ServerProcess::Stop(int signal) {
   if (pid_ <= 0) return -1;
   kill(pid_, signal);
-  int status = WaitForExit(pid_, kStopTimeout);
+  int status = WaitForExit(pid_);
   if (status < 0) {
     kill(pid_, SIGKILL);
-    WaitForExit(pid_, kStopTimeout);
+    WaitForExit(pid_);
   }
   pid_ = -1;
   return status;
@@ -117,23 +92,28 @@ std::string ServerProcess::Log() const {
   return text.str();
 }
 
-int RunServerToEnd(const std::vector<std::string>& flags, std::string* output) {
-  int out[2];
-  if (pipe(out) != 0) return -1;
-  int devnull = open("/dev/null", O_WRONLY);
-  pid_t pid = Spawn(flags, out[1], devnull);
-  close(out[1]);
-  close(devnull);
-  const auto deadline = Clock::now() + kStopTimeout;
-  std::string line;
-  while (ReadLine(out[0], deadline, &line)) *output += line + "\n";
-  close(out[0]);
-  int status = WaitForExit(pid, kStopTimeout);
-  if (status < 0) {
-    kill(pid, SIGKILL);
-    WaitForExit(pid, kStopTimeout);
+std::vector<uint8_t> Exchange(uint16_t port, const std::string& request, size_t count, milliseconds* elapsed) {
+  std::vector<uint8_t> bytes;
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      send(fd, request.data(), request.size(), 0) == static_cast<ssize_t>(request.size())) {
+    const auto start = Clock::now();
+    const auto deadline = start + kTimeout;
+    pollfd p{fd, POLLIN, 0};
+    uint8_t buffer[4096];
+    while (bytes.size() < count && poll(&p, 1, LeftMs(deadline)) > 0) {
+      ssize_t n = recv(fd, buffer, std::min(sizeof buffer, count - bytes.size()), 0);
+      if (n <= 0) break;
+      bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    if (elapsed) *elapsed = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
   }
-  return status;
+  close(fd);
+  return bytes;
 }
 
 }  // namespace zms::test
