@@ -8,7 +8,9 @@
 
 namespace zm::protocol {
 
-inline constexpr std::string_view kProtocol80Prefix = "/ZAMS80/0000";
+// A protocol-80 request starts with the prefix and four digits; the client sends "0000".
+inline constexpr std::string_view kProtocol80Prefix = "/ZAMS80/";
+inline constexpr std::string_view kProtocol80Digits = "0000";
 inline constexpr std::string_view kComputerSidMarker = "CompSid:";
 inline constexpr std::string_view kHashMarker = "///HASH:";
 inline constexpr std::string_view kSessionIdMarker = "///SID:";

@@ -30,7 +30,10 @@ std::string EncodeName(std::u16string_view name, const RequestSettings& settings
 
 std::string Prefixed(ProtocolVersion protocol, std::string_view kindText) {
   std::string text;
-  if (protocol == ProtocolVersion::V80) text = kProtocol80Prefix;
+  if (protocol == ProtocolVersion::V80) {
+    text = kProtocol80Prefix;
+    text += kProtocol80Digits;
+  }
   text += kindText;
   return text;
 }

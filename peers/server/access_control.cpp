@@ -3,7 +3,7 @@
 #include <wolfssl/options.h>
 #include <wolfssl/wolfcrypt/sha.h>
 
-#include "control/player_settings_text.h"
+#include "protocol/name_markers.h"
 #include "protocol/credential_digest.h"
 #include "protocol/result_codes.h"
 
@@ -23,7 +23,7 @@ std::string CredentialDigestText(std::string_view userName, std::string_view pas
 }
 
 std::string SessionIdText(std::string_view token) {
-  const std::u16string hex = zm::control::SessionIdHex(token);
+  const std::u16string hex = zm::protocol::SessionIdHex(token);
   return std::string(hex.begin(), hex.end());  // hex digits only: ASCII
 }
 

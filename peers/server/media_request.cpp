@@ -1,5 +1,7 @@
 #include "peers/server/media_request.h"
 
+#include "protocol/name_markers.h"
+
 #include <cctype>
 #include <charconv>
 #include <initializer_list>
@@ -11,11 +13,11 @@ namespace {
 
 namespace zp = zm::protocol;
 
-constexpr std::string_view kProtocol80Prefix = "/ZAMS80/";
-constexpr size_t kProtocol80Digits = 4;
-constexpr std::string_view kHashSuffix = "///HASH:";
-constexpr std::string_view kSidSuffix = "///SID:";
-constexpr std::string_view kCompSid = "CompSid:";
+using zp::kProtocol80Prefix;
+constexpr size_t kProtocol80Digits = zp::kProtocol80Digits.size();
+constexpr std::string_view kHashSuffix = zp::kHashMarker;
+constexpr std::string_view kSidSuffix = zp::kSessionIdMarker;
+constexpr std::string_view kCompSid = zp::kComputerSidMarker;
 constexpr std::string_view kLiveDirect = "live-direct:";
 constexpr std::string_view kFile = "file:";
 constexpr std::string_view kLiveAlias = "live-alias:";
