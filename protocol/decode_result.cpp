@@ -22,6 +22,10 @@ std::string DescribeFailure(const DecodeFailure& failure) {
       std::snprintf(text, sizeof text, "%s %llu is above its bound", failure.field,
                     static_cast<unsigned long long>(failure.value));
       break;
+    case DecodeError::NoMemory:
+      std::snprintf(text, sizeof text, "no memory for a %s of %llu bytes", failure.field,
+                    static_cast<unsigned long long>(failure.value));
+      break;
   }
   return text;
 }

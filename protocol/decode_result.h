@@ -15,6 +15,7 @@ enum class DecodeError {
   BadMagic,            // the reply does not start with the magic number
   UnsupportedVersion,  // protocol version neither 25 nor 80
   LengthTooLarge,      // a length field exceeds its bound; nothing was allocated
+  NoMemory,            // a reader could not allocate what a length within its bound asked for
 };
 
 struct DecodeFailure {
@@ -68,6 +69,10 @@ inline DecodeFailure Truncated(const char* field, size_t needed) {
 }
 inline DecodeFailure TooLarge(const char* field, uint64_t value) {
   return DecodeFailure{DecodeError::LengthTooLarge, field, value, 0};
+}
+
+inline DecodeFailure NoMemory(const char* field, uint64_t size) {
+  return DecodeFailure{DecodeError::NoMemory, field, size, 0};
 }
 
 // A failure of a part that starts `offset` bytes into the whole input.

@@ -117,36 +117,4 @@ DecodeResult<uint16_t> DecodeReplyExtensionHeader(std::span<const uint8_t> bytes
   return Result::Success(GetField<kExtensionLength>(bytes.data()), kReplyExtensionHeaderSize);
 }
 
-DecodeResult<ServerReply> DecodeServerReply(std::span<const uint8_t> bytes) {
-  using Result = DecodeResult<ServerReply>;
-  ServerReply reply;
-  auto version = DecodeReplyPrologue(bytes);
-  if (!version) return Result::FailureOf(version);
-  reply.protocolVersion = version.value();
-  size_t offset = version.consumed();
-
-  auto status = DecodeReplyStatus(bytes.subspan(offset));
-  if (!status) return Result::Failure(AtOffset(status.failure(), offset));
-  reply.status = status.value();
-  offset += status.consumed();
-  if (reply.status.result != 0) return Result::Success(std::move(reply), offset);
-
-  if (reply.protocolVersion == kProtocolVersion80) {
-    auto extension = DecodeReplyExtensionHeader(bytes.subspan(offset));
-    if (!extension) return Result::Failure(AtOffset(extension.failure(), offset));
-    offset += extension.consumed();
-    const size_t length = extension.value();
-    if (bytes.size() - offset < length) return Result::Failure(Truncated("reply extension", offset + length));
-    reply.extension.assign(bytes.begin() + static_cast<ptrdiff_t>(offset),
-                           bytes.begin() + static_cast<ptrdiff_t>(offset + length));
-    offset += length;
-  }
-
-  auto formats = DecodeStreamFormatPair(bytes.subspan(offset));
-  if (!formats) return Result::Failure(AtOffset(formats.failure(), offset));
-  offset += formats.consumed();
-  reply.formats = std::move(formats).value();
-  return Result::Success(std::move(reply), offset);
-}
-
 }  // namespace zm::protocol

@@ -54,6 +54,6 @@ DecodeResult<uint32_t> DecodeReplyPrologue(std::span<const uint8_t> bytes);
 DecodeResult<ReplyStatus> DecodeReplyStatus(std::span<const uint8_t> bytes);
 // The value is the extension length that follows the 4 bytes.
 DecodeResult<uint16_t> DecodeReplyExtensionHeader(std::span<const uint8_t> bytes);
-DecodeResult<ServerReply> DecodeServerReply(std::span<const uint8_t> bytes);
+// A whole reply is read by ReadServerReply (protocol/reply_reader.h), over a socket or a buffer.
 
 }  // namespace zm::protocol

@@ -16,7 +16,6 @@
 #include "session/private_messages.h"
 #include "transport/stream_format_record.h"
 #include "transport/tcp_source.h"
-#include "transport/wire_text.h"
 
 namespace zm::session {
 namespace {

@@ -3,32 +3,53 @@
 #include <mmsystem.h>
 #include <objbase.h>
 
-#include <memory>
-
+#include "com/code_page_text.h"
 #include "protocol/media_frame_codec.h"
-#include "transport/source_error.h"
+#include "protocol/reply_reader.h"
 #include "protocol/string_codec.h"
-#include "transport/wire_text.h"
+#include "transport/source_error.h"
+#include "transport/task_mem_block.h"
 
 namespace zm::transport {
 
 using namespace protocol;
 namespace {
 
-constexpr uint32_t kResultWrongMagic = 0x8FFF0538;
-constexpr uint32_t kResultIncompatibleVersion = 0x8FFF0539;
-
-struct TaskMemFree {
-  void operator()(void* block) const { CoTaskMemFree(block); }
-};
-using TaskMemBlock = std::unique_ptr<uint8_t, TaskMemFree>;
+// Protocol 80 sends its texts in UTF-8, protocol 25 in the thread's ANSI code page.
+UINT WireCodePage(int protocolVersion) {
+  return protocolVersion == static_cast<int>(kProtocolVersion80) ? CP_UTF8 : CP_THREAD_ACP;
+}
 
 // A block of the size the server announced; a failed allocation is a failed read.
 TaskMemBlock AllocateOrRaise(uint32_t size) {
-  TaskMemBlock block(static_cast<uint8_t*>(CoTaskMemAlloc(size)));
+  TaskMemBlock block = AllocateTaskMem(size);
   if (!block) RaiseSourceError(SourceFailure::ErrorReceiving);
   return block;
 }
+
+// The connection as the reply reader's byte source.
+class ConnectionBytes final : public ByteSource {
+ public:
+  explicit ConnectionBytes(CZNetworkMediaFramesSource& source) : m_source(source) {}
+  bool ReadExact(std::span<uint8_t> into) override {
+    return m_source.ReadExact(into.data(), static_cast<uint32_t>(into.size())) != FALSE;
+  }
+
+ private:
+  CZNetworkMediaFramesSource& m_source;
+};
+
+// The reply's two records, owned until the whole reply has been read.
+class ReplyRecords final : public FormatSink {
+ public:
+  uint8_t* FormatBlock(size_t index, const StreamFormatHeader& header) override { return m_records[index].Fill(header); }
+  void Release(StreamFormatRecord (&out)[2]) {
+    for (size_t i = 0; i < 2; ++i) m_records[i].Release(out[i]);
+  }
+
+ private:
+  UniqueStreamFormatRecord m_records[2];
+};
 
 void ArmTimer(HANDLE timer, uint64_t ms, PTIMERAPCROUTINE routine, void* argument) {
   LARGE_INTEGER due;
@@ -96,24 +117,7 @@ void CZNetworkMediaFramesSource::ReadOrRaise(void* buffer, uint32_t count, Sourc
   if (!ReadExact(buffer, count)) RaiseSourceError(reason);
 }
 
-void CZNetworkMediaFramesSource::ReadStreamFormat(StreamFormatRecord& record) {
-  uint8_t head[kStreamFormatHeaderSize];
-  ReadOrRaise(head, sizeof head, SourceFailure::ErrorReceiving);
-  // The length is bounded before anything of that size is allocated.
-  auto header = DecodeStreamFormatHeader(head);
-  if (!header) RaiseSourceError(SourceFailure::ErrorReceiving);
-  const uint32_t length = header.value().formatLength;
-  TaskMemBlock block;
-  if (length != 0) {
-    block = AllocateOrRaise(length);
-    ReadOrRaise(block.get(), length, SourceFailure::ErrorReceiving);
-  }
-  FillStreamFormatRecord(header.value(), record);
-  record.cbFormat = length;
-  record.pbFormat = block.release();
-}
-
-BOOL CZNetworkMediaFramesSource::ReadServerReply(StreamFormatRecord (&formats)[2], protocol::ReplyStatus& status,
+BOOL CZNetworkMediaFramesSource::ReadServerReply(StreamFormatRecord (&formats)[2], ReplyStatus& status,
                                                  std::wstring& errorText, BOOL readTrailer) {
   errorText.clear();
   m_nReplyInProgress = 1;
@@ -125,49 +129,17 @@ BOOL CZNetworkMediaFramesSource::ReadServerReply(StreamFormatRecord (&formats)[2
   const BOOL ok = RunOperation(errorText, [&] {
     ReadPreamble();
     if (!ReadChunkHeader()) RaiseSourceError(SourceFailure::ErrorReceiving);
-
-    uint8_t prologue[kReplyPrologueSize];
-    ReadOrRaise(prologue, sizeof prologue, SourceFailure::NoResponse);
-    auto version = DecodeReplyPrologue(prologue);
-    if (!version) {
-      if (version.error() == DecodeError::BadMagic) {
-        status.result = kResultWrongMagic;
-        RaiseSourceError(SourceFailure::UnrecognizedResponse);
-      }
-      status.result = kResultIncompatibleVersion;
-      RaiseSourceError(SourceFailure::IncompatibleVersions);
-    }
-    if (CheckReplyVersion(static_cast<uint32_t>(m_nProtocolVersion), version.value()) ==
-        VersionAnswer::Protocol25Only) {
-      RaiseSourceError(SourceFailure::Protocol25Only);
-    }
-    m_nProtocolVersion = static_cast<int>(version.value());
-
-    uint8_t statusBytes[kReplyStatusSize];
-    ReadOrRaise(statusBytes, sizeof statusBytes, SourceFailure::ErrorReceiving);
-    status = DecodeReplyStatus(statusBytes).value();
-    if (status.result != 0) RaiseSourceError(SourceFailure::ServerRefused);
-
-    if (version.value() == kProtocolVersion80) {
-      uint8_t extensionHeader[kReplyExtensionHeaderSize];
-      ReadOrRaise(extensionHeader, sizeof extensionHeader, SourceFailure::ErrorReceiving);
-      uint32_t left = DecodeReplyExtensionHeader(extensionHeader).value();
-      uint8_t discard[1024];
-      while (left > 0) {
-        const uint32_t n = left < sizeof discard ? left : static_cast<uint32_t>(sizeof discard);
-        ReadOrRaise(discard, n, SourceFailure::ErrorReceiving);
-        left -= n;
-      }
-    }
-    ReadStreamFormat(formats[kVideoFormatIndex]);
-    ReadStreamFormat(formats[kAudioFormatIndex]);
+    ConnectionBytes bytes(*this);
+    ReplyRecords records;
+    const ReplyRead read =
+        protocol::ReadServerReply(bytes, static_cast<uint32_t>(m_nProtocolVersion), status, records);
+    if (read.acceptedVersion != 0) m_nProtocolVersion = static_cast<int>(read.acceptedVersion);
+    if (!read.ok()) RaiseSourceError(read.failure);
     if (readTrailer) ReadChunkTrailer();
+    records.Release(formats);
   });
   EndWatch();
   m_nReplyInProgress = 0;
-  if (!ok) {
-    for (StreamFormatRecord& record : formats) FreeFormatBlock(record);
-  }
   return ok;
 }
 
@@ -176,6 +148,7 @@ BOOL CZNetworkMediaFramesSource::ReadFrame(zm::MediaFrame& frame, std::wstring& 
   m_nStoppedAtFrameStart = 0;
   errorText.clear();
   frame.data = nullptr;
+  TaskMemBlock payload;
   ArmWatchdog();
   const BOOL ok = RunOperation(errorText, [&] {
     if (!ReadChunkHeader()) RaiseSourceError(SourceFailure::ErrorReceiving);
@@ -196,20 +169,18 @@ BOOL CZNetworkMediaFramesSource::ReadFrame(zm::MediaFrame& frame, std::wstring& 
     frame.reserved1 = h.reserved1;
     frame.length = h.length;
     if (h.length != 0) {
-    // Straight into the payload's final buffer: one allocation, no copy.
-    TaskMemBlock payload = AllocateOrRaise(h.length);
-    ReadOrRaise(payload.get(), h.length, SourceFailure::ErrorReceiving);
-    frame.data = payload.release();
+      // Straight into the payload's final buffer: one allocation, no copy.
+      payload = AllocateOrRaise(h.length);
+      ReadOrRaise(payload.get(), h.length, SourceFailure::ErrorReceiving);
     }
     ReadChunkTrailer();
   });
   EndWatch();
   if (!ok) {
-    CoTaskMemFree(frame.data);
-    frame.data = nullptr;
     frame.length = 0;
     return FALSE;
   }
+  frame.data = payload.release();
   if (frame.streamType == kStreamTypeVideo) m_nVideoFrameCount.fetch_add(1);
   return TRUE;
 }
@@ -224,12 +195,12 @@ BOOL CZNetworkMediaFramesSource::ReadString(std::wstring& result, std::wstring& 
     if (!length) RaiseSourceError(SourceFailure::ErrorReceiving);
     std::string bytes;
     try {
-    bytes.resize(length.value());
+      bytes.resize(length.value());
     } catch (const std::bad_alloc&) {
-    RaiseSourceError(SourceFailure::ErrorReceiving);
+      RaiseSourceError(SourceFailure::ErrorReceiving);
     }
     ReadOrRaise(bytes.data(), length.value(), SourceFailure::ErrorReceiving);
-    result = WireTextToWide(bytes, WireCodePage(m_nProtocolVersion));
+    result = com::CodePageToWide(bytes, WireCodePage(m_nProtocolVersion));
     ReadChunkTrailer();
   });
   EndWatch();

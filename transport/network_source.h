@@ -20,8 +20,8 @@
 #include "com/unique_handle.h"
 #include "protocol/media_frame.h"
 #include "protocol/reply_codec.h"
-#include "transport/stream_format_record.h"
 #include "transport/source_error.h"
+#include "transport/stream_format_record.h"
 #include "transport/tick_clock64.h"
 
 namespace zm::transport {
@@ -110,7 +110,6 @@ class CZNetworkMediaFramesSource {
   std::atomic<DWORD> m_nTimerThread{0};
 
   static void CALLBACK OnWatchdogExpired(LPVOID source, DWORD lowTime, DWORD highTime);
-  void ReadStreamFormat(StreamFormatRecord& record);
   // Reads exactly count bytes or raises the text.
   void ReadOrRaise(void* buffer, uint32_t count, protocol::SourceFailure reason);
 };

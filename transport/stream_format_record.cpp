@@ -2,6 +2,8 @@
 
 #include <objbase.h>
 
+#include "transport/task_mem_block.h"
+
 namespace zm::transport {
 
 using namespace protocol;
@@ -15,20 +17,33 @@ GUID ToWindowsGuid(const Guid& guid) {
   return out;
 }
 
-void FillStreamFormatRecord(const StreamFormatHeader& header, StreamFormatRecord& record) {
-  record.majortype = ToWindowsGuid(header.type.majorType);
-  record.subtype = ToWindowsGuid(header.type.subType);
-  record.bFixedSizeSamples = static_cast<WINBOOL>(header.type.fixedSizeSamples);
-  record.bTemporalCompression = static_cast<WINBOOL>(header.type.temporalCompression);
-  record.lSampleSize = header.type.sampleSize;
-  record.formattype = ToWindowsGuid(header.type.formatType);
-  record.pUnk = nullptr;
-}
-
 void FreeFormatBlock(StreamFormatRecord& record) {
   CoTaskMemFree(record.pbFormat);
   record.pbFormat = nullptr;
   record.cbFormat = 0;
+}
+
+uint8_t* UniqueStreamFormatRecord::Fill(const StreamFormatHeader& header) {
+  FreeFormatBlock(m_record);
+  m_record.majortype = ToWindowsGuid(header.type.majorType);
+  m_record.subtype = ToWindowsGuid(header.type.subType);
+  m_record.bFixedSizeSamples = static_cast<WINBOOL>(header.type.fixedSizeSamples);
+  m_record.bTemporalCompression = static_cast<WINBOOL>(header.type.temporalCompression);
+  m_record.lSampleSize = header.type.sampleSize;
+  m_record.formattype = ToWindowsGuid(header.type.formatType);
+  m_record.pUnk = nullptr;
+  if (header.formatLength == 0) return nullptr;
+  TaskMemBlock block = AllocateTaskMem(header.formatLength);
+  if (!block) return nullptr;
+  m_record.cbFormat = header.formatLength;
+  m_record.pbFormat = block.release();
+  return m_record.pbFormat;
+}
+
+void UniqueStreamFormatRecord::Release(StreamFormatRecord& out) {
+  out = m_record;
+  m_record.pbFormat = nullptr;
+  m_record.cbFormat = 0;
 }
 
 }  // namespace zm::transport

@@ -1,5 +1,5 @@
 // The session's in-memory StreamFormat record: the DirectShow AM_MEDIA_TYPE layout, its
-// format block from the COM task allocator. Helpers to fill it from the wire and free it.
+// format block from the COM task allocator; an owner that fills one from the wire.
 #pragma once
 
 #include <windows.h>
@@ -13,10 +13,26 @@ using StreamFormatRecord = AM_MEDIA_TYPE;
 
 GUID ToWindowsGuid(const protocol::Guid& guid);
 
-// Copies the media type fields of a decoded header; the pointers are left to the caller.
-void FillStreamFormatRecord(const protocol::StreamFormatHeader& header, StreamFormatRecord& record);
-
 // Frees the format block and sets its length and pointer to 0.
 void FreeFormatBlock(StreamFormatRecord& record);
+
+// Owns one record and its format block until Release hands both over.
+class UniqueStreamFormatRecord {
+ public:
+  UniqueStreamFormatRecord() = default;
+  ~UniqueStreamFormatRecord() { FreeFormatBlock(m_record); }
+  UniqueStreamFormatRecord(const UniqueStreamFormatRecord&) = delete;
+  UniqueStreamFormatRecord& operator=(const UniqueStreamFormatRecord&) = delete;
+
+  // Takes the media type of a decoded header and allocates its format block: returns where
+  // the block's bytes go, nullptr when the length is 0 or the allocator has no such block.
+  uint8_t* Fill(const protocol::StreamFormatHeader& header);
+  const StreamFormatRecord& get() const { return m_record; }
+  // Moves the record, block and all, into `out`.
+  void Release(StreamFormatRecord& out);
+
+ private:
+  StreamFormatRecord m_record{};
+};
 
 }  // namespace zm::transport

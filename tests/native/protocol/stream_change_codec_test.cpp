@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "sample_formats.h"
-#include "protocol/wire_limits.h"
 #include "wire_bytes.h"
 
 namespace zm::protocol {
@@ -17,7 +16,6 @@ StreamChange SampleChange(std::vector<uint8_t> skipped) {
 }
 
 TEST(StreamChangeEncoding, StatusAtByte8SkipCountAtByte24RecordsAfterTheSkip) {
-  Bytes wire = EncodeStreamChangePayload(SampleChange({0xAA, 0xBB}));
   Bytes expected(8, 0);
   PutLE(expected, 0, 4);
   PutLE(expected, 1, 2);
@@ -29,7 +27,7 @@ TEST(StreamChangeEncoding, StatusAtByte8SkipCountAtByte24RecordsAfterTheSkip) {
   PutLE(expected, 0, 2);
   expected.insert(expected.end(), {0xAA, 0xBB});
   AppendStreamFormatPair(test::SampleFormats(), expected);
-  EXPECT_EQ(expected, wire);
+  EXPECT_EQ(expected, EncodeStreamChangePayload(SampleChange({0xAA, 0xBB})));
 }
 
 TEST(StreamChangeDecoding, RoundTripWithAndWithoutSkippedBytes) {
@@ -44,22 +42,16 @@ TEST(StreamChangeDecoding, RoundTripWithAndWithoutSkippedBytes) {
   }
 }
 
-TEST(StreamChangeDecoding, TruncatedPayloadFailsAtEveryLength) {
+TEST(StreamChangeDecoding, TruncatedPayloadOrSkipCountBeyondItFails) {
   Bytes wire = EncodeStreamChangePayload(SampleChange({9, 9, 9}));
   for (size_t n = 0; n < wire.size(); ++n) {
     auto decoded = DecodeStreamChangePayload(std::span<const uint8_t>(wire.data(), n));
     ASSERT_FALSE(decoded.ok()) << n;
     EXPECT_EQ(DecodeError::Truncated, decoded.error()) << n;
   }
-}
-
-TEST(StreamChangeDecoding, SkipCountBeyondThePayloadIsTruncation) {
-  Bytes wire = EncodeStreamChangePayload(SampleChange({}));
   wire[24] = 0xFF;
   wire[25] = 0xFF;
-  auto decoded = DecodeStreamChangePayload(wire);
-  ASSERT_FALSE(decoded.ok());
-  EXPECT_EQ(DecodeError::Truncated, decoded.error());
+  EXPECT_EQ(DecodeError::Truncated, DecodeStreamChangePayload(wire).error());
 }
 
 TEST(StreamChangeDecoding, OversizeFormatBlockIsRejected) {
@@ -67,9 +59,7 @@ TEST(StreamChangeDecoding, OversizeFormatBlockIsRejected) {
   const size_t videoLength = 28 + 64;
   wire[videoLength] = 0x01;  // 0x00010001 = 65537
   wire[videoLength + 2] = 0x01;
-  auto decoded = DecodeStreamChangePayload(wire);
-  ASSERT_FALSE(decoded.ok());
-  EXPECT_EQ(DecodeError::LengthTooLarge, decoded.error());
+  EXPECT_EQ(DecodeError::LengthTooLarge, DecodeStreamChangePayload(wire).error());
 }
 
 }  // namespace

@@ -13,9 +13,16 @@ namespace zm::tests {
 class CountingMallocSpy final : public IMallocSpy {
  public:
   // Registers the process's one spy; false if another is registered.
-  bool Register();
+  bool Register() {
+    m_nOutstanding = m_nAllocations = m_nFailed = 0;
+    m_nFailSize = 0;
+    return SUCCEEDED(CoRegisterMallocSpy(this));
+  }
   // Revokes it; call only once every counted block is freed.
-  void Revoke();
+  void Revoke() {
+    m_nFailSize = 0;
+    CoRevokeMallocSpy();
+  }
 
   long Outstanding() const { return m_nOutstanding.load(); }
   long Allocations() const { return m_nAllocations.load(); }
@@ -23,15 +30,36 @@ class CountingMallocSpy final : public IMallocSpy {
   void FailAllocationsOfSize(size_t size) { m_nFailSize = size; }
   long FailedAllocations() const { return m_nFailed.load(); }
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
+  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+    if (!object) return E_POINTER;
+    *object = riid == IID_IUnknown || riid == IID_IMallocSpy ? static_cast<IMallocSpy*>(this) : nullptr;
+    return *object ? S_OK : E_NOINTERFACE;
+  }
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
 
-  STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T request) override;
-  STDMETHODIMP_(void*) PostAlloc(void* actual) override;
-  STDMETHODIMP_(void*) PreFree(void* request, BOOL spyed) override;
+  STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T request) override {
+    const size_t fail = m_nFailSize.load();
+    if (fail == 0 || request != fail) return request;
+    m_nFailed.fetch_add(1);
+    return 0;  // the allocator then fails the call
+  }
+  STDMETHODIMP_(void*) PostAlloc(void* actual) override {
+    if (actual) {
+      m_nOutstanding.fetch_add(1);
+      m_nAllocations.fetch_add(1);
+    }
+    return actual;
+  }
+  STDMETHODIMP_(void*) PreFree(void* request, BOOL spyed) override {
+    if (request && spyed) m_nOutstanding.fetch_sub(1);
+    return request;
+  }
   STDMETHODIMP_(void) PostFree(BOOL) override {}
-  STDMETHODIMP_(SIZE_T) PreRealloc(void* request, SIZE_T size, void** newRequest, BOOL) override;
+  STDMETHODIMP_(SIZE_T) PreRealloc(void* request, SIZE_T size, void** newRequest, BOOL) override {
+    *newRequest = request;
+    return size;
+  }
   STDMETHODIMP_(void*) PostRealloc(void* actual, BOOL) override { return actual; }
   STDMETHODIMP_(void*) PreGetSize(void* request, BOOL) override { return request; }
   STDMETHODIMP_(SIZE_T) PostGetSize(SIZE_T actual, BOOL) override { return actual; }
@@ -47,6 +75,9 @@ class CountingMallocSpy final : public IMallocSpy {
   std::atomic<size_t> m_nFailSize{0};
 };
 
-CountingMallocSpy& MallocSpy();
+inline CountingMallocSpy& MallocSpy() {
+  static CountingMallocSpy spy;
+  return spy;
+}
 
 }  // namespace zm::tests

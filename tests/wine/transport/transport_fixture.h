@@ -1,18 +1,24 @@
 // What the transport tests share: the reference server's port, a TCP source whose time-out
-// a test may shorten, owners for the records a read fills, and a fixture that fails a test
-// which leaves a task-allocator block behind.
+// a test may shorten, owners for the records a read fills, a fixture that fails a test which
+// leaves a task-allocator block behind, one that connects to a scripted peer, and the bytes
+// such a peer sends, built with the portable encoders.
 #pragma once
 
 #include <winsock2.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <string>
-#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "protocol/format_blocks.h"
+#include "protocol/media_frame_codec.h"
+#include "protocol/media_type_guids.h"
+#include "protocol/reply_codec.h"
+#include "protocol/string_codec.h"
+#include "transport/local_peer.h"
 #include "transport/malloc_spy.h"
 #include "transport/tcp_source.h"
 
@@ -53,15 +59,14 @@ struct ReplyRecords {
   ~ReplyRecords() {
     for (StreamFormatRecord& f : formats) transport::FreeFormatBlock(f);
   }
+  BOOL Read(CZTcpMediaFramesSource& source, std::wstring& error, BOOL readTrailer = TRUE) {
+    return source.ReadServerReply(formats, status, error, readTrailer);
+  }
 };
 
 struct FrameRecord {
   zm::MediaFrame frame{};
-  ~FrameRecord() { Free(); }
-  void Free() {
-    CoTaskMemFree(frame.data);
-    frame.data = nullptr;
-  }
+  ~FrameRecord() { CoTaskMemFree(frame.data); }
 };
 
 class TransportTest : public testing::Test {
@@ -78,38 +83,60 @@ class TransportTest : public testing::Test {
     source.SetHost("127.0.0.1");
     source.SetRequest(request, protocol);
     std::wstring error;
-    ASSERT_TRUE(source.Connect(error)) << std::string(error.begin(), error.end());
+    ASSERT_TRUE(source.Connect(error)) << error;
     EXPECT_EQ(error, L"");
   }
 };
 
-// Ends, from another thread, a read that the code under test fails to end in `ms`, so that
-// a broken watchdog fails its test instead of hanging it.
-class HangGuard {
- public:
-  HangGuard(CZTcpMediaFramesSource& source, DWORD ms) : m_hDone(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-    m_thread = std::thread([this, &source, ms] {
-      if (WaitForSingleObject(m_hDone, ms) != WAIT_TIMEOUT) return;
-      m_bFired = true;
-      std::wstring ignored;
-      source.Disconnect(ignored);
-    });
+// Tests that script the server's side byte by byte.
+class PeerTest : public TransportTest {
+ protected:
+  // Connects to the peer and lets it take the request.
+  void ConnectToPeer(CZTcpMediaFramesSource& source, const std::string& request = "r", int protocol = kProtocol80) {
+    source.SetHost("127.0.0.1");
+    source.SetPort(peer.Port());
+    source.SetRequest(request, protocol);
+    std::wstring error;
+    ASSERT_TRUE(source.Connect(error)) << error;
+    ASSERT_TRUE(peer.Accept());
+    requestSeen = peer.Receive(request.size());
   }
-  ~HangGuard() {
-    SetEvent(m_hDone);
-    m_thread.join();
-    CloseHandle(m_hDone);
-  }
-  bool Fired() const { return m_bFired; }
-
- private:
-  HANDLE m_hDone;
-  std::atomic<bool> m_bFired{false};
-  std::thread m_thread;
+  LocalPeer peer;
+  std::string requestSeen;
 };
 
-inline constexpr DWORD kHangGuardMs = 10000;
+// An accepted reply with a video stream (a VIDEOINFOHEADER) and no audio stream.
+inline std::vector<uint8_t> VideoOnlyReply(uint32_t version, size_t extensionBytes = 0) {
+  protocol::ServerReply reply;
+  reply.protocolVersion = version;
+  reply.status.resourceKind = 1;
+  reply.extension.assign(extensionBytes, 0x5A);
+  reply.formats[0].type.majorType = protocol::MEDIATYPE_Video;
+  reply.formats[0].type.subType = protocol::MEDIASUBTYPE_RGB32;
+  reply.formats[0].type.formatType = protocol::FORMAT_VideoInfo;
+  protocol::VideoInfoHeader info;
+  info.bitmap.width = 8;
+  info.bitmap.height = 6;
+  info.bitmap.bitCount = 32;
+  reply.formats[0].formatBlock = protocol::EncodeVideoInfoHeader(info);
+  return protocol::EncodeServerReply(reply);
+}
 
-inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+inline std::vector<uint8_t> FrameBytes(uint32_t streamType, const std::string& payload, int64_t time = 0) {
+  protocol::MediaFrame frame;
+  frame.header.streamType = streamType;
+  frame.header.time = time;
+  frame.header.keyFrame = 1;
+  frame.payload.assign(payload.begin(), payload.end());
+  std::vector<uint8_t> out;
+  protocol::AppendMediaFrame(frame, out);
+  return out;
+}
+
+inline std::vector<uint8_t> StringBytes(const std::string& bytes) {
+  std::vector<uint8_t> out;
+  protocol::AppendWireString(bytes, out);
+  return out;
+}
 
 }  // namespace zm::tests
