@@ -1,8 +1,9 @@
 #include "users_files.h"
 
 #include <atomic>
-#include <string>
 
+#include "com/code_page_text.h"
+#include "com/unique_handle.h"
 #include "credentials/users_cipher.h"
 
 namespace zm::credentials::test {
@@ -19,43 +20,37 @@ ScratchFolder::ScratchFolder() {
 ScratchFolder::~ScratchFolder() {
   const std::wstring folder = path_ + L"\\Zavren Streaming";
   DeleteFileW((folder + L"\\clientusr.zms").c_str());
+  DeleteFileW((folder + L"\\clientusr.zms.damaged").c_str());
   RemoveDirectoryW(folder.c_str());
   RemoveDirectoryW(path_.c_str());
 }
 
+static com::UniqueHandle Open(const std::wstring& path, DWORD access, DWORD disposition) {
+  HANDLE file = CreateFileW(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_HIDDEN, nullptr);
+  return com::UniqueHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
 std::vector<BYTE> ReadFileBytes(const std::wstring& path, bool* exists) {
-  std::vector<BYTE> bytes;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (exists) *exists = file != INVALID_HANDLE_VALUE;
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  bytes.resize(GetFileSize(file, nullptr));
+  com::UniqueHandle file = Open(path, GENERIC_READ, OPEN_EXISTING);
+  if (exists) *exists = static_cast<bool>(file);
+  std::vector<BYTE> bytes(file ? GetFileSize(file.get(), nullptr) : 0);
   DWORD read = 0;
-  if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  if (!bytes.empty()) ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
   bytes.resize(read);
-  CloseHandle(file);
   return bytes;
 }
 
 void WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  com::UniqueHandle file = Open(path, GENERIC_WRITE, CREATE_ALWAYS);
   DWORD written = 0;
-  if (!bytes.empty()) WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
+  if (file && !bytes.empty()) WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 std::u16string DecipherFile(const std::wstring& path, const char* computer) {
   std::vector<BYTE> bytes = ReadFileBytes(path);
-  CUsersCipher cipher(computer);
-  if (!cipher.ok() || !cipher.Decipher(bytes)) return u"<undecipherable>";
-  std::u16string text;
-  if (bytes.empty()) return text;
-  const int length = MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(bytes.data()),
-                                         static_cast<int>(bytes.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()),
-                      wide.data(), length);
-  return std::u16string(wide.begin(), wide.end());
+  const auto cipher = CUsersCipher::Create(computer);
+  if (!cipher || !cipher->Decipher(bytes)) return u"<undecipherable>";
+  return com::AsU16(com::CodePageToWide({reinterpret_cast<const char*>(bytes.data()), bytes.size()}, CP_ACP));
 }
 
 }  // namespace zm::credentials::test

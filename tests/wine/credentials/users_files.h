@@ -14,7 +14,7 @@ namespace zm::credentials::test {
 inline constexpr char kThisComputer[] = "TESTPC";
 inline constexpr char kOtherComputer[] = "OTHERPC";
 
-// A fresh folder under the temporary folder, removed with its cache file on destruction.
+// A fresh folder under the temporary folder, removed with the cache files on destruction.
 class ScratchFolder {
  public:
   ScratchFolder();
