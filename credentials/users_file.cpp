@@ -25,7 +25,8 @@ UsersFileText DecodeUsersFile(std::span<const uint8_t> deciphered, WidenFileText
     file.damage = u"Damaged users string: not text in the ANSI code page";
     return file;
   }
-  if (!ParseUsersString(users, file.records, file.damage)) return file;
+  std::vector<UsersRecord> records;
+  if (!ParseUsersString(users, records, file.damage)) return file;
   file.state = UsersFileState::Good;
   file.users = std::move(users);
   return file;

@@ -33,9 +33,8 @@ enum class UsersFileState {
 
 struct UsersFileText {
   UsersFileState state = UsersFileState::Empty;
-  std::u16string users;              // Good: the whole users string; otherwise empty
-  std::vector<UsersRecord> records;  // Good: its records in order
-  std::u16string damage;             // Damaged: why, naming the offset when it can
+  std::u16string users;   // Good: the whole users string; otherwise empty
+  std::u16string damage;  // Damaged: why, naming the offset when it can
 };
 
 // Widens the file's 8-bit text from the code page it was written in; empty when the bytes

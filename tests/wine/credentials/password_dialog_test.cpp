@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -58,7 +57,8 @@ class PasswordDialogTest : public ::testing::Test {
  protected:
   // Runs the dialog modally here while `user` plays it from another thread; a user who cannot
   // finish cancels it, so that the test fails instead of hanging.
-  INT_PTR RunWith(const std::function<bool(HWND)>& user, const wchar_t* title = kTitle, HWND owner = nullptr) {
+  INT_PTR RunWith(const std::function<bool(HWND)>& user, const wchar_t* title = kTitle,
+                  const std::function<INT_PTR()>& show = {}) {
     const DWORD self = GetCurrentThreadId();
     bool finished = false;
     std::thread player([&] {
@@ -66,7 +66,7 @@ class PasswordDialogTest : public ::testing::Test {
       finished = window && user(window);
       if (!finished && window) Click(window, IDCANCEL);
     });
-    const INT_PTR result = dialog_.DoModal(owner);
+    const INT_PTR result = show ? show() : dialog_.DoModal(nullptr);
     player.join();
     EXPECT_TRUE(finished) << "the user could not finish the dialog";
     return result;
@@ -139,7 +139,8 @@ TEST_F(PasswordDialogTest, OpensCentredOnItsOwnerInsideTheWorkArea) {
                                  o.bottom - o.top, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, owner);
     RECT box{};
-    RunWith([&](HWND d) { return GetWindowRect(d, &box), ClickAndWait(d, IDCANCEL); }, kTitle, owner);
+    RunWith([&](HWND d) { return GetWindowRect(d, &box), ClickAndWait(d, IDCANCEL); }, kTitle,
+            [&] { return dialog_.DoModal(owner); });
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
@@ -153,59 +154,31 @@ TEST_F(PasswordDialogTest, OpensCentredOnItsOwnerInsideTheWorkArea) {
   }
 }
 
-// The control's side of WM_ZM_CREDENTIALS: a window of the test thread plays the control window,
-// a second thread plays the grabber that posts the request and waits for the dialog-done event.
-constexpr UINT kCredentialsRequest = WM_USER + 0x3B;
-
-TEST_F(PasswordDialogTest, CredentialsRequestFromAnotherThreadShowsItAndSignalsDone) {
-  static CZMSPasswordDialog* dialog;
-  static HANDLE done;
-  dialog = &dialog_;
-  com::UniqueHandle doneEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  done = doneEvent.get();
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = [](HWND w, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-    if (message != kCredentialsRequest) return DefWindowProcW(w, message, wParam, lParam);
-    dialog->ShowForCredentialsRequest(done);
-    return 0;
-  };
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = L"ZmCredentialsRequestTest";
-  RegisterClassW(&windowClass);
-  HWND control = CreateWindowExW(0, windowClass.lpszClassName, L"control", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                 400, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
+// WM_ZM_CREDENTIALS as the control answers it: with no active window on its thread, the dialog
+// opens over the control window, and the grabber's event is signalled only once it has closed.
+TEST_F(PasswordDialogTest, CredentialsRequestOpensOverTheControlWindowThenSignalsDone) {
+  HWND control = CreateWindowExW(0, L"STATIC", L"control", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr,
+                                 nullptr);
   ASSERT_NE(nullptr, control);
-
-  DWORD grabberWait = WAIT_FAILED;
-  std::thread grabber([&] {
-    PostMessageW(control, kCredentialsRequest, 0, 0);
-    grabberWait = WaitForSingleObject(done, kWaitMs * 2);
-  });
-  // The control's thread pumps messages until the grabber has its answer; the user answers.
-  bool userFinished = false;
-  const DWORD self = GetCurrentThreadId();
-  std::thread user([&] {
-    HWND d = WaitForWindow(self, kTitle);
-    if (!d) return;
-    Type(d, IDC_ZMS_USERNAME, L"viewer");
-    Type(d, IDC_ZMS_PASSWORD, L"s3cret");
-    userFinished = ClickAndWait(d, IDOK);
-    if (!userFinished) Click(d, IDCANCEL);
-  });
-  for (const ULONGLONG deadline = GetTickCount64() + kWaitMs * 2;
-       WaitForSingleObject(done, 0) == WAIT_TIMEOUT && GetTickCount64() < deadline;) {
-    MsgWaitForMultipleObjects(1, &done, FALSE, 50, QS_ALLINPUT);
-    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
-  }
-  user.join();
-  grabber.join();
+  dialog_.parentWindow = control;
+  com::UniqueHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  HWND owner = nullptr;
+  DWORD whileOpen = WAIT_FAILED;
+  RunWith(
+      [&](HWND d) {
+        owner = GetWindow(d, GW_OWNER);
+        whileOpen = WaitForSingleObject(done.get(), 0);
+        Type(d, IDC_ZMS_USERNAME, L"viewer");
+        Type(d, IDC_ZMS_PASSWORD, L"s3cret");
+        return ClickAndWait(d, IDOK);
+      },
+      kTitle, [&] { return dialog_.ShowForCredentialsRequest(done.get()), INT_PTR(IDOK); });
   DestroyWindow(control);
-  UnregisterClassW(windowClass.lpszClassName, windowClass.hInstance);
-  EXPECT_TRUE(userFinished);
-  EXPECT_EQ(WAIT_OBJECT_0, grabberWait);
+  EXPECT_EQ(control, owner);
+  EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), whileOpen);
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(done.get(), 0));
   EXPECT_TRUE(dialog_.request.confirmed);
   EXPECT_EQ(L"viewer", dialog_.request.userName);
-  EXPECT_EQ(L"s3cret", dialog_.request.password);
 }
 
 }  // namespace
