@@ -6,7 +6,6 @@
 
 #include <functional>
 #include <thread>
-#include <vector>
 
 #include "com/unique_handle.h"
 #include "credentials/credentials_resources.h"
@@ -87,10 +86,7 @@ TEST_F(PasswordDialogTest, OkNeedsBothFieldsThenConfirmsWithTheTypedTextsAndTheT
       Click(d, IDOK);
       HWND box = WaitForWindow(GetWindowThreadProcessId(d, nullptr), L"Error");
       if (!box) return false;
-      EnumChildWindows(box, [](HWND child, LPARAM out) -> BOOL {
-        if (Text(child) == L"Either Username or Password is missing") *reinterpret_cast<std::wstring*>(out) = Text(child);
-        return TRUE;
-      }, LPARAM(&boxText[i]));
+      boxText[i] = Text(GetDlgItem(box, 0xFFFF));  // the message box's text control
       if (!ClickAndWait(box, IDOK)) return false;
       stayedOpen[i] = IsWindowVisible(d);
     }
