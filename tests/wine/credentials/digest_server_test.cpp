@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "session/credential_hash.h"
@@ -68,18 +69,15 @@ class DigestAgainstServer : public ::testing::Test {
 };
 
 TEST_F(DigestAgainstServer, OnlyTheDigestOfTheRightPasswordOpensTheProtectedAlias) {
-  const struct {
-    const char16_t* password;  // none: no digest in the request
-    uint32_t result;
-  } cases[] = {
+  const std::pair<const char16_t*, uint32_t> cases[] = {  // the password (none: no digest), the result
       {kPassword, 0},               // a non-ASCII user and password, hashed as UTF-8 on both sides
       {u"p\u00e4ss", 0x8FFF0544u},  // refused, so the client asks again
       {nullptr, 0x8FFF0543u},       // the server asks for credentials
   };
-  for (const auto& c : cases) {
+  for (const auto& [password, result] : cases) {
     std::string request = kProtected80;
-    if (c.password) request += "///HASH:" + session::HashCredentials(kUser, c.password).value_or("none");
-    EXPECT_EQ(std::optional<uint32_t>(c.result), ResultOf(request)) << request;
+    if (password) request += "///HASH:" + session::HashCredentials(kUser, password).value_or("none");
+    EXPECT_EQ(std::optional<uint32_t>(result), ResultOf(request)) << request;
   }
 }
 
