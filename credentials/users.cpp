@@ -2,23 +2,29 @@
 
 #include <shlobj.h>
 
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "com/code_page_text.h"
 #include "com/unique_handle.h"
 #include "credentials/users_cipher.h"
+#include "credentials/users_file.h"
 #include "credentials/users_string.h"
 
 namespace zm::credentials {
 namespace {
 
+using com::AsU16;
+using com::AsWide;
 using com::UniqueHandle;
 
 constexpr wchar_t kMutexName[] = L"ZavrenMediaClientUsersMutex";
 constexpr DWORD kMutexWaitMs = 5000;
 constexpr wchar_t kFolderName[] = L"\\Zavren Streaming";
 constexpr wchar_t kFileName[] = L"\\clientusr.zms";
+constexpr wchar_t kDamagedSuffix[] = L".damaged";
 // Far beyond any real cache; a bigger file is not ours and is not read into memory.
 constexpr LONGLONG kMaxFileBytes = 16 * 1024 * 1024;
 
@@ -29,27 +35,24 @@ struct UsersFailure {
 
 [[noreturn]] void Fail(std::wstring text) { throw UsersFailure{std::move(text)}; }
 
-std::u16string ToU16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
-std::wstring ToWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+void ReleaseMutexFn(HANDLE mutex) { ReleaseMutex(mutex); }
+using MutexOwnership = com::UniqueResource<HANDLE, ReleaseMutexFn, nullptr>;
 
-// Owns the named mutex while an operation runs.
-class MutexHold {
+// The named mutex, owned from a successful Take until destruction.
+class UsersMutexLock {
  public:
   bool Take() {
     mutex_.reset(CreateMutexW(nullptr, FALSE, kMutexName));
     if (!mutex_) return false;
     // An abandoned mutex is ours all the same; the file is rewritten whole, never patched.
     const DWORD wait = WaitForSingleObject(mutex_.get(), kMutexWaitMs);
-    owned_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
-    return owned_;
-  }
-  ~MutexHold() {
-    if (owned_) ReleaseMutex(mutex_.get());
+    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) ownership_.reset(mutex_.get());
+    return static_cast<bool>(ownership_);
   }
 
  private:
   UniqueHandle mutex_;
-  bool owned_ = false;
+  MutexOwnership ownership_;  // declared after the handle: released before it is closed
 };
 
 std::wstring LowerKey(std::wstring key) {
@@ -70,23 +73,15 @@ std::wstring BuildFilePath(std::wstring folder) {
   return folder + kFileName;
 }
 
-UniqueHandle OpenHandle(const std::wstring& path, DWORD access, DWORD disposition, DWORD attributes) {
+UniqueHandle OpenFile(const std::wstring& path, DWORD access, DWORD disposition, DWORD attributes) {
   HANDLE h = CreateFileW(path.c_str(), access, 0, nullptr, disposition, attributes, nullptr);
   return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
-UniqueHandle OpenForReading(const std::wstring& path) {
-  return OpenHandle(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
-}
-
-LONGLONG FileSize(HANDLE file) {
+std::vector<BYTE> ReadWhole(HANDLE file) {
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file, &size) || size.QuadPart > kMaxFileBytes) Fail(L"ReadFile failed");
-  return size.QuadPart;
-}
-
-std::vector<BYTE> ReadWhole(HANDLE file, LONGLONG size) {
-  std::vector<BYTE> bytes(static_cast<size_t>(size));
+  std::vector<BYTE> bytes(static_cast<size_t>(size.QuadPart));
   DWORD read = 0;
   if (!bytes.empty() && (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
                          read != bytes.size())) {
@@ -95,45 +90,63 @@ std::vector<BYTE> ReadWhole(HANDLE file, LONGLONG size) {
   return bytes;
 }
 
-// The deciphered users string. A text that is not a sequence of well-formed records (a damaged
-// file, or one enciphered on another computer) holds no record we could trust: it reads as empty,
-// and the next save writes a valid file in its place.
-std::u16string DecodeUsers(std::vector<BYTE> bytes, const std::string& computerName) {
-  CUsersCipher cipher(computerName);
-  if (!cipher.ok() || !cipher.Decipher(bytes)) Fail(L"Error decoding users string");
-  const char* ansi = reinterpret_cast<const char*>(bytes.data());
-  const int length = static_cast<int>(bytes.size());
-  const int wideLength = MultiByteToWideChar(CP_ACP, 0, ansi, length, nullptr, 0);
-  if (wideLength <= 0) return std::u16string();  // not text in this code page: damaged
-  std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi, length, wide.data(), wideLength);
-  std::u16string users = ToU16(wide);
-  std::vector<UsersRecord> records;
-  std::u16string ignored;
-  if (!ParseUsersString(users, records, ignored)) users.clear();
-  return users;
+std::u16string WidenAnsi(std::string_view bytes) { return AsU16(com::CodePageToWide(bytes, CP_ACP)); }
+
+enum class Direction { Encipher, Decipher };
+
+void RunCipher(Direction direction, std::vector<BYTE>& bytes, const std::string& computerName) {
+  const std::optional<CUsersCipher> cipher = CUsersCipher::Create(computerName);
+  if (direction == Direction::Encipher) {
+    if (!cipher || !cipher->Encipher(bytes)) Fail(L"Error encoding users string");
+  } else if (!cipher || !cipher->Decipher(bytes)) {
+    Fail(L"Error decoding users string");
+  }
 }
 
-std::vector<BYTE> EncodeUsers(const std::u16string& users, const std::string& computerName) {
-  const std::wstring wide = ToWide(users);
-  std::vector<BYTE> bytes;
-  if (!wide.empty()) {
-    const int length = static_cast<int>(wide.size());
-    const int ansiLength = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    if (ansiLength <= 0) Fail(L"Error encoding users string");
-    bytes.resize(static_cast<size_t>(ansiLength));
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), length, reinterpret_cast<char*>(bytes.data()), ansiLength, nullptr,
-                        nullptr);
+// What the file holds; `opened` is false when there is no file to read.
+struct StoredUsers {
+  bool opened = false;
+  UsersFileText text;
+};
+
+StoredUsers ReadUsers(const std::wstring& path, const std::string& computerName) {
+  StoredUsers stored;
+  UniqueHandle file = OpenFile(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+  if (!file) return stored;
+  stored.opened = true;
+  std::vector<BYTE> bytes = ReadWhole(file.get());
+  if (bytes.empty()) return stored;
+  RunCipher(Direction::Decipher, bytes, computerName);
+  stored.text = DecodeUsersFile(bytes, WidenAnsi);
+  return stored;
+}
+
+// The users string of an existing, non-empty file, for RemoveUser and FindUser. A damaged file
+// holds no record we could trust, so it finds nothing; it is not rewritten here.
+std::u16string ReadExistingUsers(const std::wstring& path, const std::string& computerName) {
+  StoredUsers stored = ReadUsers(path, computerName);
+  if (!stored.opened) Fail(L"Can not open file");
+  if (stored.text.state == UsersFileState::Empty) Fail(L"The file is empty");
+  return std::move(stored.text.users);
+}
+
+// A file we could not read as records may be another computer's, or one damaged byte away from
+// good: it is kept under the suffixed name (replacing an earlier one) instead of overwritten.
+void KeepDamagedAside(const std::wstring& path) {
+  if (!MoveFileExW(path.c_str(), (path + kDamagedSuffix).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    Fail(L"Can not keep the damaged file aside");
   }
-  CUsersCipher cipher(computerName);
-  if (!cipher.ok() || !cipher.Encipher(bytes)) Fail(L"Error encoding users string");
-  return bytes;
 }
 
 // Enciphered before the file is opened, so that a failing cipher leaves the old file whole.
-void WriteUsers(const std::wstring& path, const std::u16string& users, const std::string& computerName) {
-  const std::vector<BYTE> bytes = EncodeUsers(users, computerName);
-  UniqueHandle file = OpenHandle(path, GENERIC_WRITE, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN);
+void WriteUsers(const std::wstring& path, const std::u16string& users, const std::string& computerName,
+                bool keepAside) {
+  const std::string ansi = com::WideToCodePage(AsWide(users), CP_ACP);
+  if (ansi.empty() != users.empty()) Fail(L"Error encoding users string");
+  std::vector<BYTE> bytes(ansi.begin(), ansi.end());
+  RunCipher(Direction::Encipher, bytes, computerName);
+  if (keepAside) KeepDamagedAside(path);
+  UniqueHandle file = OpenFile(path, GENERIC_WRITE, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN);
   if (!file) Fail(L"Can not open file for writing");
   DWORD written = 0;
   if (!bytes.empty() &&
@@ -143,32 +156,24 @@ void WriteUsers(const std::wstring& path, const std::u16string& users, const std
   }
 }
 
-// The users string of an existing, non-empty file, for RemoveUser and FindUser.
-std::u16string ReadExistingUsers(const std::wstring& path, const std::string& computerName) {
-  UniqueHandle file = OpenForReading(path);
-  if (!file) Fail(L"Can not open file");
-  const LONGLONG size = FileSize(file.get());
-  if (size == 0) Fail(L"The file is empty");
-  return DecodeUsers(ReadWhole(file.get(), size), computerName);
-}
-
 // A key is stored in the ANSI code page: one that does not survive the trip would come back as
-// another text ("?" for what the code page lacks) and could collide with another server's key.
+// another text ("?" or a best-fit letter) and could collide with another server's key.
 void CheckKeyIsAnsi(const std::wstring& key) {
-  if (key.empty()) return;
-  BOOL lossy = FALSE;
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, key.data(), static_cast<int>(key.size()), nullptr, 0, nullptr,
-                      &lossy);
-  if (lossy) Fail(L"Invalid user key: it cannot be written in the ANSI code page");
+  if (com::CodePageToWide(com::WideToCodePage(key, CP_ACP), CP_ACP) != key) {
+    Fail(L"Invalid user key: it cannot be written in the ANSI code page");
+  }
 }
 
-// Runs one operation under the mutex; failures raised inside end it with lastError set.
+// Runs one operation under the mutex with the lower-cased key; failures raised inside end it
+// with lastError set, and the owners release the file, cipher and mutex on the way out.
 template <class Body>
-BOOL RunUnderMutex(std::wstring& lastError, Body body) {
-  MutexHold hold;
-  if (!hold.Take()) return FALSE;
+BOOL RunUnderMutex(std::wstring& lastError, const std::wstring& key, Body body) {
+  UsersMutexLock lock;
+  if (!lock.Take()) return FALSE;
   try {
-    return body();
+    const std::wstring lowered = LowerKey(key);
+    CheckKeyIsAnsi(lowered);
+    return body(AsU16(lowered));
   } catch (const UsersFailure& failure) {
     lastError = failure.text;
   } catch (...) {
@@ -185,52 +190,42 @@ CUsers::CUsers(const UsersEnvironment& environment) : computerName_(environment.
   filePath = BuildFilePath(environment.appDataFolder.empty() ? AppDataFolder() : environment.appDataFolder);
 }
 
+std::string CUsers::ComputerName() const {
+  return computerName_.empty() ? CUsersCipher::LocalComputerName() : computerName_;
+}
+
 BOOL CUsers::SaveUser(const std::wstring& key, const std::wstring& value) {
-  return RunUnderMutex(lastError, [&]() -> BOOL {
-    const std::wstring lowered = LowerKey(key);
-    CheckKeyIsAnsi(lowered);
-    const std::string computer = computerName_.empty() ? CUsersCipher::LocalComputerName() : computerName_;
-    std::u16string users;
-    {
-      UniqueHandle file = OpenForReading(filePath);
-      if (file) {
-        const LONGLONG size = FileSize(file.get());
-        if (size > 0) users = DecodeUsers(ReadWhole(file.get(), size), computer);
-      }
-    }
+  return RunUnderMutex(lastError, key, [&](const std::u16string& lowered) -> BOOL {
+    const std::string computer = ComputerName();
+    StoredUsers stored = ReadUsers(filePath, computer);
     std::u16string error;
-    if (!SaveUserValue(users, ToU16(lowered), ToU16(value), error)) Fail(ToWide(error));
-    WriteUsers(filePath, users, computer);
+    if (!SaveUserValue(stored.text.users, lowered, AsU16(value), error)) Fail(AsWide(error));
+    WriteUsers(filePath, stored.text.users, computer, stored.text.state == UsersFileState::Damaged);
     return TRUE;
   });
 }
 
 BOOL CUsers::RemoveUser(const std::wstring& key) {
-  return RunUnderMutex(lastError, [&]() -> BOOL {
-    const std::wstring lowered = LowerKey(key);
-    CheckKeyIsAnsi(lowered);
-    const std::string computer = computerName_.empty() ? CUsersCipher::LocalComputerName() : computerName_;
+  return RunUnderMutex(lastError, key, [&](const std::u16string& lowered) -> BOOL {
+    const std::string computer = ComputerName();
     std::u16string users = ReadExistingUsers(filePath, computer);
     std::u16string error;
-    if (!RemoveUserValue(users, ToU16(lowered), error)) Fail(ToWide(error));
-    WriteUsers(filePath, users, computer);
+    if (!RemoveUserValue(users, lowered, error)) Fail(AsWide(error));
+    WriteUsers(filePath, users, computer, false);
     return TRUE;
   });
 }
 
 BOOL CUsers::FindUser(const std::wstring& key, std::wstring& value) {
-  return RunUnderMutex(lastError, [&]() -> BOOL {
-    const std::wstring lowered = LowerKey(key);
-    CheckKeyIsAnsi(lowered);
-    const std::string computer = computerName_.empty() ? CUsersCipher::LocalComputerName() : computerName_;
-    const std::u16string users = ReadExistingUsers(filePath, computer);
+  return RunUnderMutex(lastError, key, [&](const std::u16string& lowered) -> BOOL {
+    const std::u16string users = ReadExistingUsers(filePath, ComputerName());
     std::u16string found;
     std::u16string error;
-    if (!FindUserValue(users, ToU16(lowered), found, error)) {
-      if (!error.empty()) Fail(ToWide(error));
+    if (!FindUserValue(users, lowered, found, error)) {
+      if (!error.empty()) Fail(AsWide(error));
       return FALSE;
     }
-    value = ToWide(found);
+    value = AsWide(found);
     return TRUE;
   });
 }

@@ -25,7 +25,9 @@ class CUsers {
   // of the logon session; FALSE means lastError says why, or the mutex was not obtained.
   // A key (a server address) or value that carries U+0006 or U+0007 would split or forge a
   // record, and a key the ANSI code page cannot hold would come back as another key: both are
-  // refused with lastError saying so, before the file is touched.
+  // refused with lastError saying so, before the file is touched. A file that is not records
+  // (damaged, or another computer's) finds nothing, and SaveUser first renames it to
+  // filePath + ".damaged" (replacing an earlier one) rather than overwrite it.
   BOOL SaveUser(const std::wstring& key, const std::wstring& value);
   BOOL RemoveUser(const std::wstring& key);
   // TRUE with `value` filled when the key has a record; FALSE without error text when not.
@@ -35,6 +37,8 @@ class CUsers {
   std::wstring filePath;   // the cache file, fixed at construction
 
  private:
+  std::string ComputerName() const;
+
   std::string computerName_;  // empty: ask the system at each operation
 };
 

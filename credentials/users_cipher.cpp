@@ -2,11 +2,13 @@
 
 #include <algorithm>
 
+#include "credentials/users_file.h"
+
 namespace zm::credentials {
 namespace {
 
-constexpr DWORD kPieceBytes = 1000;
 constexpr DWORD kCipherBufferBytes = 1008;
+static_assert(kCipherPieceBytes <= kCipherBufferBytes);
 constexpr DWORD kAcquireFlags = CRYPT_VERIFYCONTEXT | CRYPT_MACHINE_KEYSET | CRYPT_SILENT;  // 0xF0000060
 constexpr DWORD kPassphraseLength = 24;
 
@@ -20,13 +22,12 @@ void BuildPassphrase(char (&out)[kPassphraseLength + 1]) {
   out[kPassphraseLength] = '\0';
 }
 
-class HashOwner {
- public:
-  ~HashOwner() {
-    if (hash) CryptDestroyHash(hash);
-  }
-  HCRYPTHASH hash = 0;
-};
+bool AcquireProvider(UniqueCryptProvider& provider) {
+  if (CryptAcquireContextW(provider.put(), nullptr, MS_DEF_PROV_W, PROV_RSA_FULL, kAcquireFlags)) return true;
+  const DWORD error = GetLastError();
+  if (error != static_cast<DWORD>(NTE_BAD_KEYSET) && error != static_cast<DWORD>(NTE_KEYSET_NOT_DEF)) return false;
+  return CryptAcquireContextW(provider.put(), nullptr, MS_DEF_PROV_W, PROV_RSA_FULL, kAcquireFlags | CRYPT_NEWKEYSET);
+}
 
 }  // namespace
 
@@ -37,58 +38,44 @@ std::string CUsersCipher::LocalComputerName() {
   return std::string(name, size);
 }
 
-CUsersCipher::CUsersCipher(std::string_view computerName) {
-  if (!CryptAcquireContextW(&provider_, nullptr, MS_DEF_PROV_W, PROV_RSA_FULL, kAcquireFlags)) {
-    const DWORD error = GetLastError();
-    if (error != static_cast<DWORD>(NTE_BAD_KEYSET) && error != static_cast<DWORD>(NTE_KEYSET_NOT_DEF)) return;
-    if (!CryptAcquireContextW(&provider_, nullptr, MS_DEF_PROV_W, PROV_RSA_FULL, kAcquireFlags | CRYPT_NEWKEYSET)) {
-      provider_ = 0;
-      return;
-    }
-  }
+std::optional<CUsersCipher> CUsersCipher::Create(std::string_view computerName) {
+  CUsersCipher cipher;
+  if (!AcquireProvider(cipher.provider_)) return std::nullopt;
   char passphrase[kPassphraseLength + 1];
   BuildPassphrase(passphrase);
   std::string password(computerName);
   password.append(passphrase, kPassphraseLength);
   SecureZeroMemory(passphrase, sizeof passphrase);
 
-  HashOwner md5;
+  UniqueCryptHash md5;
   const bool derived =
-      CryptCreateHash(provider_, CALG_MD5, 0, 0, &md5.hash) &&
-      CryptHashData(md5.hash, reinterpret_cast<const BYTE*>(password.data()), static_cast<DWORD>(password.size()), 0) &&
-      CryptDeriveKey(provider_, CALG_RC4, md5.hash, CRYPT_EXPORTABLE, &key_);
+      CryptCreateHash(cipher.provider_.get(), CALG_MD5, 0, 0, md5.put()) &&
+      CryptHashData(md5.get(), reinterpret_cast<const BYTE*>(password.data()), static_cast<DWORD>(password.size()), 0) &&
+      CryptDeriveKey(cipher.provider_.get(), CALG_RC4, md5.get(), CRYPT_EXPORTABLE, cipher.key_.put());
   SecureZeroMemory(password.data(), password.size());
-  if (!derived) key_ = 0;
-}
-
-CUsersCipher::~CUsersCipher() {
-  if (key_) CryptDestroyKey(key_);
-  if (provider_) CryptReleaseContext(provider_, 0);
+  if (!derived) return std::nullopt;
+  return cipher;
 }
 
 bool CUsersCipher::Encipher(std::vector<BYTE>& bytes) const {
-  if (!key_) return false;
   BYTE buffer[kCipherBufferBytes];
-  for (size_t done = 0; done < bytes.size();) {
-    const DWORD piece = static_cast<DWORD>(std::min<size_t>(kPieceBytes, bytes.size() - done));
-    const BOOL final = done + piece == bytes.size();
-    std::copy_n(bytes.data() + done, piece, buffer);
-    DWORD length = piece;
-    if (!CryptEncrypt(key_, 0, final, 0, buffer, &length, kCipherBufferBytes) || length != piece) return false;
-    std::copy_n(buffer, piece, bytes.data() + done);
-    done += piece;
+  for (const CipherPiece& piece : CipherPieces(bytes.size())) {
+    std::copy_n(bytes.data() + piece.offset, piece.length, buffer);
+    DWORD length = static_cast<DWORD>(piece.length);
+    if (!CryptEncrypt(key_.get(), 0, piece.final, 0, buffer, &length, kCipherBufferBytes) || length != piece.length) {
+      return false;
+    }
+    std::copy_n(buffer, piece.length, bytes.data() + piece.offset);
   }
   return true;
 }
 
 bool CUsersCipher::Decipher(std::vector<BYTE>& bytes) const {
-  if (!key_) return false;
-  for (size_t done = 0; done < bytes.size();) {
-    const DWORD piece = static_cast<DWORD>(std::min<size_t>(kPieceBytes, bytes.size() - done));
-    const BOOL final = done + piece == bytes.size();
-    DWORD length = piece;
-    if (!CryptDecrypt(key_, 0, final, 0, bytes.data() + done, &length) || length != piece) return false;
-    done += piece;
+  for (const CipherPiece& piece : CipherPieces(bytes.size())) {
+    DWORD length = static_cast<DWORD>(piece.length);
+    if (!CryptDecrypt(key_.get(), 0, piece.final, 0, bytes.data() + piece.offset, &length) || length != piece.length) {
+      return false;
+    }
   }
   return true;
 }

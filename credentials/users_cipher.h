@@ -3,25 +3,23 @@
 #pragma once
 
 #include <windows.h>
-#include <wincrypt.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "credentials/crypt_owners.h"
 
 namespace zm::credentials {
 
 class CUsersCipher {
  public:
-  // Acquires the provider and derives the key; check ok() before use.
-  explicit CUsersCipher(std::string_view computerName);
-  ~CUsersCipher();
-  CUsersCipher(const CUsersCipher&) = delete;
-  CUsersCipher& operator=(const CUsersCipher&) = delete;
+  // The provider and the key of `computerName`; none when CryptoAPI refuses either.
+  static std::optional<CUsersCipher> Create(std::string_view computerName);
 
-  bool ok() const { return key_ != 0; }
-  // Both work in place, in pieces of at most 1000 bytes, the last one final; the length
-  // does not change (RC4 is a stream cipher).
+  // Both work in place, in the pieces of CipherPieces; the length does not change (RC4 is a
+  // stream cipher). False when CryptoAPI fails.
   bool Encipher(std::vector<BYTE>& bytes) const;
   bool Decipher(std::vector<BYTE>& bytes) const;
 
@@ -29,8 +27,10 @@ class CUsersCipher {
   static std::string LocalComputerName();
 
  private:
-  HCRYPTPROV provider_ = 0;
-  HCRYPTKEY key_ = 0;
+  CUsersCipher() = default;
+
+  UniqueCryptProvider provider_;
+  UniqueCryptKey key_;  // declared after the provider: destroyed before it is released
 };
 
 }  // namespace zm::credentials

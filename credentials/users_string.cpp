@@ -128,17 +128,4 @@ bool ParseUsersString(std::u16string_view users, std::vector<UsersRecord>& recor
   return true;
 }
 
-bool JoinUsersRecords(const std::vector<UsersRecord>& records, std::u16string& users, std::u16string& error) {
-  std::u16string joined;
-  for (const UsersRecord& record : records) {
-    if (!CheckKey(record.key, error) || !CheckValue(record.value, error)) return false;
-    joined += record.key;
-    joined.push_back(kKeyEnd);
-    joined += record.value;
-    joined.push_back(kRecordEnd);
-  }
-  users = std::move(joined);
-  return true;
-}
-
 }  // namespace zm::credentials

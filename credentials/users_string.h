@@ -34,7 +34,4 @@ bool RemoveUserValue(std::u16string& users, std::u16string_view key, std::u16str
 // a sequence of well-formed records (a deciphered file from another computer usually is not).
 bool ParseUsersString(std::u16string_view users, std::vector<UsersRecord>& records, std::u16string& error);
 
-// The users string of the records; refuses a record whose key or value carries a separator.
-bool JoinUsersRecords(const std::vector<UsersRecord>& records, std::u16string& users, std::u16string& error);
-
 }  // namespace zm::credentials

@@ -1,11 +1,9 @@
-// Test helper: a private cache folder per test, and raw access to the cache file's bytes and
-// its deciphered users string, to check what CUsers wrote.
+// Test helper: a private cache folder per test, so that no test touches the user's own cache.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "credentials/users.h"
 
@@ -14,7 +12,7 @@ namespace zm::credentials::test {
 inline constexpr char kThisComputer[] = "TESTPC";
 inline constexpr char kOtherComputer[] = "OTHERPC";
 
-// A fresh folder under the temporary folder, removed with its cache file on destruction.
+// A fresh folder under the temporary folder, removed with the cache files on destruction.
 class ScratchFolder {
  public:
   ScratchFolder();
@@ -28,11 +26,5 @@ class ScratchFolder {
  private:
   std::wstring path_;
 };
-
-// The file's bytes; nothing (and `exists` false) when it cannot be read.
-std::vector<BYTE> ReadFileBytes(const std::wstring& path, bool* exists = nullptr);
-void WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes);
-// The file deciphered with the key of `computer`, widened from the ANSI code page.
-std::u16string DecipherFile(const std::wstring& path, const char* computer = kThisComputer);
 
 }  // namespace zm::credentials::test

@@ -1,26 +1,23 @@
 // Two processes save different servers into one cache at the same time: this program starts a
 // second copy of itself, both save their own records at once, and then every record must be there.
-// Usage: users_two_processes [--child FOLDER PREFIX]
+// Usage: users_two_processes [--child FOLDER PREFIX GATE]
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
+#include "com/unique_handle.h"
 #include "credentials/users.h"
 
 namespace {
 
+using zm::com::UniqueHandle;
 using zm::credentials::CUsers;
 using zm::credentials::UsersEnvironment;
 
 constexpr int kRecordsEach = 25;
 constexpr DWORD kWaitMs = 120000;  // a generous bound on a slow machine; no timing is measured
 constexpr char kComputer[] = "TESTPC";
-
-std::wstring StartGateName(const std::wstring& folder) {
-  return L"ZmUsersTwoProcessesGate-" + std::to_wstring(folder.size()) + L"-" +
-         std::to_wstring(GetCurrentProcessId());
-}
 
 std::wstring Key(const std::wstring& prefix, int i) { return prefix + L"-" + std::to_wstring(i) + L".example"; }
 std::wstring Value(const std::wstring& prefix, int i) { return prefix + L"value" + std::to_wstring(i); }
@@ -39,50 +36,41 @@ int SaveAll(const std::wstring& folder, const std::wstring& prefix) {
 }
 
 int RunChild(const std::wstring& folder, const std::wstring& prefix, const std::wstring& gateName) {
-  HANDLE gate = OpenEventW(SYNCHRONIZE, FALSE, gateName.c_str());
-  HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, (gateName + L"-ready").c_str());
-  if (!gate || !ready) return 3;
-  SetEvent(ready);
-  const bool opened = WaitForSingleObject(gate, kWaitMs) == WAIT_OBJECT_0;
-  CloseHandle(ready);
-  CloseHandle(gate);
-  if (!opened) return 3;
+  UniqueHandle gate(OpenEventW(SYNCHRONIZE, FALSE, gateName.c_str()));
+  UniqueHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, (gateName + L"-ready").c_str()));
+  if (!gate || !ready || !SetEvent(ready.get()) || WaitForSingleObject(gate.get(), kWaitMs) != WAIT_OBJECT_0) return 3;
   return SaveAll(folder, prefix) == 0 ? 0 : 1;
 }
 
 int RunParent() {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + L"zm-two-processes-" + std::to_wstring(GetCurrentProcessId());
+  const std::wstring id = std::to_wstring(GetCurrentProcessId());
+  const std::wstring folder = std::wstring(temp) + L"zm-two-processes-" + id;
   CreateDirectoryW(folder.c_str(), nullptr);
-  const std::wstring gateName = StartGateName(folder);
-  HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, gateName.c_str());
-  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, (gateName + L"-ready").c_str());
+  const std::wstring gateName = L"ZmUsersTwoProcessesGate-" + id;
+  UniqueHandle gate(CreateEventW(nullptr, TRUE, FALSE, gateName.c_str()));
+  UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, (gateName + L"-ready").c_str()));
 
   wchar_t self[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   std::wstring command = L"\"" + std::wstring(self) + L"\" --child \"" + folder + L"\" child " + gateName;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION child{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child)) {
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
     std::printf("could not start the second process\n");
     return 1;
   }
+  UniqueHandle child(started.hProcess), childThread(started.hThread);
   // Both start saving together once the second process is up.
-  WaitForSingleObject(ready, kWaitMs);
-  SetEvent(gate);
-  int failed = SaveAll(folder, L"parent");
+  WaitForSingleObject(ready.get(), kWaitMs);
+  SetEvent(gate.get());
+  const int failed = SaveAll(folder, L"parent");
+  if (WaitForSingleObject(child.get(), kWaitMs) != WAIT_OBJECT_0) TerminateProcess(child.get(), 4);
+  WaitForSingleObject(child.get(), kWaitMs);
   DWORD childExit = 1;
-  if (WaitForSingleObject(child.hProcess, kWaitMs) != WAIT_OBJECT_0) {
-    TerminateProcess(child.hProcess, 4);
-    WaitForSingleObject(child.hProcess, kWaitMs);
-  }
-  GetExitCodeProcess(child.hProcess, &childExit);
-  CloseHandle(child.hThread);
-  CloseHandle(child.hProcess);
-  CloseHandle(gate);
-  CloseHandle(ready);
+  GetExitCodeProcess(child.get(), &childExit);
 
   int missing = 0;
   CUsers users(UsersEnvironment{folder, kComputer});
