@@ -78,6 +78,17 @@ protocol::StreamFormat ToStreamFormat(const StreamFormatRecord& record) {
   return format;
 }
 
+// The reply's two stream records, whose format blocks are freed however the negotiation ends.
+struct ReplyRecords {
+  ReplyRecords() = default;
+  ReplyRecords(const ReplyRecords&) = delete;
+  ReplyRecords& operator=(const ReplyRecords&) = delete;
+  ~ReplyRecords() {
+    for (StreamFormatRecord& record : records) transport::FreeFormatBlock(record);
+  }
+  StreamFormatRecord records[2] = {};
+};
+
 class Negotiation {
  public:
   Negotiation(PlayerSettings& settings, SessionValues& session, NegotiationContext& context)
@@ -93,7 +104,7 @@ class Negotiation {
   BOOL HandleAuthenticationRequired(uint32_t result, bool firstAttempt);
   BOOL ErrorExit(const ReplyStatus& status, SourceFailure failure, std::wstring& errorText);
   BOOL ReadPlayListString(std::wstring& errorText);
-  void Apply(const ReplyStatus& status, StreamFormatRecord (&records)[2]);
+  void Apply(const ReplyStatus& status, const StreamFormatRecord (&records)[2]);
   void Fail(int32_t type, int32_t id) {
     v_.m_nErrorType = type;
     v_.m_nErrorID = id;
@@ -230,12 +241,9 @@ BOOL Negotiation::ReadPlayListString(std::wstring& errorText) {
   return TRUE;
 }
 
-void Negotiation::Apply(const ReplyStatus& status, StreamFormatRecord (&records)[2]) {
+void Negotiation::Apply(const ReplyStatus& status, const StreamFormatRecord (&records)[2]) {
   StreamFormatPair formats;
-  for (size_t i = 0; i < 2; ++i) {
-    formats[i] = ToStreamFormat(records[i]);
-    transport::FreeFormatBlock(records[i]);
-  }
+  for (size_t i = 0; i < 2; ++i) formats[i] = ToStreamFormat(records[i]);
   ApplyReply(status, formats, std::nullopt, s_, v_);
   if (c_.pSite) {
     c_.pSite->SetFlowMode(v_.m_nPlaybackMode, v_.m_bSeekable != 0);
@@ -269,7 +277,7 @@ BOOL Negotiation::Run(std::wstring& errorText) {
   BuildRequestText();
   int authAttempts = 0;
 
-  StreamFormatRecord records[2] = {};
+  ReplyRecords reply;
   ReplyStatus status;
   bool replied = false;
   while (!IsSignalled(c_.hStopEvent)) {
@@ -286,11 +294,8 @@ BOOL Negotiation::Run(std::wstring& errorText) {
       return FALSE;
     }
     status = ReplyStatus{};
-    if (c_.transport->ReadServerReply(records, status, errorText, kind_ != FilePlayList)) {
-      if (kind_ == FilePlayList && !ReadPlayListString(errorText)) {
-        for (StreamFormatRecord& record : records) transport::FreeFormatBlock(record);
-        return FALSE;
-      }
+    if (c_.transport->ReadServerReply(reply.records, status, errorText, kind_ != FilePlayList)) {
+      if (kind_ == FilePlayList && !ReadPlayListString(errorText)) return FALSE;
       replied = true;
       break;
     }
@@ -329,11 +334,8 @@ BOOL Negotiation::Run(std::wstring& errorText) {
     }
     return ErrorExit(status, failure, errorText);
   }
-  if (!replied || IsSignalled(c_.hStopEvent)) {
-    for (StreamFormatRecord& record : records) transport::FreeFormatBlock(record);
-    return FALSE;
-  }
-  Apply(status, records);
+  if (!replied || IsSignalled(c_.hStopEvent)) return FALSE;
+  Apply(status, reply.records);
   return TRUE;
 }
 
