@@ -1,5 +1,5 @@
-// Event delivery to connected sinks and the error report: OnError for hosts that
-// handle errors themselves (also without a control window), a message box otherwise.
+// Event delivery to connected sinks, and the error report as a message box for hosts that
+// do not handle errors themselves.
 #include <atomic>
 #include <string>
 #include <thread>
@@ -43,27 +43,17 @@ TEST(EventsTest, TwoSinksBothReceiveEveryEventAndAFailingOneStopsNobody) {
   player->Play();
   EXPECT_EQ(first->events.size(), 2u);
   EXPECT_EQ(second->events.size(), 3u);
+  // A new connection takes the emptied place.
+  EXPECT_EQ(Connect(player.get(), first), firstCookie);
+  Disconnect(player.get(), firstCookie);
   Disconnect(player.get(), secondCookie);
   first->Release();
   second->Release();
 }
 
-// An object without the event interface.
-class NotASink final : public IUnknown {
- public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    *out = nullptr;
-    if (riid != IID_IUnknown) return E_NOINTERFACE;
-    *out = this;
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-};
-
 TEST(EventsTest, SinksWithoutTheEventInterfaceAreRefused) {
   ComPtr<IZMediaPlayer> player = CreateControl();
-  NotASink notASink;
+  PlainSite notASink;  // a client site, without the event interface
   HRESULT hr = S_OK;
   EXPECT_EQ(Connect(player.get(), &notASink, &hr), 0u);
   EXPECT_EQ(hr, CONNECT_E_CANNOTCONNECT);
