@@ -372,7 +372,7 @@ class CZMediaPlayer final : public IZMediaPlayer,
   com::ComPtr<IOleInPlaceUIWindow> m_spInPlaceDoc;
   bool m_bInPlaceActive = false;
   bool m_bUIActive = false;
-  bool m_bWindowClassHeld = false;
+  com::WindowClassUse m_windowClassUse;  // held while the control window exists
 
   // Children of the control window.
   ui::CZFlowCtrl m_wndFlowBar;

@@ -93,17 +93,14 @@ HRESULT CZMediaPlayer::CreateControlWindow(HWND parent, const RECT& position) {
     DWORD error = GetLastError();
     return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
   }
-  m_bWindowClassHeld = true;
+  m_windowClassUse = com::WindowClassUse(&ControlWindowClass());
   return S_OK;
 }
 
 void CZMediaPlayer::DestroyControlWindow() {
   if (m_hWnd) DestroyWindow(m_hWnd);
   // The class goes only once no window of it is left.
-  if (m_bWindowClassHeld && !m_hWnd) {
-    ControlWindowClass().Release();
-    m_bWindowClassHeld = false;
-  }
+  if (!m_hWnd) m_windowClassUse.reset();
 }
 
 HRESULT CZMediaPlayer::UIActivate() {
