@@ -1,17 +1,18 @@
 #include "com/connection_point.h"
 
+#include <new>
 #include <utility>
 
 namespace zm::com {
 namespace {
 
-// A reference-counted enumerator over a snapshot of items; Copy hands one item out.
-template <class Interface, class Item, const IID* InterfaceId, void (*Copy)(const Item&, Item*)>
+// A reference-counted enumerator over a snapshot of owned items; Copy hands one item out
+// with a reference of its own.
+template <class Interface, class Item, class Stored, const IID* InterfaceId, void (*Copy)(const Stored&, Item*)>
 class SnapshotEnum final : public Interface {
  public:
-  explicit SnapshotEnum(std::vector<Item> items, size_t position = 0)
+  explicit SnapshotEnum(std::vector<Stored> items, size_t position = 0)
       : items_(std::move(items)), position_(position) {}
-  ~SnapshotEnum() { ReleaseItems(items_); }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
     if (!out) return E_POINTER;
@@ -45,47 +46,30 @@ class SnapshotEnum final : public Interface {
   }
   STDMETHODIMP Clone(Interface** out) override {
     if (!out) return E_POINTER;
-    std::vector<Item> copy(items_.size());
-    for (size_t i = 0; i < items_.size(); ++i) Copy(items_[i], &copy[i]);
-    auto* clone = new (std::nothrow) SnapshotEnum({}, position_);
-    if (!clone) {
-      ReleaseItems(copy);
-      return E_OUTOFMEMORY;
-    }
-    clone->items_ = std::move(copy);
-    *out = clone;
-    return S_OK;
+    *out = new (std::nothrow) SnapshotEnum(items_, position_);
+    return *out ? S_OK : E_OUTOFMEMORY;
   }
 
  private:
-  static void ReleaseItems(std::vector<Item>& items);
-  std::vector<Item> items_;
+  std::vector<Stored> items_;
   size_t position_;
   volatile LONG refs_ = 1;
 };
 
-void CopyConnectData(const CONNECTDATA& from, CONNECTDATA* to) {
-  *to = from;
-  if (to->pUnk) to->pUnk->AddRef();
-}
-void CopyPoint(IConnectionPoint* const& from, IConnectionPoint** to) {
-  *to = from;
-  if (from) from->AddRef();
-}
+struct Connection {
+  ComPtr<IUnknown> sink;
+  DWORD cookie;
+};
 
-using ConnectionsEnum = SnapshotEnum<IEnumConnections, CONNECTDATA, &IID_IEnumConnections, CopyConnectData>;
-using PointsEnum = SnapshotEnum<IEnumConnectionPoints, IConnectionPoint*, &IID_IEnumConnectionPoints, CopyPoint>;
+void CopyConnection(const Connection& from, CONNECTDATA* to) {
+  from.sink.copy_to(&to->pUnk);
+  to->dwCookie = from.cookie;
+}
+void CopyPoint(const ComPtr<IConnectionPoint>& from, IConnectionPoint** to) { from.copy_to(to); }
 
-template <>
-void ConnectionsEnum::ReleaseItems(std::vector<CONNECTDATA>& items) {
-  for (CONNECTDATA& item : items)
-    if (item.pUnk) item.pUnk->Release();
-}
-template <>
-void PointsEnum::ReleaseItems(std::vector<IConnectionPoint*>& items) {
-  for (IConnectionPoint* item : items)
-    if (item) item->Release();
-}
+using ConnectionsEnum = SnapshotEnum<IEnumConnections, CONNECTDATA, Connection, &IID_IEnumConnections, CopyConnection>;
+using PointsEnum = SnapshotEnum<IEnumConnectionPoints, IConnectionPoint*, ComPtr<IConnectionPoint>,
+                                &IID_IEnumConnectionPoints, CopyPoint>;
 
 }  // namespace
 
@@ -121,20 +105,18 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
   if (!cookie) return E_POINTER;
   *cookie = 0;
   if (!sink) return E_POINTER;
-  IUnknown* queried = nullptr;
-  if (FAILED(sink->QueryInterface(iid_, reinterpret_cast<void**>(&queried))) || !queried)
-    return CONNECT_E_CANNOTCONNECT;
+  ComPtr<IUnknown> queried;
+  if (FAILED(sink->QueryInterface(iid_, queried.put_void())) || !queried) return CONNECT_E_CANNOTCONNECT;
   for (size_t i = 0; i < sinks_.size(); ++i) {
     if (!sinks_[i]) {
-      sinks_[i] = queried;
+      sinks_[i] = std::move(queried);
       *cookie = static_cast<DWORD>(i + 1);
       return S_OK;
     }
   }
   try {
-    sinks_.push_back(queried);
+    sinks_.push_back(std::move(queried));
   } catch (...) {
-    queried->Release();
     return E_OUTOFMEMORY;
   }
   *cookie = static_cast<DWORD>(sinks_.size());
@@ -143,46 +125,36 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
 
 STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) {
   if (cookie == 0 || cookie > sinks_.size() || !sinks_[cookie - 1]) return CONNECT_E_NOCONNECTION;
-  IUnknown* sink = std::exchange(sinks_[cookie - 1], nullptr);
-  sink->Release();
+  sinks_[cookie - 1].reset();
   return S_OK;
 }
 
 STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  std::vector<CONNECTDATA> items;
-  for (size_t i = 0; i < sinks_.size(); ++i) {
-    if (!sinks_[i]) continue;
-    sinks_[i]->AddRef();
-    items.push_back({sinks_[i], static_cast<DWORD>(i + 1)});
-  }
+  std::vector<Connection> items;
+  for (size_t i = 0; i < sinks_.size(); ++i)
+    if (sinks_[i]) items.push_back({sinks_[i], static_cast<DWORD>(i + 1)});
   *out = new (std::nothrow) ConnectionsEnum(std::move(items));
   return *out ? S_OK : E_OUTOFMEMORY;
 }
 
 std::vector<ComPtr<IUnknown>> ConnectionPoint::Sinks() const {
   std::vector<ComPtr<IUnknown>> result;
-  for (IUnknown* sink : sinks_)
-    if (sink) result.emplace_back(sink);
+  for (const ComPtr<IUnknown>& sink : sinks_)
+    if (sink) result.push_back(sink);
   return result;
 }
 
 void ConnectionPoint::UnadviseAll() {
-  std::vector<IUnknown*> sinks;
+  // Released outside the array: a sink's last release may call back into this point.
+  std::vector<ComPtr<IUnknown>> sinks;
   sinks.swap(sinks_);
-  for (IUnknown* sink : sinks)
-    if (sink) sink->Release();
 }
 
 HRESULT CreateConnectionPointEnum(const std::vector<IConnectionPoint*>& points, IEnumConnectionPoints** out) {
   if (!out) return E_POINTER;
-  std::vector<IConnectionPoint*> items;
-  for (IConnectionPoint* point : points) {
-    point->AddRef();
-    items.push_back(point);
-  }
-  *out = new (std::nothrow) PointsEnum(std::move(items));
+  *out = new (std::nothrow) PointsEnum(std::vector<ComPtr<IConnectionPoint>>(points.begin(), points.end()));
   return *out ? S_OK : E_OUTOFMEMORY;
 }
 

@@ -38,7 +38,7 @@ class ConnectionPoint final : public IConnectionPoint {
  private:
   IConnectionPointContainer* container_;
   IID iid_;
-  std::vector<IUnknown*> sinks_;  // cookie = position + 1; null where emptied
+  std::vector<ComPtr<IUnknown>> sinks_;  // cookie = position + 1; empty where emptied
 };
 
 // Snapshot enumerators for IConnectionPointContainer::EnumConnectionPoints.

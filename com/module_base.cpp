@@ -4,10 +4,6 @@
 
 namespace zm::com {
 
-ModuleBase::ModuleBase() { InitializeCriticalSection(&creation_lock_); }
-
-ModuleBase::~ModuleBase() { DeleteCriticalSection(&creation_lock_); }
-
 void ModuleBase::Init(HINSTANCE instance) { instance_ = instance; }
 
 void ModuleBase::Term() { instance_ = nullptr; }

@@ -6,12 +6,13 @@
 
 #include <string>
 
+#include "com/critical_section.h"
+
 namespace zm::com {
 
 class ModuleBase {
  public:
-  ModuleBase();
-  ~ModuleBase();
+  ModuleBase() = default;
   ModuleBase(const ModuleBase&) = delete;
   ModuleBase& operator=(const ModuleBase&) = delete;
 
@@ -30,12 +31,12 @@ class ModuleBase {
   LONG LockCount() const { return locks_; }
 
   // Guards one-time creations (the class factory) against concurrent first calls.
-  CRITICAL_SECTION* CreationLock() { return &creation_lock_; }
+  CriticalSection& CreationLock() { return creation_lock_; }
 
  private:
   HINSTANCE instance_ = nullptr;
   volatile LONG locks_ = 0;
-  CRITICAL_SECTION creation_lock_;
+  CriticalSection creation_lock_;
 };
 
 }  // namespace zm::com

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "com/code_page_text.h"
+#include "com/hresult.h"
 #include "com/unique_handle.h"
 
 namespace zm::com {
@@ -55,38 +56,27 @@ HRESULT SetValue(HKEY key, const RegistryValue& value) {
 HRESULT RegisterKey(HKEY parent, const RegistryKey& key) {
   std::wstring name = Wide(key.name);
   if (key.removal == KeyRemoval::Delete) return DeleteTree(parent, name);
-  if (key.removal == KeyRemoval::ForceRemove) {
-    HRESULT hr = DeleteTree(parent, name);
-    if (FAILED(hr)) return hr;
-  }
+  // Registering wipes what an earlier version left under a ForceRemove key.
+  if (key.removal == KeyRemoval::ForceRemove) ZM_RETURN_IF_FAILED(DeleteTree(parent, name));
   UniqueHkey handle;
-  HRESULT hr = FromWin32(RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                         handle.put(), nullptr));
-  if (FAILED(hr)) return hr;
-  for (const RegistryValue& value : key.values) {
-    hr = SetValue(handle.get(), value);
-    if (FAILED(hr)) return hr;
-  }
-  for (const RegistryKey& subkey : key.subkeys) {
-    hr = RegisterKey(handle.get(), subkey);
-    if (FAILED(hr)) return hr;
-  }
+  ZM_RETURN_IF_FAILED(FromWin32(
+      RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, handle.put(), nullptr)));
+  for (const RegistryValue& value : key.values) ZM_RETURN_IF_FAILED(SetValue(handle.get(), value));
+  for (const RegistryKey& subkey : key.subkeys) ZM_RETURN_IF_FAILED(RegisterKey(handle.get(), subkey));
   return S_OK;
 }
 
+// Removes what the script wrote, bottom up. Every key but a NoRemove one goes, ForceRemove keys
+// included, but only once no subkey is left in it: what others put there (an installer's
+// component categories under the class key) survives, and so does the key holding it.
 HRESULT UnregisterKey(HKEY parent, const RegistryKey& key) {
   if (key.removal == KeyRemoval::Delete) return S_OK;
   std::wstring name = Wide(key.name);
-  if (key.removal == KeyRemoval::ForceRemove) return DeleteTree(parent, name);
-
   UniqueHkey handle;
   LONG error = RegOpenKeyExW(parent, name.c_str(), 0, KEY_ALL_ACCESS, handle.put());
   if (error == ERROR_FILE_NOT_FOUND) return S_OK;  // nothing left to remove
   if (error != ERROR_SUCCESS) return FromWin32(error);
-  for (const RegistryKey& subkey : key.subkeys) {
-    HRESULT hr = UnregisterKey(handle.get(), subkey);
-    if (FAILED(hr)) return hr;
-  }
+  for (const RegistryKey& subkey : key.subkeys) ZM_RETURN_IF_FAILED(UnregisterKey(handle.get(), subkey));
   if (key.removal == KeyRemoval::NoRemove) return S_OK;
 
   for (const RegistryValue& value : key.values) {
@@ -107,12 +97,9 @@ HRESULT UnregisterKey(HKEY parent, const RegistryKey& key) {
 HRESULT ApplyRegistryScript(const RegistryScript& script, const RegistrarOptions& options) {
   for (const RegistryRoot& root : script.roots) {
     UniqueHkey rootKey;
-    HRESULT hr = OpenRoot(root.root, options, &rootKey);
-    if (FAILED(hr)) return hr;
-    for (const RegistryKey& key : root.keys) {
-      hr = options.unregister ? UnregisterKey(rootKey.get(), key) : RegisterKey(rootKey.get(), key);
-      if (FAILED(hr)) return hr;
-    }
+    ZM_RETURN_IF_FAILED(OpenRoot(root.root, options, &rootKey));
+    for (const RegistryKey& key : root.keys)
+      ZM_RETURN_IF_FAILED(options.unregister ? UnregisterKey(rootKey.get(), key) : RegisterKey(rootKey.get(), key));
   }
   return S_OK;
 }

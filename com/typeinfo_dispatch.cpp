@@ -1,8 +1,11 @@
 #include "com/typeinfo_dispatch.h"
 
 #include <map>
+#include <mutex>
 #include <string>
 
+#include "com/critical_section.h"
+#include "com/hresult.h"
 #include "com/module_base.h"
 
 namespace zm::com {
@@ -13,9 +16,7 @@ struct GuidLess {
 };
 
 struct TypeInfoCache {
-  TypeInfoCache() { InitializeCriticalSection(&lock); }
-  ~TypeInfoCache() { DeleteCriticalSection(&lock); }
-  CRITICAL_SECTION lock;
+  CriticalSection lock;
   ComPtr<ITypeLib> library;
   std::map<GUID, ComPtr<ITypeInfo>, GuidLess> infos;
 };
@@ -45,30 +46,21 @@ HRESULT GetModuleTypeInfo(HINSTANCE module, REFGUID iid, ITypeInfo** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
   TypeInfoCache& cache = Cache();
-  EnterCriticalSection(&cache.lock);
-  HRESULT hr = S_OK;
+  std::lock_guard<CriticalSection> hold(cache.lock);
   auto found = cache.infos.find(iid);
-  if (found != cache.infos.end()) {
-    found->second.copy_to(out);
-  } else {
-    if (!cache.library) hr = LoadModuleTypeLib(module, cache.library.put());
-    ComPtr<ITypeInfo> info;
-    if (SUCCEEDED(hr)) hr = cache.library->GetTypeInfoOfGuid(iid, info.put());
-    if (SUCCEEDED(hr)) {
-      cache.infos.emplace(iid, info);
-      info.copy_to(out);
-    }
-  }
-  LeaveCriticalSection(&cache.lock);
-  return hr;
+  if (found != cache.infos.end()) return found->second.copy_to(out);
+  if (!cache.library) ZM_RETURN_IF_FAILED(LoadModuleTypeLib(module, cache.library.put()));
+  ComPtr<ITypeInfo> info;
+  ZM_RETURN_IF_FAILED(cache.library->GetTypeInfoOfGuid(iid, info.put()));
+  cache.infos.emplace(iid, info);
+  return info.copy_to(out);
 }
 
 void ReleaseModuleTypeInfo() {
   TypeInfoCache& cache = Cache();
-  EnterCriticalSection(&cache.lock);
+  std::lock_guard<CriticalSection> hold(cache.lock);
   cache.infos.clear();
   cache.library.reset();
-  LeaveCriticalSection(&cache.lock);
 }
 
 HRESULT DispatchGetTypeInfo(HINSTANCE module, REFGUID iid, UINT index, ITypeInfo** out) {
@@ -83,8 +75,7 @@ HRESULT DispatchGetIDsOfNames(HINSTANCE module, REFGUID iid, REFIID riid, LPOLES
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   if (!names || !ids) return E_POINTER;
   ComPtr<ITypeInfo> info;
-  HRESULT hr = GetModuleTypeInfo(module, iid, info.put());
-  if (FAILED(hr)) return hr;
+  ZM_RETURN_IF_FAILED(GetModuleTypeInfo(module, iid, info.put()));
   return DispGetIDsOfNames(info.get(), names, count, ids);
 }
 
@@ -93,8 +84,7 @@ HRESULT DispatchInvoke(HINSTANCE module, REFGUID iid, void* self, DISPID id, REF
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   if (!params) return E_POINTER;
   ComPtr<ITypeInfo> info;
-  HRESULT hr = GetModuleTypeInfo(module, iid, info.put());
-  if (FAILED(hr)) return hr;
+  ZM_RETURN_IF_FAILED(GetModuleTypeInfo(module, iid, info.put()));
   return info->Invoke(self, id, flags, params, result, exception, argError);
 }
 

@@ -1,7 +1,9 @@
-// Owners of kernel handles, loaded modules and registry keys, closed on reset and destruction.
+// Owners of kernel handles, loaded modules, registry keys and allocated blocks (LocalAlloc,
+// the COM task allocator), closed or freed on reset and destruction.
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -40,9 +42,19 @@ class UniqueResource {
 inline void CloseHandleFn(HANDLE h) { CloseHandle(h); }
 inline void FreeLibraryFn(HMODULE h) { FreeLibrary(h); }
 inline void RegCloseKeyFn(HKEY h) { RegCloseKey(h); }
+template <class T>
+void LocalFreeFn(T* block) { LocalFree(block); }
+template <class T>
+void CoTaskMemFreeFn(T* block) { CoTaskMemFree(block); }
 
 using UniqueHandle = UniqueResource<HANDLE, CloseHandleFn, nullptr>;
 using UniqueModule = UniqueResource<HMODULE, FreeLibraryFn, nullptr>;
 using UniqueHkey = UniqueResource<HKEY, RegCloseKeyFn, nullptr>;
+// What FormatMessage and other LocalAlloc users hand back.
+template <class T>
+using UniqueLocal = UniqueResource<T*, LocalFreeFn<T>, nullptr>;
+// What COM hands back from the task allocator (frame data, format blocks, user type names).
+template <class T>
+using UniqueCoTaskMem = UniqueResource<T*, CoTaskMemFreeFn<T>, nullptr>;
 
 }  // namespace zm::com

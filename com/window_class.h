@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 namespace zm::com {
 
 class WindowClass {
@@ -27,6 +29,30 @@ class WindowClass {
   HBRUSH background_;
   HINSTANCE instance_ = nullptr;
   LONG users_ = 0;
+};
+
+// One use of a window class, taken over after a successful Acquire (or a window created from
+// the class); the use ends on reset or destruction. Apartment thread.
+class WindowClassUse {
+ public:
+  WindowClassUse() = default;
+  explicit WindowClassUse(WindowClass* cls) : cls_(cls) {}
+  WindowClassUse(WindowClassUse&& other) noexcept : cls_(std::exchange(other.cls_, nullptr)) {}
+  WindowClassUse& operator=(WindowClassUse&& other) noexcept {
+    if (this != &other) {
+      reset();
+      cls_ = std::exchange(other.cls_, nullptr);
+    }
+    return *this;
+  }
+  ~WindowClassUse() { reset(); }
+  void reset() {
+    if (WindowClass* cls = std::exchange(cls_, nullptr)) cls->Release();
+  }
+  explicit operator bool() const { return cls_ != nullptr; }
+
+ private:
+  WindowClass* cls_ = nullptr;
 };
 
 }  // namespace zm::com

@@ -1,13 +1,16 @@
 #include "control/module.h"
 
+#include <mutex>
 #include <new>
 #include <string>
 
 #include "ZMediaControl_h.h"
 #include "com/code_page_text.h"
 #include "com/com_ptr.h"
+#include "com/hresult.h"
 #include "com/registrar.h"
 #include "com/typeinfo_dispatch.h"
+#include "com/unique_bstr.h"
 #include "control/player.h"
 #include "resources/resource.h"
 
@@ -50,9 +53,10 @@ HRESULT CZMediaControlModule::GetClassObject(REFCLSID clsid, REFIID riid, void**
   *out = nullptr;
   if (!IsInitialised()) return E_UNEXPECTED;
   if (clsid != CLSID_ZMediaPlayer) return CLASS_E_CLASSNOTAVAILABLE;
-  EnterCriticalSection(CreationLock());
-  if (!factory_) factory_ = new (std::nothrow) com::ClassFactory(this, &CZMediaPlayer::CreateInstance);
-  LeaveCriticalSection(CreationLock());
+  {
+    std::lock_guard<com::CriticalSection> hold(CreationLock());
+    if (!factory_) factory_ = new (std::nothrow) com::ClassFactory(this, &CZMediaPlayer::CreateInstance);
+  }
   if (!factory_) return E_OUTOFMEMORY;
   return factory_->QueryInterface(riid, out);
 }
@@ -62,15 +66,13 @@ HRESULT CZMediaControlModule::RegisterServer(bool perUser) {
   com::RegistrarOptions options;
   options.perUser = perUser;
   std::string module = Utf8(ModulePath());
-  HRESULT hr = com::RunRegistryScript(Instance(), IDR_APPID, {{"APPID", kAppId}}, options);
-  if (FAILED(hr)) return hr;
-  hr = com::RunRegistryScript(Instance(), IDR_ZMEDIAPLAYER,
-                              {{"MODULE", module}, {"APPID", kAppId}, {"OLEMISC", kOleMisc}}, options);
-  if (FAILED(hr)) return hr;
+  ZM_RETURN_IF_FAILED(com::RunRegistryScript(Instance(), IDR_APPID, {{"APPID", kAppId}}, options));
+  ZM_RETURN_IF_FAILED(com::RunRegistryScript(Instance(), IDR_ZMEDIAPLAYER,
+                                             {{"MODULE", module}, {"APPID", kAppId}, {"OLEMISC", kOleMisc}},
+                                             options));
 
   com::ComPtr<ITypeLib> library;
-  hr = com::LoadModuleTypeLib(Instance(), library.put());
-  if (FAILED(hr)) return hr;
+  ZM_RETURN_IF_FAILED(com::LoadModuleTypeLib(Instance(), library.put()));
   std::wstring path = ModulePath();
   std::wstring folder = ModuleFolder();
   if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
@@ -79,38 +81,33 @@ HRESULT CZMediaControlModule::RegisterServer(bool perUser) {
   return RegisterTypeLib(library.get(), path.data(), folder.data());
 }
 
+HRESULT CZMediaControlModule::UnregisterTypeLibrary(bool perUser) {
+  com::ComPtr<ITypeLib> library;
+  ZM_RETURN_IF_FAILED(com::LoadModuleTypeLib(Instance(), library.put()));
+  TLIBATTR* attributes = nullptr;
+  ZM_RETURN_IF_FAILED(library->GetLibAttr(&attributes));
+  const TLIBATTR copy = *attributes;
+  library->ReleaseTLibAttr(attributes);
+  // A library that is not registered (any more) is what we wanted.
+  com::UniqueBstr registeredPath;
+  HRESULT registered =
+      QueryPathOfRegTypeLib(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum, copy.lcid, registeredPath.put());
+  if (FAILED(registered)) return S_OK;
+  auto forUser = perUser ? OleAutProc<UnRegisterTypeLibForUserFn>("UnRegisterTypeLibForUser") : nullptr;
+  return forUser ? forUser(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum, copy.lcid, copy.syskind)
+                 : UnRegisterTypeLib(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum, copy.lcid, copy.syskind);
+}
+
 HRESULT CZMediaControlModule::UnregisterServer(bool perUser) {
   ThreadLocaleScope locale;
   com::RegistrarOptions options;
   options.unregister = true;
   options.perUser = perUser;
   std::string module = Utf8(ModulePath());
-  HRESULT hr = com::RunRegistryScript(Instance(), IDR_ZMEDIAPLAYER,
-                                      {{"MODULE", module}, {"APPID", kAppId}, {"OLEMISC", kOleMisc}}, options);
-  if (FAILED(hr)) return hr;
-
-  com::ComPtr<ITypeLib> library;
-  hr = com::LoadModuleTypeLib(Instance(), library.put());
-  if (SUCCEEDED(hr)) {
-    TLIBATTR* attributes = nullptr;
-    hr = library->GetLibAttr(&attributes);
-    if (SUCCEEDED(hr)) {
-      GUID libid = attributes->guid;
-      WORD major = attributes->wMajorVerNum, minor = attributes->wMinorVerNum;
-      LCID lcid = attributes->lcid;
-      SYSKIND kind = attributes->syskind;
-      library->ReleaseTLibAttr(attributes);
-      // A library that is not registered (any more) is what we wanted.
-      BSTR registeredPath = nullptr;
-      if (SUCCEEDED(QueryPathOfRegTypeLib(libid, major, minor, lcid, &registeredPath))) {
-        SysFreeString(registeredPath);
-        auto forUser =
-            perUser ? OleAutProc<UnRegisterTypeLibForUserFn>("UnRegisterTypeLibForUser") : nullptr;
-        hr = forUser ? forUser(libid, major, minor, lcid, kind) : UnRegisterTypeLib(libid, major, minor, lcid, kind);
-      }
-    }
-  }
-  if (FAILED(hr)) return hr;
+  ZM_RETURN_IF_FAILED(com::RunRegistryScript(Instance(), IDR_ZMEDIAPLAYER,
+                                             {{"MODULE", module}, {"APPID", kAppId}, {"OLEMISC", kOleMisc}},
+                                             options));
+  ZM_RETURN_IF_FAILED(UnregisterTypeLibrary(perUser));
   return com::RunRegistryScript(Instance(), IDR_APPID, {{"APPID", kAppId}}, options);
 }
 

@@ -16,6 +16,7 @@ class CZMediaControlModule : public com::ModuleBase {
   bool CanUnloadNow() const { return LockCount() == 0; }
 
  private:
+  HRESULT UnregisterTypeLibrary(bool perUser);
   com::ClassFactory* factory_ = nullptr;  // created once, lives until the module unloads
 };
 

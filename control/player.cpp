@@ -3,8 +3,11 @@
 #include "control/player.h"
 
 #include <new>
+#include <vector>
 
+#include "com/hresult.h"
 #include "com/typeinfo_dispatch.h"
+#include "com/unique_handle.h"
 #include "control/module.h"
 
 namespace zm::control {
@@ -19,24 +22,17 @@ bool ComputeNormalIntegrity() {
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
   if (!GetVersionExW(&version) || version.dwMajorVersion < 6) return true;
 #pragma GCC diagnostic pop
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;
-  bool normal = true;
+  com::UniqueHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return true;
   DWORD size = 0;
-  GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &size);
-  if (size >= sizeof(TOKEN_MANDATORY_LABEL)) {
-    auto* label = static_cast<TOKEN_MANDATORY_LABEL*>(HeapAlloc(GetProcessHeap(), 0, size));
-    if (label && GetTokenInformation(token, TokenIntegrityLevel, label, size, &size)) {
-      PSID sid = label->Label.Sid;
-      if (IsValidSid(sid) && *GetSidSubAuthorityCount(sid) > 0) {
-        DWORD level = *GetSidSubAuthority(sid, *GetSidSubAuthorityCount(sid) - 1);
-        normal = level >= 0x2000;  // SECURITY_MANDATORY_MEDIUM_RID
-      }
-    }
-    if (label) HeapFree(GetProcessHeap(), 0, label);
-  }
-  CloseHandle(token);
-  return normal;
+  GetTokenInformation(token.get(), TokenIntegrityLevel, nullptr, 0, &size);
+  if (size < sizeof(TOKEN_MANDATORY_LABEL)) return true;
+  std::vector<BYTE> buffer(size);
+  if (!GetTokenInformation(token.get(), TokenIntegrityLevel, buffer.data(), size, &size)) return true;
+  PSID sid = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer.data())->Label.Sid;
+  if (!IsValidSid(sid) || *GetSidSubAuthorityCount(sid) == 0) return true;
+  DWORD level = *GetSidSubAuthority(sid, *GetSidSubAuthorityCount(sid) - 1);
+  return level >= 0x2000;  // SECURITY_MANDATORY_MEDIUM_RID
 }
 
 }  // namespace
@@ -59,14 +55,14 @@ CZMediaPlayer::~CZMediaPlayer() {
   DestroyControlWindow();
   m_cpEvents.UnadviseAll();
   m_cpPropertyNotify.UnadviseAll();
-  if (m_hMessageModule) FreeLibrary(m_hMessageModule);
   Module().Unlock();
 }
 
 HRESULT CZMediaPlayer::FinalConstruct() {
   m_settings.m_bNormalIntegrity = ComputeNormalIntegrity();
   std::wstring folder = Module().ModuleFolder();
-  m_hMessageModule = LoadLibraryExW((folder + L"CustomMessages.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  m_hMessageModule.reset(
+      LoadLibraryExW((folder + L"CustomMessages.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   LoadLogo(folder + L"zavren.jpg");
   return S_OK;
 }
@@ -77,11 +73,11 @@ HRESULT CZMediaPlayer::CreateInstance(IUnknown* outer, REFIID riid, void** out) 
   if (outer && riid != IID_IUnknown) return CLASS_E_NOAGGREGATION;
   auto* player = new (std::nothrow) CZMediaPlayer(outer);
   if (!player) return E_OUTOFMEMORY;
-  HRESULT hr = player->FinalConstruct();
-  // The inner unknown holds the creation reference; querying adds the caller's.
-  if (SUCCEEDED(hr)) hr = player->m_inner.QueryInterface(riid, out);
-  player->m_inner.Release();
-  return hr;
+  // The creation reference, held by the inner unknown: a failure below destroys the object.
+  com::ComPtr<IUnknown> creation;
+  creation.attach(&player->m_inner);
+  ZM_RETURN_IF_FAILED(player->FinalConstruct());
+  return creation->QueryInterface(riid, out);
 }
 
 CZMediaPlayer* CZMediaPlayer::impl_from_InnerUnknown(InnerUnknown* inner) { return inner->owner; }

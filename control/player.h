@@ -13,6 +13,7 @@
 #include "ZMediaControl_h.h"
 #include "com/com_ptr.h"
 #include "com/connection_point.h"
+#include "com/unique_handle.h"
 #include "com/window_impl.h"
 #include "protocol/player_enums.h"
 #include "session/player_state.h"
@@ -371,7 +372,7 @@ class CZMediaPlayer final : public IZMediaPlayer,
   com::ComPtr<IOleInPlaceUIWindow> m_spInPlaceDoc;
   bool m_bInPlaceActive = false;
   bool m_bUIActive = false;
-  bool m_bWindowClassHeld = false;
+  com::WindowClassUse m_windowClassUse;  // held while the control window exists
 
   // Children of the control window.
   ui::CZFlowCtrl m_wndFlowBar;
@@ -394,7 +395,7 @@ class CZMediaPlayer final : public IZMediaPlayer,
   int32_t m_nFlowBarHeight = 0;
   int32_t m_nSizeMark = 1;
 
-  HMODULE m_hMessageModule = nullptr;  // "CustomMessages.dll", when present
+  com::UniqueModule m_hMessageModule;  // "CustomMessages.dll", when present
 };
 
 }  // namespace zm::control

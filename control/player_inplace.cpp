@@ -3,6 +3,7 @@
 // inside-out control: in-place activation creates its window in the site's window.
 #include "control/player.h"
 
+#include "com/hresult.h"
 #include "control/module.h"
 
 namespace zm::control {
@@ -55,8 +56,7 @@ HRESULT CZMediaPlayer::InPlaceActivate(LONG verb) {
     com::ComPtr<IOleInPlaceSiteEx> siteEx;
     site.query(&siteEx);
     BOOL noRedraw = FALSE;
-    HRESULT hr = siteEx ? siteEx->OnInPlaceActivateEx(&noRedraw, 0) : site->OnInPlaceActivate();
-    if (FAILED(hr)) return hr;
+    ZM_RETURN_IF_FAILED(siteEx ? siteEx->OnInPlaceActivateEx(&noRedraw, 0) : site->OnInPlaceActivate());
     m_spInPlaceSite = std::move(site);
     m_spInPlaceSiteEx = std::move(siteEx);
     m_bInPlaceActive = true;
@@ -81,10 +81,7 @@ HRESULT CZMediaPlayer::InPlaceActivate(LONG verb) {
     SetObjectRects(&position, &clip);
   }
   ShowWindow(m_hWnd, SW_SHOWNA);
-  if (verb == OLEIVERB_PRIMARY || verb == OLEIVERB_UIACTIVATE) {
-    HRESULT hr = UIActivate();
-    if (FAILED(hr)) return hr;
-  }
+  if (verb == OLEIVERB_PRIMARY || verb == OLEIVERB_UIACTIVATE) ZM_RETURN_IF_FAILED(UIActivate());
   if (m_spClientSite) m_spClientSite->ShowObject();
   return S_OK;
 }
@@ -96,17 +93,14 @@ HRESULT CZMediaPlayer::CreateControlWindow(HWND parent, const RECT& position) {
     DWORD error = GetLastError();
     return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
   }
-  m_bWindowClassHeld = true;
+  m_windowClassUse = com::WindowClassUse(&ControlWindowClass());
   return S_OK;
 }
 
 void CZMediaPlayer::DestroyControlWindow() {
   if (m_hWnd) DestroyWindow(m_hWnd);
   // The class goes only once no window of it is left.
-  if (m_bWindowClassHeld && !m_hWnd) {
-    ControlWindowClass().Release();
-    m_bWindowClassHeld = false;
-  }
+  if (!m_hWnd) m_windowClassUse.reset();
 }
 
 HRESULT CZMediaPlayer::UIActivate() {

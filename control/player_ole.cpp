@@ -3,6 +3,8 @@
 // and IDataObject. They keep what a container hands over.
 #include "control/player.h"
 
+#include "com/hresult.h"
+
 namespace zm::control {
 namespace {
 
@@ -91,10 +93,7 @@ STDMETHODIMP CZMediaPlayer::Advise(IAdviseSink* sink, DWORD* connection) {
   if (!connection) return E_POINTER;
   *connection = 0;
   if (!sink) return E_INVALIDARG;
-  if (!m_spOleAdviseHolder) {
-    HRESULT hr = CreateOleAdviseHolder(m_spOleAdviseHolder.put());
-    if (FAILED(hr)) return hr;
-  }
+  if (!m_spOleAdviseHolder) ZM_RETURN_IF_FAILED(CreateOleAdviseHolder(m_spOleAdviseHolder.put()));
   return m_spOleAdviseHolder->Advise(sink, connection);
 }
 
@@ -151,8 +150,7 @@ STDMETHODIMP CZMediaPlayer::FreezeEvents(BOOL freeze) {
 STDMETHODIMP CZMediaPlayer::QuickActivate(QACONTAINER* container, QACONTROL* control) {
   if (!container || !control) return E_POINTER;
   if (container->cbSize < sizeof(QACONTAINER) || control->cbSize < sizeof(QACONTROL)) return E_INVALIDARG;
-  HRESULT hr = SetClientSite(container->pClientSite);
-  if (FAILED(hr)) return hr;
+  ZM_RETURN_IF_FAILED(SetClientSite(container->pClientSite));
   if (container->pAdviseSink) SetAdvise(DVASPECT_CONTENT, 0, container->pAdviseSink);
   control->dwMiscStatus = kMiscStatus;
   control->dwViewStatus = VIEWSTATUS_OPAQUE | VIEWSTATUS_SOLIDBKGND;
@@ -243,10 +241,7 @@ STDMETHODIMP CZMediaPlayer::DAdvise(FORMATETC* format, DWORD flags, IAdviseSink*
   if (!connection) return E_POINTER;
   *connection = 0;
   if (!format || !sink) return E_INVALIDARG;
-  if (!m_spDataAdviseHolder) {
-    HRESULT hr = CreateDataAdviseHolder(m_spDataAdviseHolder.put());
-    if (FAILED(hr)) return hr;
-  }
+  if (!m_spDataAdviseHolder) ZM_RETURN_IF_FAILED(CreateDataAdviseHolder(m_spDataAdviseHolder.put()));
   return m_spDataAdviseHolder->Advise(static_cast<IDataObject*>(this), format, flags, sink, connection);
 }
 

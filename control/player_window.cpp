@@ -50,7 +50,7 @@ bool CZMediaPlayer::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM l
       return true;  // no key reaches the default handling
     case WM_SYSKEYDOWN:
       LeaveFullScreen();
-      return true;
+      return false;  // the default handling keeps the host's Alt shortcuts working
     // The standard handling of an in-place control window.
     case WM_PAINT:
       OnPaint();

