@@ -9,7 +9,6 @@
 namespace zm::com {
 namespace {
 
-std::wstring Wide(const std::string& utf8) { return CodePageToWide(utf8, CP_UTF8); }
 
 HRESULT FromWin32(LONG error) { return error == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(error); }
 
@@ -41,20 +40,20 @@ HRESULT DeleteTree(HKEY parent, const std::wstring& name) {
 }
 
 HRESULT SetValue(HKEY key, const RegistryValue& value) {
-  std::wstring name = Wide(value.name);
+  std::wstring name = CodePageToWide(value.name, CP_UTF8);
   const wchar_t* valueName = value.name.empty() ? nullptr : name.c_str();
   if (value.kind == RegistryValue::Kind::Dword) {
     DWORD number = value.number;
     return FromWin32(RegSetValueExW(key, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
                                     sizeof number));
   }
-  std::wstring text = Wide(value.text);
+  std::wstring text = CodePageToWide(value.text, CP_UTF8);
   return FromWin32(RegSetValueExW(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))));
 }
 
 HRESULT RegisterKey(HKEY parent, const RegistryKey& key) {
-  std::wstring name = Wide(key.name);
+  std::wstring name = CodePageToWide(key.name, CP_UTF8);
   if (key.removal == KeyRemoval::Delete) return DeleteTree(parent, name);
   // Registering wipes what an earlier version left under a ForceRemove key.
   if (key.removal == KeyRemoval::ForceRemove) ZM_RETURN_IF_FAILED(DeleteTree(parent, name));
@@ -71,7 +70,7 @@ HRESULT RegisterKey(HKEY parent, const RegistryKey& key) {
 // component categories under the class key) survives, and so does the key holding it.
 HRESULT UnregisterKey(HKEY parent, const RegistryKey& key) {
   if (key.removal == KeyRemoval::Delete) return S_OK;
-  std::wstring name = Wide(key.name);
+  std::wstring name = CodePageToWide(key.name, CP_UTF8);
   UniqueHkey handle;
   LONG error = RegOpenKeyExW(parent, name.c_str(), 0, KEY_ALL_ACCESS, handle.put());
   if (error == ERROR_FILE_NOT_FOUND) return S_OK;  // nothing left to remove
@@ -80,7 +79,7 @@ HRESULT UnregisterKey(HKEY parent, const RegistryKey& key) {
   if (key.removal == KeyRemoval::NoRemove) return S_OK;
 
   for (const RegistryValue& value : key.values) {
-    if (!value.name.empty()) RegDeleteValueW(handle.get(), Wide(value.name).c_str());
+    if (!value.name.empty()) RegDeleteValueW(handle.get(), CodePageToWide(value.name, CP_UTF8).c_str());
   }
   DWORD subkeys = 0;
   error = RegQueryInfoKeyW(handle.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,

@@ -4,10 +4,19 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <string>
 #include <string_view>
 #include <utility>
 
 namespace zm::com {
+
+// The text of a BSTR the caller keeps (a null BSTR is the empty text), as the portable core's
+// UTF-16 view and as a wide string.
+inline std::u16string_view BstrView(BSTR text) {
+  return text ? std::u16string_view(reinterpret_cast<const char16_t*>(text), SysStringLen(text))
+              : std::u16string_view();
+}
+inline std::wstring BstrText(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : std::wstring(); }
 
 class UniqueBstr {
  public:

@@ -7,20 +7,13 @@
 #include "protocol/error_ids.h"
 #include "protocol/error_texts.h"
 #include "control/player_settings_text.h"
+#include "com/unique_bstr.h"
+#include "protocol/name_markers.h"
 
 namespace zm::control {
-namespace {
-
-std::u16string_view View(BSTR text) {
-  return text ? std::u16string_view(reinterpret_cast<const char16_t*>(text), SysStringLen(text))
-              : std::u16string_view();
-}
-
-std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-
-std::wstring Wide(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : std::wstring(); }
-
-}  // namespace
+using com::AsWide;
+using com::BstrText;
+using com::BstrView;
 
 void CZMediaPlayer::ResetPlayListDialog() {
   // The playlist dialog lives with the control window; without one there is nothing to reset.
@@ -29,9 +22,9 @@ void CZMediaPlayer::ResetPlayListDialog() {
 // Source selection
 
 STDMETHODIMP CZMediaPlayer::UseMediaServer(BSTR sMediaServerIPAddr) {
-  ServerAddress address = SplitServerAddress(View(sMediaServerIPAddr));
+  ServerAddress address = SplitServerAddress(BstrView(sMediaServerIPAddr));
   if (address.port) m_settings.m_nServerPort = *address.port;
-  std::wstring host = Wide(address.host);
+  std::wstring host = AsWide(address.host);
   if (host != m_settings.m_sServerAddr) {
     m_settings.m_sCredentialHash.clear();  // a digest belongs to the server it was made for
     ResetPlayListDialog();
@@ -72,10 +65,10 @@ STDMETHODIMP CZMediaPlayer::UseRTPMulticast() {
 }
 
 HRESULT CZMediaPlayer::StoreResourceName(BSTR text, std::wstring* field, ResourceKind kind) {
-  *field = Wide(text);
+  *field = BstrText(text);
   m_settings.m_nResourceKind = kind;
   // The control appends the authentication suffix itself; a name may not carry one.
-  if (HasAuthenticationMarker(View(text))) {
+  if (protocol::HasAuthenticationMarker(BstrView(text))) {
     field->clear();
     m_settings.m_nResourceKind = None;
   }
@@ -94,21 +87,21 @@ STDMETHODIMP CZMediaPlayer::UseFilePlayList(BSTR sFolderName) {
 }
 
 STDMETHODIMP CZMediaPlayer::UseLiveDirect(BSTR sSourceIPAddr, LONG nSourceNumber) {
-  m_settings.m_sSourceAddr = Wide(sSourceIPAddr);
-  m_settings.m_sSourceNumber = Wide(DecimalText(nSourceNumber));
+  m_settings.m_sSourceAddr = BstrText(sSourceIPAddr);
+  m_settings.m_sSourceNumber = AsWide(DecimalText(nSourceNumber));
   m_settings.m_nResourceKind = LiveDirect;
   return IsBusy() ? S_FALSE : S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::UseLiveLocal(LONG nSourceNumber) {
-  m_settings.m_sSourceNumber = Wide(DecimalText(nSourceNumber));
+  m_settings.m_sSourceNumber = AsWide(DecimalText(nSourceNumber));
   m_settings.m_nResourceKind = LiveLocal;
   return IsBusy() ? S_FALSE : S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::UseSessionID(BSTR sSessionID) {
-  std::string ansi = com::WideToCodePage(Wide(sSessionID), CP_THREAD_ACP);
-  m_settings.m_sSessionID = Wide(SessionIdHex(ansi));
+  std::string ansi = com::WideToCodePage(BstrText(sSessionID), CP_THREAD_ACP);
+  m_settings.m_sSessionID = AsWide(protocol::SessionIdHex(ansi));
   m_settings.m_nAuthMode = 2;
   return S_OK;
 }
@@ -234,7 +227,7 @@ STDMETHODIMP CZMediaPlayer::SetVideoAspectRatio(LONG nRatio) {
 
 STDMETHODIMP CZMediaPlayer::UseCustomLogo(BSTR sDownloadURL) {
   if (IsBusy()) return S_FALSE;
-  LoadLogo(Wide(sDownloadURL));
+  LoadLogo(BstrText(sDownloadURL));
   ApplyLayout();
   return m_pLogo ? S_OK : S_FALSE;
 }

@@ -28,22 +28,6 @@ ServerAddress SplitServerAddress(std::u16string_view text) {
   return result;
 }
 
-bool HasAuthenticationMarker(std::u16string_view text) {
-  return text.find(u"///HASH:") != std::u16string_view::npos || text.find(u"///hash:") != std::u16string_view::npos;
-}
-
-std::u16string SessionIdHex(std::string_view ansiBytes) {
-  static const char16_t digits[] = u"0123456789abcdef";
-  std::u16string out;
-  for (char c : ansiBytes) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x80) out += u"ffffff";  // the sign extension of a negative char
-    out.push_back(digits[byte >> 4]);
-    out.push_back(digits[byte & 15]);
-  }
-  return out;
-}
-
 std::u16string DecimalText(int32_t value) {
   std::u16string out;
   int64_t v = value;

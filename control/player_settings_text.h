@@ -1,5 +1,5 @@
-// The text rules of the player's source-selection settings: server address and
-// port, the authentication marker a name may not carry, and the session-id hex form.
+// The text rules of the player's source-selection settings: the server address and port
+// as "%d" scans them, and numbers written with "%d".
 #pragma once
 
 #include <cstdint>
@@ -22,13 +22,6 @@ ServerAddress SplitServerAddress(std::u16string_view text);
 // Reads a decimal integer at the start of the text, as "%d" does: leading white
 // space, an optional sign, digits. Empty when no digit follows.
 std::optional<int32_t> ScanDecimal(std::u16string_view text);
-
-// True when the text carries "///HASH:" or "///hash:" (only these two spellings).
-bool HasAuthenticationMarker(std::u16string_view text);
-
-// Each byte of the ANSI form of a session id, taken as a signed 8-bit value and
-// written with "%2.2x": two digits below 0x80, "ffffff" and two digits above.
-std::u16string SessionIdHex(std::string_view ansiBytes);
 
 // The number written with "%d".
 std::u16string DecimalText(int32_t value);

@@ -12,6 +12,7 @@
 #include "protocol/result_codes.h"
 #include "session/apply_reply.h"
 #include "com/code_page_text.h"
+#include "com/unique_handle.h"
 #include "session/credential_hash.h"
 #include "session/private_messages.h"
 #include "transport/stream_format_record.h"
@@ -51,11 +52,9 @@ std::wstring ComputerSid() {
   DWORD domainLength = 256;
   SID_NAME_USE use;
   if (!LookupAccountNameW(nullptr, name, sid, &sidSize, domain, &domainLength, &use)) return {};
-  wchar_t* text = nullptr;
-  if (!ConvertSidToStringSidW(sid, &text)) return {};
-  std::wstring result = text;
-  LocalFree(text);
-  return result;
+  com::UniqueLocal<wchar_t> text;
+  if (!ConvertSidToStringSidW(sid, text.put())) return {};
+  return text.get();
 }
 
 protocol::StreamFormat ToStreamFormat(const StreamFormatRecord& record) {

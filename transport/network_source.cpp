@@ -180,7 +180,7 @@ BOOL CZNetworkMediaFramesSource::ReadFrame(zm::MediaFrame& frame, std::wstring& 
     frame.length = 0;
     return FALSE;
   }
-  frame.data = payload.release();
+  frame.data = payload.detach();
   if (frame.streamType == kStreamTypeVideo) m_nVideoFrameCount.fetch_add(1);
   return TRUE;
 }

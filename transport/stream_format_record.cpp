@@ -36,7 +36,7 @@ uint8_t* UniqueStreamFormatRecord::Fill(const StreamFormatHeader& header) {
   TaskMemBlock block = AllocateTaskMem(header.formatLength);
   if (!block) return nullptr;
   m_record.cbFormat = header.formatLength;
-  m_record.pbFormat = block.release();
+  m_record.pbFormat = block.detach();
   return m_record.pbFormat;
 }
 

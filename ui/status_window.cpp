@@ -15,17 +15,14 @@ com::WindowClass& StatusClass() {
 bool CStatusWindow::Create(HINSTANCE instance, HWND controlWindow) {
   RECT rect = {0, 0, m_cx, m_cy};
   if (!CreateFromClass(StatusClass(), instance, controlWindow, rect, WS_CHILD, 0, L"Status")) return false;
-  m_bClassHeld = true;
+  m_classUse = com::WindowClassUse(&StatusClass());
   return true;
 }
 
 void CStatusWindow::Destroy() {
   if (m_hWnd) DestroyWindow(m_hWnd);
   // Only once the window is gone can its class be unregistered.
-  if (m_bClassHeld && !m_hWnd) {
-    StatusClass().Release();
-    m_bClassHeld = false;
-  }
+  if (!m_hWnd) m_classUse.reset();
 }
 
 bool CStatusWindow::ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&) { return false; }

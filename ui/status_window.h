@@ -25,7 +25,7 @@ class CStatusWindow : public com::WindowImpl<CStatusWindow> {
  private:
   int m_cx = 60;
   int m_cy = 20;
-  bool m_bClassHeld = false;
+  com::WindowClassUse m_classUse;  // held while the window exists
 };
 
 }  // namespace zm::ui

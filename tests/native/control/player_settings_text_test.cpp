@@ -1,5 +1,5 @@
-// The texts of the host's settings: server addresses split as "%d" scans them, the
-// authentication marker, session ids written as signed hex, and decimal numbers.
+// The texts of the host's settings: server addresses split as "%d" scans them, and decimal
+// numbers.
 #include "control/player_settings_text.h"
 
 #include <gtest/gtest.h>
@@ -26,17 +26,7 @@ TEST(ServerAddressTest, HostAndPortAreSplitAtTheFirstColonAndScannedLikePercentD
   EXPECT_TRUE(ScanDecimal(u"99999999999999999999999999").has_value());
 }
 
-TEST(AuthenticationMarkerTest, OnlyTheTwoExactSpellingsCount) {
-  for (const char16_t* text : {u"movie///HASH:123", u"///hash:", u"a///hash:b///x"})
-    EXPECT_TRUE(HasAuthenticationMarker(text));
-  for (const char16_t* text : {u"movie///Hash:123", u"movie//HASH:123", u"movie///HASH", u""})
-    EXPECT_FALSE(HasAuthenticationMarker(text));
-}
-
-TEST(SettingsTextTest, SessionIdBytesAreSignedCharsAndNumbersAreDecimal) {
-  EXPECT_EQ(SessionIdHex("ab"), u"6162");
-  EXPECT_EQ(SessionIdHex(""), u"");
-  EXPECT_EQ(SessionIdHex(std::string("\x7f\x80\xff\x00", 4)), u"7fffffff80ffffffff00");
+TEST(SettingsTextTest, NumbersAreDecimal) {
   for (auto [value, text] : {std::pair<int32_t, std::u16string>{0, u"0"}, {42, u"42"}, {-42, u"-42"},
                              {INT32_MIN, u"-2147483648"}, {INT32_MAX, u"2147483647"}})
     EXPECT_EQ(DecimalText(value), text);
