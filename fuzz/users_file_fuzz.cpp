@@ -23,7 +23,8 @@ std::u16string Latin1(std::string_view bytes) {
   return text;
 }
 
-std::string Narrow(std::u16string_view text) {
+// The same code page the other way, for the characters Latin1 makes.
+std::string ToLatin1(std::u16string_view text) {
   std::string bytes;
   for (char16_t c : text) bytes.push_back(static_cast<char>(c));
   return bytes;
@@ -71,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::u16string users = decoded.users;
   if (SaveUserValue(users, key, value, error)) {
-    const UsersFileText saved = DecodeUsersFile(Bytes(Narrow(users)), Latin1);
+    const UsersFileText saved = DecodeUsersFile(Bytes(ToLatin1(users)), Latin1);
     std::u16string found;
     Check(saved.state == UsersFileState::Good && FindUserValue(saved.users, key, found, error) && found == value);
   }

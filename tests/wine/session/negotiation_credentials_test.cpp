@@ -2,6 +2,8 @@
 // the dialog's answers, the credential cache consulted and updated, and the session id.
 #include "negotiation_fixture.h"
 
+#include "com/code_page_text.h"
+
 namespace zm::session::test {
 namespace {
 
@@ -10,22 +12,22 @@ std::string SuffixOf(const std::string& request) {
   return at == std::string::npos ? std::string() : request.substr(at);
 }
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+const std::string kRightSuffix = "///HASH:" + com::WideToCodePage(kRightDigest, CP_UTF8);
 
 TEST_F(NegotiationTest, RightPasswordOnTheFirstAskOpensTheProtectedAlias) {
   NegotiationRun run = Run(Alias(L"protected"), {kRightPassword});
-  ASSERT_TRUE(run.result) << Narrow(run.errorText);
+  ASSERT_TRUE(run.result) << run.errorText;
   EXPECT_EQ(std::vector<BOOL>{TRUE}, run.dialogFirstAttempts);
-  EXPECT_EQ("///HASH:" + Narrow(kRightDigest), SuffixOf(run.request));
+  EXPECT_EQ(kRightSuffix, SuffixOf(run.request));
   EXPECT_EQ(kRightDigest, run.settings.m_sCredentialHash);
   EXPECT_EQ(L"", CachedDigest());  // not asked to remember
 }
 
 TEST_F(NegotiationTest, WrongPasswordIsAskedAgainWithTheTryAgainPrompt) {
   NegotiationRun run = Run(Alias(L"protected"), {kWrongPassword, kRightPassword});
-  ASSERT_TRUE(run.result) << Narrow(run.errorText);
+  ASSERT_TRUE(run.result) << run.errorText;
   EXPECT_EQ((std::vector<BOOL>{TRUE, FALSE}), run.dialogFirstAttempts);
-  EXPECT_EQ("///HASH:" + Narrow(kRightDigest), SuffixOf(run.request));
+  EXPECT_EQ(kRightSuffix, SuffixOf(run.request));
 }
 
 TEST_F(NegotiationTest, ThreeWrongPasswordsEndWithTheServersRefusal) {
@@ -54,15 +56,15 @@ TEST_F(NegotiationTest, RememberedPasswordIsCachedAndSentByTheNextSessionWithout
   EXPECT_EQ(kRightDigest, CachedDigest());
 
   NegotiationRun second = Run(Alias(L"protected"));
-  ASSERT_TRUE(second.result) << Narrow(second.errorText);
+  ASSERT_TRUE(second.result) << second.errorText;
   EXPECT_TRUE(second.dialogFirstAttempts.empty());
-  EXPECT_EQ("///HASH:" + Narrow(kRightDigest), SuffixOf(second.request));
+  EXPECT_EQ(kRightSuffix, SuffixOf(second.request));
 }
 
 TEST_F(NegotiationTest, CachedDigestTheServerRefusesIsForgottenAndTheUserAsked) {
   CacheDigest(L"1111111111111111111111111111111111111111");
   NegotiationRun run = Run(Alias(L"protected"), {kRightPassword});
-  ASSERT_TRUE(run.result) << Narrow(run.errorText);
+  ASSERT_TRUE(run.result) << run.errorText;
   EXPECT_EQ(std::vector<BOOL>{TRUE}, run.dialogFirstAttempts);
   EXPECT_EQ(L"", CachedDigest());
 }
@@ -81,8 +83,8 @@ TEST_F(NegotiationTest, SessionIdOpensTheProtectedAliasWithoutTheDialog) {
   fields.m_sSessionID = kServerSessionId;
   CacheDigest(kRightDigest);  // not consulted while the session id is accepted
   NegotiationRun run = Run(fields);
-  ASSERT_TRUE(run.result) << Narrow(run.errorText);
-  EXPECT_EQ("///SID:" + Narrow(kServerSessionId), SuffixOf(run.request));
+  ASSERT_TRUE(run.result) << run.errorText;
+  EXPECT_EQ("///SID:" + com::WideToCodePage(kServerSessionId, CP_UTF8), SuffixOf(run.request));
   EXPECT_EQ(2, run.settings.m_nAuthMode);
   EXPECT_TRUE(run.dialogFirstAttempts.empty());
 }
@@ -93,10 +95,10 @@ TEST_F(NegotiationTest, RefusedSessionIdFallsBackToTheCachedDigestWithoutTheDial
   fields.m_sSessionID = L"6e6f7065";
   CacheDigest(kRightDigest);
   NegotiationRun run = Run(fields);
-  ASSERT_TRUE(run.result) << Narrow(run.errorText);
+  ASSERT_TRUE(run.result) << run.errorText;
   EXPECT_TRUE(run.dialogFirstAttempts.empty());
   EXPECT_EQ(1, run.settings.m_nAuthMode);  // stays for later sessions
-  EXPECT_EQ("///HASH:" + Narrow(kRightDigest), SuffixOf(run.request));
+  EXPECT_EQ(kRightSuffix, SuffixOf(run.request));
 }
 
 TEST_F(NegotiationTest, RefusedSessionIdWithNothingCachedAsksTheUser) {
@@ -104,7 +106,7 @@ TEST_F(NegotiationTest, RefusedSessionIdWithNothingCachedAsksTheUser) {
   fields.m_nAuthMode = 2;
   fields.m_sSessionID = L"6e6f7065";
   NegotiationRun run = Run(fields, {kRightPassword});
-  ASSERT_TRUE(run.result) << Narrow(run.errorText);
+  ASSERT_TRUE(run.result) << run.errorText;
   EXPECT_EQ(std::vector<BOOL>{TRUE}, run.dialogFirstAttempts);
   EXPECT_EQ(1, run.settings.m_nAuthMode);
 }

@@ -20,7 +20,7 @@ PlayerSettings WithKind(PlayerSettings fields, int32_t kind) {
 
 TEST_F(NegotiationTest, LiveAliasIsAskedForInProtocol80AndPlaysLive) {
   NegotiationRun run = Run(Alias(L"testcard"));
-  ASSERT_TRUE(run.result) << std::string(run.errorText.begin(), run.errorText.end());
+  ASSERT_TRUE(run.result) << run.errorText;
   EXPECT_EQ("/ZAMS80/0000live-alias:testcard", run.request);
   EXPECT_EQ(80, run.protocolVersion);
   EXPECT_EQ(L"testcard", run.session.m_sMediaName);
@@ -68,7 +68,7 @@ TEST_F(NegotiationTest, PlayListEntryTakesItsNameAndListFromTheServersString) {
   fields.m_sPlayListFolder = L"testlist";
   fields.m_nPlayListIndex = 1;
   NegotiationRun run = Run(fields);
-  ASSERT_TRUE(run.result) << std::string(run.errorText.begin(), run.errorText.end());
+  ASSERT_TRUE(run.result) << run.errorText;
   EXPECT_EQ("/ZAMS80/0000playlist:1:testlist", run.request);
   EXPECT_EQ(L"beta.zmf", run.session.m_sMediaName);
   EXPECT_EQ(1, site_.playListCalls);
@@ -124,7 +124,7 @@ TEST_F(NegotiationTest, EveryKindIsAskedAgainInProtocol25WhenTheServerAnswers25)
 TEST_F(NegotiationTest, NameWithTheRequestsSeparatorsReachesTheServerAsOneName) {
   // Over TCP a name goes as it is, but for "&", which travels as "*".
   NegotiationRun run = Run(Alias(L"a b:c/d@e&f%g"));
-  ASSERT_TRUE(run.result) << std::string(run.errorText.begin(), run.errorText.end());
+  ASSERT_TRUE(run.result) << run.errorText;
   EXPECT_EQ("/ZAMS80/0000live-alias:a b:c/d@e*f%g", run.request);
   EXPECT_EQ(L"a b:c/d@e&f%g", run.session.m_sMediaName);
 
@@ -160,7 +160,7 @@ TEST_F(NegotiationTest, LiveLocalGoesToPort5120InProtocol25WithoutCredentials) {
   fields.m_nResourceKind = 7;  // out of range: a live-local request, stored back as such
   fields.m_sSourceNumber = L"1";
   NegotiationRun run = Run(fields);
-  ASSERT_TRUE(run.result) << std::string(run.errorText.begin(), run.errorText.end());
+  ASSERT_TRUE(run.result) << run.errorText;
   EXPECT_EQ(5, run.settings.m_nResourceKind);
   EXPECT_EQ(0u, run.request.find("1CompSid:"));
   EXPECT_EQ(std::string::npos, run.request.find("///"));
@@ -255,7 +255,7 @@ TEST_F(NegotiationTest, SpoiledVideoFormatGivesTheNoPictureSize) {
   } cases[] = {{L"short", 250, 30}, {L"untyped", 250, 30}, {L"zero-width", 250, 30}, {L"negative-height", 320, 240}};
   for (const auto& c : cases) {
     NegotiationRun run = Run(Alias(std::wstring(L"testcard#video-format=") + c.fault));
-    ASSERT_TRUE(run.result) << std::string(run.errorText.begin(), run.errorText.end());
+    ASSERT_TRUE(run.result) << run.errorText;
     EXPECT_EQ(c.width, run.session.m_nVideoWidth);
     EXPECT_EQ(c.height, run.session.m_nVideoHeight);
     EXPECT_FALSE(run.session.m_bAudioOnly);
