@@ -1,5 +1,5 @@
-// What the control's test clients share: creating the control as a host does, an
-// event sink that records what the control fires, and IDispatch call helpers.
+// What the control's test clients share: creating the control as a host does, an event
+// sink that records what the control fires, and a client site that offers nothing more.
 #pragma once
 
 #include <windows.h>
@@ -15,7 +15,6 @@
 #include "ZMediaControl_h.h"
 #include "com/com_ptr.h"
 #include "com/unique_bstr.h"
-#include "com/unique_variant.h"
 
 namespace zm::tests {
 
@@ -23,19 +22,18 @@ using com::ComPtr;
 using com::UniqueBstr;
 
 // Creates the control through the registry, by ProgID, as a script host would.
-inline ComPtr<IZMediaPlayer> CreateControl(const wchar_t* progId = L"Zavren.MediaPlayer.1") {
+inline ComPtr<IZMediaPlayer> CreateControl() {
   CLSID clsid;
   ComPtr<IZMediaPlayer> player;
-  if (FAILED(CLSIDFromProgID(progId, &clsid))) return player;
-  CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IZMediaPlayer, player.put_void());
+  if (SUCCEEDED(CLSIDFromProgID(L"Zavren.MediaPlayer.1", &clsid)))
+    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IZMediaPlayer, player.put_void());
   return player;
 }
 
 // The folder of the running test program, where the control's DLL is built too.
 inline std::wstring ProgramFolder() {
   wchar_t path[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, n);
+  std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
   return folder.substr(0, folder.find_last_of(L"\\/") + 1);
 }
 
@@ -47,80 +45,70 @@ struct RecordedEvent {
   VARTYPE firstType;       // the type of the first parameter, VT_EMPTY when none
 };
 
-// A sink for _IZMediaPlayerEvents that records every call.
+// A sink for _IZMediaPlayerEvents that records every call. It lives on the test's stack:
+// `refs` shows what the control holds.
 class EventRecorder final : public IDispatch {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IDispatch && riid != DIID__IZMediaPlayerEvents) return E_NOINTERFACE;
-    *out = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
+    *out = riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID__IZMediaPlayerEvents ? this : nullptr;
+    return *out ? (AddRef(), S_OK) : E_NOINTERFACE;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    ULONG n = --refs_;
-    if (n == 0) delete this;
-    return n;
-  }
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-    *count = 0;
-    return S_OK;
-  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+  STDMETHODIMP_(ULONG) Release() override { return --refs; }
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override { return *count = 0, S_OK; }
   STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                       UINT*) override {
-    RecordedEvent event{id, {}, VT_EMPTY};
     EXPECT_EQ(flags, DISPATCH_METHOD);
+    RecordedEvent event{id, {}, params->cArgs ? params->rgvarg[params->cArgs - 1].vt : VARTYPE{VT_EMPTY}};
     // Arguments arrive last parameter first.
-    for (UINT i = params->cArgs; i-- > 0;) {
-      VARIANT& arg = params->rgvarg[i];
-      if (i + 1 == params->cArgs) event.firstType = arg.vt;
-      event.args.push_back(arg.vt == VT_I2 ? arg.iVal : arg.lVal);
-    }
+    for (UINT i = params->cArgs; i-- > 0;)
+      event.args.push_back(params->rgvarg[i].vt == VT_I2 ? params->rgvarg[i].iVal : params->rgvarg[i].lVal);
     events.push_back(event);
     return failWith;
+  }
+  // The error ids of the OnError events (type, id) received.
+  std::vector<LONG> ErrorIds() const {
+    std::vector<LONG> ids;
+    for (const RecordedEvent& event : events)
+      if (event.id == 5) ids.push_back(event.args.at(1));
+    return ids;
   }
 
   std::vector<RecordedEvent> events;
   HRESULT failWith = S_OK;  // what Invoke answers, to play a failing sink
-
- private:
-  ULONG refs_ = 1;
+  ULONG refs = 1;
 };
 
-// Connects a sink to the control's event connection point; returns the cookie.
-inline DWORD Connect(IUnknown* control, IUnknown* sink, HRESULT* result = nullptr) {
+inline ComPtr<IConnectionPoint> EventPoint(IUnknown* control) {
   ComPtr<IConnectionPointContainer> container;
   ComPtr<IConnectionPoint> point;
-  DWORD cookie = 0;
-  HRESULT hr = control->QueryInterface(IID_IConnectionPointContainer, container.put_void());
-  if (SUCCEEDED(hr)) hr = container->FindConnectionPoint(DIID__IZMediaPlayerEvents, point.put());
-  if (SUCCEEDED(hr)) hr = point->Advise(sink, &cookie);
-  if (result) *result = hr;
-  return cookie;
+  if (SUCCEEDED(control->QueryInterface(IID_IConnectionPointContainer, container.put_void())))
+    container->FindConnectionPoint(DIID__IZMediaPlayerEvents, point.put());
+  return point;
 }
 
-inline HRESULT Disconnect(IUnknown* control, DWORD cookie) {
-  ComPtr<IConnectionPointContainer> container;
+// A recorder connected to a control's events until this object ends (or cookie is zeroed).
+struct EventConnection {
+  explicit EventConnection(IUnknown* control) : point(EventPoint(control)) {
+    EXPECT_TRUE(point && SUCCEEDED(point->Advise(&sink, &cookie)));
+  }
+  ~EventConnection() {
+    if (cookie) point->Unadvise(cookie);
+  }
+  EventRecorder sink;
   ComPtr<IConnectionPoint> point;
-  HRESULT hr = control->QueryInterface(IID_IConnectionPointContainer, container.put_void());
-  if (SUCCEEDED(hr)) hr = container->FindConnectionPoint(DIID__IZMediaPlayerEvents, point.put());
-  return SUCCEEDED(hr) ? point->Unadvise(cookie) : hr;
-}
+  DWORD cookie = 0;
+};
 
 // A client site that offers nothing beyond IOleClientSite (no in-place activation),
 // enough to be handed over and asked back; it counts its references.
 class PlainSite final : public IOleClientSite {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    *out = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IOleClientSite) return E_NOINTERFACE;
-    *out = this;
-    AddRef();
-    return S_OK;
+    *out = riid == IID_IUnknown || riid == IID_IOleClientSite ? this : nullptr;
+    return *out ? (AddRef(), S_OK) : E_NOINTERFACE;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
   STDMETHODIMP_(ULONG) Release() override { return --refs; }

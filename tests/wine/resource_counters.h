@@ -9,29 +9,28 @@
 
 namespace zm::tests {
 
-// Every window of this thread, top-level, owned and child windows alike.
-inline size_t CountThreadWindows() {
-  size_t count = 0;
-  auto countTree = [](HWND hwnd, LPARAM param) -> BOOL {
-    ++*reinterpret_cast<size_t*>(param);
-    EnumChildWindows(hwnd, [](HWND, LPARAM p) -> BOOL { return ++*reinterpret_cast<size_t*>(p), TRUE; }, param);
-    return TRUE;
-  };
-  EnumThreadWindows(GetCurrentThreadId(), countTree, reinterpret_cast<LPARAM>(&count));
-  return count;
+struct ResourceCounts {
+  size_t windows = 0;  // of this thread: top-level, owned and child windows alike
+  size_t gdiObjects = 0;
+  size_t handles = 0;
+};
+
+inline BOOL CALLBACK CountWindow(HWND, LPARAM count) { return ++*reinterpret_cast<size_t*>(count), TRUE; }
+// A top-level window with all its descendants.
+inline BOOL CALLBACK CountWindowTree(HWND hwnd, LPARAM count) {
+  CountWindow(hwnd, count);
+  return EnumChildWindows(hwnd, CountWindow, count), TRUE;
 }
 
+// Wine's GetGuiResources answers 0: then count the used entries of the GDI handle table the
+// process environment block points to.
 inline size_t CountGdiObjects() {
-  DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (counted) return counted;
-  // Wine's GetGuiResources always answers 0: count the used entries of the GDI handle table
-  // the process environment block points to instead.
+  if (DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return counted;
   struct GdiHandleEntry {
     UINT64 object;
     ULONG owner;
     USHORT unique;
-    UCHAR type;
-    UCHAR flags;
+    UCHAR type, flags;
     UINT64 user;
   };
   PROCESS_BASIC_INFORMATION basic{};
@@ -44,43 +43,39 @@ inline size_t CountGdiObjects() {
   return used;
 }
 
+// Wine's GetProcessHandleCount answers 0: then count this process's entries of the system's
+// handle list.
 inline size_t CountHandles() {
   DWORD counted = 0;
   if (GetProcessHandleCount(GetCurrentProcess(), &counted) && counted) return counted;
-  // Wine's GetProcessHandleCount answers 0: count this process's entries of the system's
-  // handle list instead.
   struct HandleEntry {
-    USHORT process;
-    USHORT backTrace;
-    UCHAR type;
-    UCHAR attributes;
+    USHORT process, backTrace;
+    UCHAR type, attributes;
     USHORT value;
     PVOID object;
     ULONG access;
   };
   std::vector<char> buffer(1 << 20);
   ULONG length = 0;
+  const auto query = [&] {
+    return NtQuerySystemInformation(static_cast<SYSTEM_INFORMATION_CLASS>(16), buffer.data(),
+                                    static_cast<ULONG>(buffer.size()), &length);
+  };
   NTSTATUS status;
-  while ((status = NtQuerySystemInformation(static_cast<SYSTEM_INFORMATION_CLASS>(16), buffer.data(),
-                                            static_cast<ULONG>(buffer.size()), &length)) ==
-             static_cast<NTSTATUS>(0xC0000004L) &&
-         buffer.size() < (1u << 28))
-    buffer.resize(buffer.size() * 2);
+  while ((status = query()) == static_cast<NTSTATUS>(0xC0000004L) && buffer.size() < (1u << 28))
+    buffer.resize(buffer.size() * 2);  // STATUS_INFO_LENGTH_MISMATCH
   if (status != 0) return 0;
   const ULONG entries = *reinterpret_cast<const ULONG*>(buffer.data());
   const auto* entry = reinterpret_cast<const HandleEntry*>(buffer.data() + sizeof(void*));
-  const USHORT self = static_cast<USHORT>(GetCurrentProcessId());
   size_t mine = 0;
-  for (ULONG i = 0; i < entries; ++i) mine += entry[i].process == self;
+  for (ULONG i = 0; i < entries; ++i) mine += entry[i].process == static_cast<USHORT>(GetCurrentProcessId());
   return mine;
 }
 
-struct ResourceCounts {
+inline ResourceCounts CountResources() {
   size_t windows = 0;
-  size_t gdiObjects = 0;
-  size_t handles = 0;
-};
-
-inline ResourceCounts CountResources() { return {CountThreadWindows(), CountGdiObjects(), CountHandles()}; }
+  EnumThreadWindows(GetCurrentThreadId(), CountWindowTree, reinterpret_cast<LPARAM>(&windows));
+  return {windows, CountGdiObjects(), CountHandles()};
+}
 
 }  // namespace zm::tests

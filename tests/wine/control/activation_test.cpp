@@ -17,15 +17,12 @@ TEST(ActivationTest, InPlaceActivationCreatesTheWindowAndItsChildrenInTheSite) {
   EXPECT_TRUE(hosted.Control().Site()->InPlaceActive());
   RECT client{};
   GetClientRect(hwnd, &client);
-  EXPECT_EQ(client.right, 400);
-  EXPECT_EQ(client.bottom, 300);
+  EXPECT_EQ(Edges(client), (std::vector<LONG>{0, 0, 400, 300}));
   // The flow bar (hidden by default) and the status window (hidden while idle) exist.
-  HWND flowBar = hosted.FlowBar();
-  HWND status = hosted.StatusWindow();
-  ASSERT_NE(flowBar, nullptr);
-  ASSERT_NE(status, nullptr);
-  EXPECT_FALSE(IsWindowVisible(flowBar));
-  EXPECT_FALSE(IsWindowVisible(status));
+  for (HWND child : {hosted.FlowBar(), hosted.StatusWindow()}) {
+    EXPECT_TRUE(IsWindow(child));
+    EXPECT_FALSE(IsWindowVisible(child));
+  }
   // The window class paints the black background.
   EXPECT_EQ(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND), reinterpret_cast<LONG_PTR>(GetStockObject(BLACK_BRUSH)));
 }
@@ -108,10 +105,7 @@ TEST(ActivationTest, SetObjectRectsMovesTheWindowAndClipsWhatLiesOutside) {
   RECT rect{};
   GetWindowRect(hwnd, &rect);
   MapWindowPoints(HWND_DESKTOP, hosted.window.m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
-  EXPECT_EQ(rect.left, 10);
-  EXPECT_EQ(rect.top, 20);
-  EXPECT_EQ(rect.right, 210);
-  EXPECT_EQ(rect.bottom, 170);
+  EXPECT_EQ(Edges(rect), Edges(position));
   HRGN region = CreateRectRgn(0, 0, 0, 0);
   EXPECT_EQ(GetWindowRgn(hwnd, region), ERROR);  // wholly inside the clip: no region
   RECT narrow = {0, 0, 110, 300};
@@ -119,10 +113,7 @@ TEST(ActivationTest, SetObjectRectsMovesTheWindowAndClipsWhatLiesOutside) {
   ASSERT_EQ(GetWindowRgn(hwnd, region), SIMPLEREGION);
   RECT box{};
   GetRgnBox(region, &box);
-  EXPECT_EQ(box.left, 0);
-  EXPECT_EQ(box.top, 0);
-  EXPECT_EQ(box.right, 100);
-  EXPECT_EQ(box.bottom, 150);
+  EXPECT_EQ(Edges(box), (std::vector<LONG>{0, 0, 100, 150}));
   DeleteObject(region);
 }
 

@@ -1,6 +1,5 @@
 // The control called through IDispatch, as script hosts call it: every member's DISPID in the
 // embedded type library, and texts of any length taken through Invoke.
-#include <algorithm>
 #include <string>
 
 #include "control_client.h"
@@ -23,23 +22,16 @@ class DispatchTest : public testing::Test {
     return id;
   }
 
-  // Calls a member with the arguments given in parameter order.
-  HRESULT Call(const wchar_t* name, WORD flags, std::vector<VARIANT> args, VARIANT* result) {
-    std::reverse(args.begin(), args.end());
-    DISPPARAMS params = {args.empty() ? nullptr : args.data(), nullptr, static_cast<UINT>(args.size()), 0};
-    UINT ignored = 0;
-    HRESULT hr = dispatch->Invoke(IdOf(name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr,
-                                  &ignored);
-    for (VARIANT& arg : args) VariantClear(&arg);
+  // Calls a method with one text argument (null: a null BSTR).
+  HRESULT CallWithText(const wchar_t* name, const std::wstring* text) {
+    VARIANT arg;
+    arg.vt = VT_BSTR;
+    arg.bstrVal = text ? SysAllocStringLen(text->data(), static_cast<UINT>(text->size())) : nullptr;
+    DISPPARAMS params = {&arg, nullptr, 1, 0};
+    HRESULT hr = dispatch->Invoke(IdOf(name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                                  nullptr, nullptr);
+    VariantClear(&arg);
     return hr;
-  }
-
-  static VARIANT String(const std::wstring& text) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return v;
   }
 
   ComPtr<IZMediaPlayer> player;
@@ -74,19 +66,12 @@ TEST_F(DispatchTest, EveryMemberHasItsDispatchId) {
 }
 
 TEST_F(DispatchTest, VeryLongAndEmptyTextsAreTakenWithoutHarm) {
-  VARIANT result;
-  VariantInit(&result);
-  std::wstring longText(1 << 20, L'a');
+  std::wstring longText(1 << 20, L'a'), empty;
   longText.replace(500000, 1, L":");
-  EXPECT_EQ(Call(L"UseMediaServer", DISPATCH_METHOD, {String(longText)}, &result), S_OK);
-  EXPECT_EQ(Call(L"UseFile", DISPATCH_METHOD, {String(longText)}, &result), S_OK);
-  EXPECT_EQ(Call(L"UseLiveAlias", DISPATCH_METHOD, {String(L"")}, &result), S_OK);
-  VARIANT nullText;
-  VariantInit(&nullText);
-  nullText.vt = VT_BSTR;
-  nullText.bstrVal = nullptr;
-  EXPECT_EQ(Call(L"UseCustomLogo", DISPATCH_METHOD, {nullText}, &result), S_OK);
-  VariantClear(&result);
+  EXPECT_EQ(CallWithText(L"UseMediaServer", &longText), S_OK);
+  EXPECT_EQ(CallWithText(L"UseFile", &longText), S_OK);
+  EXPECT_EQ(CallWithText(L"UseLiveAlias", &empty), S_OK);
+  EXPECT_EQ(CallWithText(L"UseCustomLogo", nullptr), S_OK);
 }
 
 }  // namespace

@@ -3,86 +3,68 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "control_client.h"
 
 namespace zm::tests {
 namespace {
 
-std::vector<LONG> ErrorsOf(const EventRecorder& recorder) {
-  std::vector<LONG> ids;
-  for (const RecordedEvent& event : recorder.events) {
-    EXPECT_EQ(event.id, 5);
-    if (event.id == 5) {
-      EXPECT_EQ(event.firstType, VT_I4);
-      EXPECT_EQ(event.args.at(0), 1);  // type 1: the session failed to start
-      ids.push_back(event.args.at(1));
-    }
-  }
-  return ids;
-}
-
 TEST(EventsTest, TwoSinksBothReceiveEveryEventAndAFailingOneStopsNobody) {
   ComPtr<IZMediaPlayer> player = CreateControl();
-  auto* first = new EventRecorder;
-  auto* second = new EventRecorder;
-  first->failWith = E_FAIL;
-  DWORD firstCookie = Connect(player.get(), first);
-  DWORD secondCookie = Connect(player.get(), second);
-  EXPECT_NE(firstCookie, secondCookie);
+  EventConnection first(player.get()), second(player.get());
+  first.sink.failWith = E_FAIL;
+  EXPECT_NE(first.cookie, second.cookie);
   player->UseCustomErrorHandler(VARIANT_TRUE);
   player->Play();
   player->Play();
-  EXPECT_EQ(ErrorsOf(*first), (std::vector<LONG>{1000, 1000}));
-  EXPECT_EQ(ErrorsOf(*second), (std::vector<LONG>{1000, 1000}));
+  for (EventRecorder* sink : {&first.sink, &second.sink}) {
+    EXPECT_EQ(sink->ErrorIds(), (std::vector<LONG>{1000, 1000}));
+    ASSERT_EQ(sink->events.size(), 2u);  // nothing but the errors
+    EXPECT_EQ(sink->events[0].firstType, VT_I4);
+    EXPECT_EQ(sink->events[0].args.at(0), 1);  // type 1: the session failed to start
+  }
 
   // A disconnected sink hears nothing more; its cookie is then unknown.
-  EXPECT_EQ(Disconnect(player.get(), firstCookie), S_OK);
-  EXPECT_EQ(Disconnect(player.get(), firstCookie), CONNECT_E_NOCONNECTION);
-  EXPECT_EQ(Disconnect(player.get(), 1000), CONNECT_E_NOCONNECTION);
+  EXPECT_EQ(first.point->Unadvise(first.cookie), S_OK);
+  EXPECT_EQ(first.point->Unadvise(first.cookie), CONNECT_E_NOCONNECTION);
+  EXPECT_EQ(first.point->Unadvise(1000), CONNECT_E_NOCONNECTION);
   player->Play();
-  EXPECT_EQ(first->events.size(), 2u);
-  EXPECT_EQ(second->events.size(), 3u);
+  EXPECT_EQ(first.sink.events.size(), 2u);
+  EXPECT_EQ(second.sink.events.size(), 3u);
   // A new connection takes the emptied place.
-  EXPECT_EQ(Connect(player.get(), first), firstCookie);
-  Disconnect(player.get(), firstCookie);
-  Disconnect(player.get(), secondCookie);
-  first->Release();
-  second->Release();
+  DWORD again = 0;
+  ASSERT_EQ(first.point->Advise(&first.sink, &again), S_OK);
+  EXPECT_EQ(again, first.cookie);
 }
 
 TEST(EventsTest, SinksWithoutTheEventInterfaceAreRefused) {
-  ComPtr<IZMediaPlayer> player = CreateControl();
+  ComPtr<IConnectionPoint> point = EventPoint(CreateControl().get());
+  ASSERT_TRUE(point);
   PlainSite notASink;  // a client site, without the event interface
-  HRESULT hr = S_OK;
-  EXPECT_EQ(Connect(player.get(), &notASink, &hr), 0u);
-  EXPECT_EQ(hr, CONNECT_E_CANNOTCONNECT);
-  EXPECT_EQ(Connect(player.get(), nullptr, &hr), 0u);
-  EXPECT_EQ(hr, E_POINTER);
+  DWORD cookie = 7;
+  EXPECT_EQ(point->Advise(&notASink, &cookie), CONNECT_E_CANNOTCONNECT);
+  EXPECT_EQ(cookie, 0u);
+  EXPECT_EQ(point->Advise(nullptr, &cookie), E_POINTER);
+  EXPECT_EQ(notASink.refs, 1u);
 }
 
 TEST(EventsTest, ConnectionsCanBeEnumeratedAndHoldTheirSinks) {
   ComPtr<IZMediaPlayer> player = CreateControl();
-  auto* recorder = new EventRecorder;
-  DWORD cookie = Connect(player.get(), recorder);
-  ComPtr<IConnectionPointContainer> container;
-  ComPtr<IConnectionPoint> point;
-  ASSERT_EQ(player.query(&container), S_OK);
-  ASSERT_EQ(container->FindConnectionPoint(DIID__IZMediaPlayerEvents, point.put()), S_OK);
+  EventConnection connection(player.get());
   ComPtr<IEnumConnections> connections;
-  ASSERT_EQ(point->EnumConnections(connections.put()), S_OK);
+  ASSERT_EQ(connection.point->EnumConnections(connections.put()), S_OK);
   CONNECTDATA data[2] = {};
   ULONG fetched = 0;
   EXPECT_EQ(connections->Next(2, data, &fetched), S_FALSE);
   ASSERT_EQ(fetched, 1u);
-  EXPECT_EQ(data[0].dwCookie, cookie);
+  EXPECT_EQ(data[0].dwCookie, connection.cookie);
   data[0].pUnk->Release();
   connections.reset();  // the snapshot holds its own references
   // The control keeps its reference until the host disconnects.
-  recorder->AddRef();
-  EXPECT_GT(recorder->Release(), 1u);
-  Disconnect(player.get(), cookie);
-  EXPECT_EQ(recorder->Release(), 0u);
+  EXPECT_EQ(connection.sink.refs, 2u);
+  connection.point->Unadvise(std::exchange(connection.cookie, 0));
+  EXPECT_EQ(connection.sink.refs, 1u);
 }
 
 // Watches for the control's message box from another thread, reads it and closes it.
@@ -90,51 +72,40 @@ struct MessageBoxWatcher {
   std::wstring caption, text;
   std::atomic<bool> stop{false};
   std::thread thread{[this] {
-    for (int i = 0; i < 500 && !stop; ++i) {
+    for (int i = 0; i < 500 && !stop; ++i, Sleep(20)) {
       // Only a box of this process: other tests running beside this one show dialogs too.
       HWND box = nullptr;
-      while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(box, &process);
-        if (process == GetCurrentProcessId()) break;
+      DWORD process = 0;
+      while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr &&
+             (GetWindowThreadProcessId(box, &process), process != GetCurrentProcessId())) {
       }
-      if (box) {
-        wchar_t buffer[512] = {};
-        GetWindowTextW(box, buffer, 512);
-        caption = buffer;
-        // The message text is the static control of the box.
-        HWND label = FindWindowExW(box, nullptr, L"Static", nullptr);
-        while (label) {
-          GetWindowTextW(label, buffer, 512);
-          if (buffer[0]) text = buffer;
-          label = FindWindowExW(box, label, L"Static", nullptr);
-        }
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        return;
-      }
-      Sleep(20);
+      if (!box) continue;
+      wchar_t buffer[512] = {};
+      GetWindowTextW(box, buffer, 512);
+      caption = buffer;
+      // The message text is the box's non-empty static control.
+      for (HWND label = nullptr; (label = FindWindowExW(box, label, L"Static", nullptr)) != nullptr;)
+        if (GetWindowTextW(label, buffer, 512) > 0) text = buffer;
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      return;
     }
   }};
-  ~MessageBoxWatcher() {
+  void Finish() {
     stop = true;
-    thread.join();
+    if (thread.joinable()) thread.join();
   }
+  ~MessageBoxWatcher() { Finish(); }
 };
 
 TEST(EventsTest, WithoutACustomHandlerTheErrorIsAMessageBoxAndNoEvent) {
   ComPtr<IZMediaPlayer> player = CreateControl();
-  auto* recorder = new EventRecorder;
-  DWORD cookie = Connect(player.get(), recorder);
+  EventConnection connection(player.get());
   MessageBoxWatcher watcher;
   EXPECT_EQ(player->Play(), S_FALSE);  // returns once the box has been closed
-  watcher.stop = true;
-  watcher.thread.join();
-  watcher.thread = std::thread([] {});
+  watcher.Finish();
   EXPECT_EQ(watcher.caption, L"Error");
   EXPECT_EQ(watcher.text, L"Please specify Media resource name");
-  EXPECT_TRUE(recorder->events.empty());
-  Disconnect(player.get(), cookie);
-  recorder->Release();
+  EXPECT_TRUE(connection.sink.events.empty());
 }
 
 }  // namespace

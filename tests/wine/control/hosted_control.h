@@ -19,16 +19,16 @@ inline host::CHostWindow& SharedHostWindow() {
   return *window;
 }
 
+// A rectangle as {left, top, right, bottom}, to compare in one go.
+inline std::vector<LONG> Edges(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
 class HostedControl {
  public:
-  explicit HostedControl(int width = 400, int height = 300) : window(SharedHostWindow()), recorder(new EventRecorder) {
+  explicit HostedControl(int width = 400, int height = 300) : window(SharedHostWindow()) {
     window.SetClientSize(width, height);
-    created = window.m_hWnd && SUCCEEDED(window.Control().Create(L"Zavren.MediaPlayer.1", window.m_hWnd, recorder));
+    created = window.m_hWnd && SUCCEEDED(window.Control().Create(L"Zavren.MediaPlayer.1", window.m_hWnd, &recorder));
   }
-  ~HostedControl() {
-    window.Control().Destroy();
-    recorder->Release();
-  }
+  ~HostedControl() { window.Control().Destroy(); }
   HostedControl(const HostedControl&) = delete;
   HostedControl& operator=(const HostedControl&) = delete;
 
@@ -48,7 +48,7 @@ class HostedControl {
   }
 
   host::CHostWindow& window;
-  EventRecorder* recorder;
+  EventRecorder recorder;
   bool created = false;
 };
 

@@ -19,15 +19,9 @@ bool KeyExists(const std::wstring& path) {
 std::wstring Value(const std::wstring& path, const wchar_t* name = nullptr) {
   wchar_t buffer[1024];
   DWORD size = sizeof buffer;
-  DWORD type = 0;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<missing>";
-  LONG error = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-  RegCloseKey(key);
-  if (error != ERROR_SUCCESS || type != REG_SZ) {
+  if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
     return L"<missing>";
-  }
-  return std::wstring(buffer);
+  return buffer;
 }
 
 class RegistrationTest : public testing::Test {

@@ -17,7 +17,7 @@ class WindowMessagesTest : public testing::Test {
     hwnd = hosted.ControlWindow();
     ASSERT_NE(hwnd, nullptr);
   }
-  std::vector<RecordedEvent>& Events() { return hosted.recorder->events; }
+  std::vector<RecordedEvent>& Events() { return hosted.recorder.events; }
   // The bar's height as its dialog template gives it: 16 dialog units in the bar's font.
   int FlowBarHeight() {
     RECT rect = {0, 0, 305, 16};
@@ -95,11 +95,8 @@ TEST_F(WindowMessagesTest, FlowBarToggleShowsTheBarAlongTheBottomAndHidesItAgain
   SendMessageW(hwnd, WM_COMMAND, 0xF4, 0);
   ASSERT_TRUE(IsWindowVisible(bar));
   const int barHeight = FlowBarHeight();
-  RECT rect = hosted.ChildRect(bar);
-  EXPECT_EQ(rect.left, 0);
-  EXPECT_EQ(rect.top, 300 - barHeight);
-  EXPECT_EQ(rect.right, 400);
-  EXPECT_EQ(rect.bottom - rect.top, 300);  // as tall as the client area; the rest is clipped
+  // As tall as the client area; what lies below it is clipped.
+  EXPECT_EQ(Edges(hosted.ChildRect(bar)), (std::vector<LONG>{0, 300 - barHeight, 400, 600 - barHeight}));
   // The status window sits five pixels above the bar.
   RECT status = hosted.ChildRect(hosted.StatusWindow());
   EXPECT_EQ(status.left, 5);

@@ -5,6 +5,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -22,9 +23,8 @@ class LocalPeer {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int size = sizeof address;
     auto* any = reinterpret_cast<sockaddr*>(&address);
-    if (bind(m_listener, any, size) == 0 && listen(m_listener, 4) == 0 && getsockname(m_listener, any, &size) == 0) {
+    if (bind(m_listener, any, size) == 0 && listen(m_listener, 4) == 0 && getsockname(m_listener, any, &size) == 0)
       m_nPort = ntohs(address.sin_port);
-    }
   }
   ~LocalPeer() {
     Close();
@@ -46,8 +46,7 @@ class LocalPeer {
     std::string bytes;
     char buffer[4096];
     while (bytes.size() < count && WaitReadable(m_client, quietMs)) {
-      const size_t want = count - bytes.size() < sizeof buffer ? count - bytes.size() : sizeof buffer;
-      const int n = recv(m_client, buffer, static_cast<int>(want), 0);
+      const int n = recv(m_client, buffer, static_cast<int>(std::min(count - bytes.size(), sizeof buffer)), 0);
       if (n <= 0) break;
       bytes.append(buffer, static_cast<size_t>(n));
     }
@@ -62,7 +61,6 @@ class LocalPeer {
     }
     return true;
   }
-  // Closes the client connection.
   void Close() {
     if (m_client == INVALID_SOCKET) return;
     shutdown(m_client, SD_BOTH);

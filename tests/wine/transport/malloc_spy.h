@@ -24,35 +24,30 @@ class CountingMallocSpy final : public IMallocSpy {
     CoRevokeMallocSpy();
   }
 
-  long Outstanding() const { return m_nOutstanding.load(); }
-  long Allocations() const { return m_nAllocations.load(); }
+  long Outstanding() const { return m_nOutstanding; }
+  long Allocations() const { return m_nAllocations; }
   // Allocations of exactly this many bytes fail (0: none fail).
   void FailAllocationsOfSize(size_t size) { m_nFailSize = size; }
-  long FailedAllocations() const { return m_nFailed.load(); }
+  long FailedAllocations() const { return m_nFailed; }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = riid == IID_IUnknown || riid == IID_IMallocSpy ? static_cast<IMallocSpy*>(this) : nullptr;
+    *object = riid == IID_IUnknown || riid == IID_IMallocSpy ? this : nullptr;
     return *object ? S_OK : E_NOINTERFACE;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
 
   STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T request) override {
-    const size_t fail = m_nFailSize.load();
-    if (fail == 0 || request != fail) return request;
-    m_nFailed.fetch_add(1);
+    if (m_nFailSize == 0 || request != m_nFailSize) return request;
+    ++m_nFailed;
     return 0;  // the allocator then fails the call
   }
   STDMETHODIMP_(void*) PostAlloc(void* actual) override {
-    if (actual) {
-      m_nOutstanding.fetch_add(1);
-      m_nAllocations.fetch_add(1);
-    }
+    if (actual) ++m_nOutstanding, ++m_nAllocations;
     return actual;
   }
   STDMETHODIMP_(void*) PreFree(void* request, BOOL spyed) override {
-    if (request && spyed) m_nOutstanding.fetch_sub(1);
+    if (request && spyed) --m_nOutstanding;
     return request;
   }
   STDMETHODIMP_(void) PostFree(BOOL) override {}

@@ -59,17 +59,6 @@ TEST_F(ServerReplyTest, FaultModesEndInTheirTextsAndResultsWithNothingAllocated)
   }
 }
 
-TEST_F(ServerReplyTest, Version25AnswerToAProtocol25RequestIsAccepted) {
-  TestTcpSource source(ServerPort());
-  ConnectToServer(source, "live-alias:testcard#version25", kProtocol25);
-  ReplyRecords reply;
-  std::wstring error;
-  ASSERT_TRUE(reply.Read(source, error)) << error;
-  EXPECT_EQ(source.ProtocolVersion(), kProtocol25);
-  EXPECT_NE(reply.formats[0].pbFormat, nullptr);
-  source.Disconnect(error);
-}
-
 TEST_F(ServerReplyTest, FailedFormatBlockAllocationFailsTheReadAndFreesTheVideoBlock) {
   TestTcpSource source(ServerPort());
   ConnectToServer(source, "/ZAMS80/0000live-alias:testcard", kProtocol80);

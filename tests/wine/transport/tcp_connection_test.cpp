@@ -14,8 +14,7 @@ class TcpConnectionTest : public PeerTest {};
 TEST_F(TcpConnectionTest, RequestAndCommandsAreSentAsExactlyTheirBytes) {
   TestTcpSource source(0);
   const std::string request = "/ZAMS80/0000live-alias:caf\xC3\xA9///HASH:0123";
-  ConnectToPeer(source, request);
-  EXPECT_EQ(requestSeen, request);
+  EXPECT_EQ(ConnectToPeer(source, request), request);
   std::wstring error = L"stale";
   ASSERT_TRUE(source.SendCommand("Seek:12", error));
   EXPECT_EQ(error, L"");

@@ -1,7 +1,6 @@
-// What the transport tests share: the reference server's port, a TCP source whose time-out
-// a test may shorten, owners for the records a read fills, a fixture that fails a test which
-// leaves a task-allocator block behind, one that connects to a scripted peer, and the bytes
-// such a peer sends, built with the portable encoders.
+// What the transport tests share: a TCP source that shows its inner state, owners for the
+// records a read fills, fixtures that fail a test which leaves a task-allocator block behind
+// and connect to the reference server or a scripted peer, and the bytes such a peer sends.
 #pragma once
 
 #include <winsock2.h>
@@ -77,32 +76,32 @@ class TransportTest : public testing::Test {
     MallocSpy().Revoke();
   }
 
-  // A source for the reference server, connected with the request sent.
-  void ConnectToServer(CZTcpMediaFramesSource& source, const std::string& request, int protocol) {
-    ASSERT_NE(ServerPort(), 0) << "ZMS_PORT is not set: run under scripts/with-zms-server";
+  // Connects to 127.0.0.1 at `port` with the request sent.
+  static void ConnectTo(CZTcpMediaFramesSource& source, uint16_t port, const std::string& request, int protocol) {
+    ASSERT_NE(port, 0) << "no port: the server's ZMS_PORT is set by scripts/with-zms-server";
     source.SetHost("127.0.0.1");
+    source.SetPort(port);
     source.SetRequest(request, protocol);
-    std::wstring error;
+    std::wstring error = L"stale";
     ASSERT_TRUE(source.Connect(error)) << error;
     EXPECT_EQ(error, L"");
+  }
+  static void ConnectToServer(CZTcpMediaFramesSource& source, const std::string& request, int protocol) {
+    ConnectTo(source, ServerPort(), request, protocol);
   }
 };
 
 // Tests that script the server's side byte by byte.
 class PeerTest : public TransportTest {
  protected:
-  // Connects to the peer and lets it take the request.
-  void ConnectToPeer(CZTcpMediaFramesSource& source, const std::string& request = "r", int protocol = kProtocol80) {
-    source.SetHost("127.0.0.1");
-    source.SetPort(peer.Port());
-    source.SetRequest(request, protocol);
-    std::wstring error;
-    ASSERT_TRUE(source.Connect(error)) << error;
-    ASSERT_TRUE(peer.Accept());
-    requestSeen = peer.Receive(request.size());
+  // Connects to the peer and lets it take the request; returns the request as received.
+  std::string ConnectToPeer(CZTcpMediaFramesSource& source, const std::string& request = "r",
+                            int protocol = kProtocol80) {
+    ConnectTo(source, peer.Port(), request, protocol);
+    EXPECT_TRUE(peer.Accept());
+    return peer.Receive(request.size());
   }
   LocalPeer peer;
-  std::string requestSeen;
 };
 
 // An accepted reply with a video stream (a VIDEOINFOHEADER) and no audio stream.
