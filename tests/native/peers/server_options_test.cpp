@@ -1,4 +1,4 @@
-// The command line of zms-server, parsed directly, and its usage text.
+// The command line of zms-server, parsed directly.
 #include "peers/server/server_options.h"
 
 #include <gtest/gtest.h>
@@ -11,20 +11,6 @@ namespace {
 bool Parse(std::vector<const char*> args, ServerOptions* options, std::string* error) {
   args.insert(args.begin(), "zms-server");
   return ParseServerOptions(static_cast<int>(args.size()), const_cast<char**>(args.data()), options, error);
-}
-
-TEST(ServerOptions, DefaultsArePort5119WithoutFaultsForViewerAndTheZmsSessionToken) {
-  ServerOptions options;
-  std::string error;
-  ASSERT_TRUE(Parse({}, &options, &error));
-  EXPECT_EQ(5119, options.port);
-  EXPECT_FALSE(options.localPort.has_value());
-  EXPECT_FALSE(options.faults.Any());
-  EXPECT_FALSE(options.allowFaultSuffix);
-  EXPECT_FALSE(options.protocol25Only);
-  EXPECT_EQ("viewer", options.access.userName);
-  EXPECT_EQ("s3cret", options.access.password);
-  EXPECT_EQ("zms-session", options.access.sessionToken);
 }
 
 TEST(ServerOptions, EveryFlagIsTakenAndUserSplitsAtTheFirstColon) {
@@ -55,15 +41,6 @@ TEST(ServerOptions, UnknownFlagsAndBadValuesAreRefusedWithAText) {
     std::string error;
     EXPECT_FALSE(Parse(args, &options, &error)) << args[0];
     EXPECT_FALSE(error.empty()) << args[0];
-  }
-}
-
-TEST(ServerOptions, UsageListsEveryFlagAndFault) {
-  const std::string usage = ServerUsage();
-  for (const char* word : {"--port", "--local-port", "--fault", "--allow-fault-suffix", "--extension-bytes", "--user",
-                           "--session-id", "--protocol25-only", "--help", "stall-after=N", "close-mid-frame=N",
-                           "wrong-magic", "version25", "result=CODE", "oversize=", "drip", "video-format="}) {
-    EXPECT_NE(std::string::npos, usage.find(word)) << word;
   }
 }
 

@@ -2,9 +2,11 @@
 // window shapes and two logo proportions, black bars where the layout leaves them, a control
 // sized to 0 x 0 and back, the events it prints, and its command line.
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "com/code_page_text.h"
 #include "control_client.h"
 #include "host_process.h"
 #include "peers/host/image_file.h"
@@ -52,14 +54,12 @@ std::wstring TempPath(const wchar_t* name) {
   return std::wstring(folder) + L"zm_host_" + std::to_wstring(GetCurrentProcessId()) + L"_" + name;
 }
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
 std::optional<Image> Screenshot(const std::wstring& arguments, const wchar_t* name) {
   std::wstring file = TempPath(name);
   HostRun run = RunHost(arguments + L" --screenshot \"" + file + L"\" --after 0.5");
   EXPECT_TRUE(run.finished);
   EXPECT_EQ(run.exitCode, 0u) << run.output;
-  std::ifstream in(Narrow(file), std::ios::binary);
+  std::ifstream in(std::filesystem::path(file), std::ios::binary);
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   in.close();
   DeleteFileW(file.c_str());
@@ -104,7 +104,7 @@ constexpr uint32_t kTallLogoColour = 0xC82828;
 std::wstring WriteTallLogo() {
   Image logo{100, 200, std::vector<uint32_t>(100 * 200, kTallLogoColour)};
   std::wstring path = TempPath(L"tall_logo.bmp");
-  EXPECT_TRUE(host::WriteImageFile(Narrow(path), logo));
+  EXPECT_TRUE(host::WriteImageFile(com::WideToCodePage(path, CP_ACP), logo));
   return path;
 }
 
@@ -178,7 +178,7 @@ TEST(HostProgramTest, PrintsEachEventOnALineAndThePlayResult) {
 TEST(HostProgramTest, BadCommandLinesAreRefusedWithUsage) {
   for (const wchar_t* args : {L"--transport carrier-pigeon", L"--size 400", L"--screenshot x.png", L"--bogus"}) {
     HostRun run = RunHost(args);
-    EXPECT_EQ(run.exitCode, 2u) << Narrow(args);
+    EXPECT_EQ(run.exitCode, 2u) << args;
     EXPECT_NE(run.output.find("usage: zmhost"), std::string::npos) << run.output;
   }
 }

@@ -18,15 +18,8 @@ struct DialogStandIn {
 
   void Answer() {
     firstAttempts.push_back(request.firstAttempt ? TRUE : FALSE);
-    DialogAnswer answer = kCancel;
-    if (!answers.empty()) {
-      answer = answers.front();
-      answers.pop_front();
-    }
-    request.userName = answer.userName;
-    request.password = answer.password;
-    request.remember = answer.remember;
-    request.confirmed = answer.confirm;
+    request = answers.empty() ? kCancel : answers.front();
+    if (!answers.empty()) answers.pop_front();
     SetEvent(credentialsEvent);
   }
 };

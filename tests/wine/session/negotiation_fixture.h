@@ -18,18 +18,14 @@
 
 namespace zm::session::test {
 
-// What the user does with one showing of the password dialog.
-struct DialogAnswer {
-  bool confirm = true;
-  std::wstring userName;
-  std::wstring password;
-  bool remember = false;
-};
+// What the user does with one showing of the password dialog: the dialog's fields as the user
+// leaves them (firstAttempt is the negotiation's, not the user's).
+using DialogAnswer = credentials::PasswordRequest;
 
-inline const DialogAnswer kRightPassword{true, L"viewer", L"s3cret", false};
-inline const DialogAnswer kRememberedRightPassword{true, L"viewer", L"s3cret", true};
-inline const DialogAnswer kWrongPassword{true, L"viewer", L"guess", false};
-inline const DialogAnswer kCancel{false, L"", L"", false};
+inline const DialogAnswer kRightPassword{true, true, L"viewer", L"s3cret", false};
+inline const DialogAnswer kRememberedRightPassword{true, true, L"viewer", L"s3cret", true};
+inline const DialogAnswer kWrongPassword{true, true, L"viewer", L"guess", false};
+inline const DialogAnswer kCancel{};
 // The digest of viewer:s3cret, the server's default user.
 inline constexpr wchar_t kRightDigest[] = L"daf19fe9c9a9b55e298f9c8425e0d927b7860f9e";
 // zms-session as UseSessionID sends it.

@@ -18,49 +18,44 @@ PlayerSettings WithKind(PlayerSettings fields, int32_t kind) {
 
 // Requests: the texts on the wire and what the server makes of them.
 
-TEST_F(NegotiationTest, LiveAliasIsAskedForInProtocol80AndPlaysLive) {
-  NegotiationRun run = Run(Alias(L"testcard"));
-  ASSERT_TRUE(run.result) << run.errorText;
-  EXPECT_EQ("/ZAMS80/0000live-alias:testcard", run.request);
-  EXPECT_EQ(80, run.protocolVersion);
-  EXPECT_EQ(L"testcard", run.session.m_sMediaName);
-  EXPECT_EQ(1, run.session.m_nStreamKind);
-  EXPECT_EQ(protocol::Live, run.session.m_nPlaybackMode);
-  EXPECT_EQ(0, run.session.m_bSeekable);
-  EXPECT_TRUE(run.session.m_bSnapshotAllowed);
-  EXPECT_TRUE(run.session.m_bAudioWithVideo);
-  EXPECT_EQ(320, run.session.m_nVideoWidth);
-  EXPECT_EQ(240, run.session.m_nVideoHeight);
-  EXPECT_TRUE(run.session.m_videoType.IsPresent());
-  EXPECT_TRUE(run.session.m_audioType.IsPresent());
-  EXPECT_EQ(std::vector<int32_t>{protocol::Live}, site_.flowModes);
-  EXPECT_EQ(0, site_.syncWithFileCalls);
-}
-
-TEST_F(NegotiationTest, LiveDirectSendsNumberAtAddressAndNamesTheMediaSo) {
-  PlayerSettings fields = WithKind(Fields(), kLiveDirect);
-  fields.m_sSourceNumber = L"1";
-  fields.m_sSourceAddr = L"10.1.2.3";
-  NegotiationRun run = Run(fields);
-  ASSERT_TRUE(run.result);
-  EXPECT_EQ("/ZAMS80/0000live-direct:1@10.1.2.3", run.request);
-  EXPECT_EQ(L"1@10.1.2.3", run.session.m_sMediaName);
-  EXPECT_EQ(protocol::Live, run.session.m_nPlaybackMode);
-}
-
-TEST_F(NegotiationTest, StoredFileIsSeekableWithItsDurationAndSyncsThePlayList) {
-  PlayerSettings fields = WithKind(Fields(), kFile);
-  fields.m_sFile = L"testcard.zmf";
-  NegotiationRun run = Run(fields);
-  ASSERT_TRUE(run.result);
-  EXPECT_EQ("/ZAMS80/0000file:testcard.zmf", run.request);
-  EXPECT_EQ(L"testcard.zmf", run.session.m_sMediaName);
-  EXPECT_EQ(0, run.session.m_nStreamKind);
-  EXPECT_EQ(10000, run.session.m_nDurationMs);
-  EXPECT_EQ(1, run.session.m_bSeekable);
-  EXPECT_TRUE(site_.flowSeekable);
-  EXPECT_EQ(std::vector<int32_t>{protocol::Stored}, site_.flowModes);
-  EXPECT_EQ(1, site_.syncWithFileCalls);
+TEST_F(NegotiationTest, EachKindIsAskedForInProtocol80AndTheReplyIsApplied) {
+  PlayerSettings direct = WithKind(Fields(), kLiveDirect);
+  direct.m_sSourceNumber = L"1";
+  direct.m_sSourceAddr = L"10.1.2.3";
+  PlayerSettings file = WithKind(Fields(), kFile);
+  file.m_sFile = L"testcard.zmf";
+  const struct {
+    PlayerSettings settings;
+    std::string request;
+    std::wstring mediaName;
+    int32_t mode, seekable, durationMs, syncWithFileCalls;
+  } cases[] = {
+      {Alias(L"testcard"), "/ZAMS80/0000live-alias:testcard", L"testcard", protocol::Live, 0, 0, 0},
+      {direct, "/ZAMS80/0000live-direct:1@10.1.2.3", L"1@10.1.2.3", protocol::Live, 0, 0, 0},
+      {file, "/ZAMS80/0000file:testcard.zmf", L"testcard.zmf", protocol::Stored, 1, 10000, 1},
+      {Alias(L"timeshift"), "/ZAMS80/0000live-alias:timeshift", L"timeshift", protocol::LiveTimeShift, 1, 0, 0},
+  };
+  for (const auto& c : cases) {
+    site_ = RecordingSite();
+    NegotiationRun run = Run(c.settings);
+    ASSERT_TRUE(run.result) << run.errorText;
+    EXPECT_EQ(c.request, run.request);
+    EXPECT_EQ(80, run.protocolVersion);
+    EXPECT_EQ(c.mediaName, run.session.m_sMediaName);
+    EXPECT_EQ(c.mode, run.session.m_nPlaybackMode);
+    EXPECT_EQ(c.seekable, run.session.m_bSeekable);
+    EXPECT_EQ(c.durationMs, run.session.m_nDurationMs);
+    EXPECT_EQ(std::vector<int32_t>{c.mode}, site_.flowModes);
+    EXPECT_EQ(c.seekable != 0, site_.flowSeekable);
+    EXPECT_EQ(c.syncWithFileCalls, site_.syncWithFileCalls);
+    EXPECT_EQ(320, run.session.m_nVideoWidth);
+    EXPECT_TRUE(run.session.m_bAudioWithVideo);
+    if (c.mode == protocol::LiveTimeShift) {
+      EXPECT_EQ(120, run.session.m_nTimeShiftMax);
+      EXPECT_GE(run.session.m_nTimeShiftLength, 30);
+      EXPECT_EQ(int64_t{run.session.m_nTimeShiftLength} * 10000000, run.session.m_llTimeShiftTotalTime);
+    }
+  }
 }
 
 TEST_F(NegotiationTest, PlayListEntryTakesItsNameAndListFromTheServersString) {
@@ -79,20 +74,6 @@ TEST_F(NegotiationTest, PlayListEntryTakesItsNameAndListFromTheServersString) {
   EXPECT_EQ(1, site_.playListItem);
   EXPECT_EQ(3000, run.session.m_nDurationMs);
   EXPECT_EQ(protocol::Stored, run.session.m_nPlaybackMode);
-}
-
-TEST_F(NegotiationTest, TimeShiftAliasPlaysLiveWithItsWindow) {
-  NegotiationRun run = Run(Alias(L"timeshift"));
-  ASSERT_TRUE(run.result);
-  EXPECT_EQ(protocol::LiveTimeShift, run.session.m_nPlaybackMode);
-  EXPECT_EQ(1, run.session.m_bSeekable);
-  EXPECT_EQ(120, run.session.m_nTimeShiftMax);
-  EXPECT_GE(run.session.m_nTimeShiftLength, 30);
-  EXPECT_EQ(static_cast<int64_t>(run.session.m_nTimeShiftLength) * 10000000,
-            run.session.m_llTimeShiftTotalTime);
-  EXPECT_EQ(0, run.session.m_nDurationMs);
-  EXPECT_EQ(std::vector<int32_t>{protocol::LiveTimeShift}, site_.flowModes);
-  EXPECT_TRUE(site_.flowSeekable);
 }
 
 // A server that answers a version-80 request in version 25 gets the same request again
