@@ -8,10 +8,11 @@
 namespace zm::control {
 namespace {
 
-// The control's version, 1.0, as major and minor in the high and low words: what the property
-// map writes ahead of its entries. Load accepts any version word, so forms saved by other
-// builds load too.
-constexpr DWORD kStreamVersion = 0x00010000;
+// The word the property map writes ahead of its entries is the template library's version, and
+// builds of the control made with that library refuse a word above their own: a low word
+// (0x0300, its version 3.0) is one that such builds load. Load here accepts any word, so forms
+// saved by other builds load too.
+constexpr DWORD kStreamVersion = 0x0300;
 constexpr wchar_t kContentsStream[] = L"Contents";
 // The version word, then "_cx" and "_cy" as raw 32-bit values.
 constexpr ULONG kStreamSize = 3 * sizeof(DWORD);

@@ -5,8 +5,8 @@
 namespace zm::tests {
 namespace {
 
-// Version 1.0 (0x00010000), then _cx = 12700 and _cy = 9525, each as four raw bytes.
-const std::vector<BYTE> kSaved = {0x00, 0x00, 0x01, 0x00, 0x9C, 0x31, 0x00, 0x00, 0x35, 0x25, 0x00, 0x00};
+// Version word 0x0300, then _cx = 12700 and _cy = 9525, each as four raw bytes.
+const std::vector<BYTE> kSaved = {0x00, 0x03, 0x00, 0x00, 0x9C, 0x31, 0x00, 0x00, 0x35, 0x25, 0x00, 0x00};
 
 ComPtr<IStream> StreamOf(const std::vector<BYTE>& bytes) {
   ComPtr<IStream> stream;

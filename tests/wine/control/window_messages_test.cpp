@@ -2,12 +2,14 @@
 // events fired for WM_ZM_FIRE, requests carried out for WM_ZM_SESSION, the flow bar toggle
 // with the bar and the status window placed by the layout, and keys.
 #include "hosted_control.h"
+#include "session/private_messages.h"
 
 namespace zm::tests {
 namespace {
 
-constexpr UINT kFire = WM_USER + 0x37;
-constexpr UINT kSession = WM_USER + 0x39;
+using namespace session;
+constexpr UINT kFire = WM_ZM_FIRE;
+constexpr UINT kSession = WM_ZM_SESSION;
 
 class WindowMessagesTest : public testing::Test {
  protected:
@@ -56,7 +58,7 @@ TEST_F(WindowMessagesTest, ErrorReportGoesThroughTheWindowOnceAndRepeatsTheLastE
   EXPECT_EQ(Events()[0].id, 5);
   EXPECT_EQ(Events()[0].args, (std::vector<LONG>{1, 1000}));
   EXPECT_EQ(Events()[0].firstType, VT_I4);
-  SendMessageW(hwnd, kFire, 6, 0);
+  SendMessageW(hwnd, kFire, kFireError, 0);
   ASSERT_EQ(Events().size(), 2u);
   EXPECT_EQ(Events()[1].args, (std::vector<LONG>{1, 1000}));
 }
@@ -65,10 +67,10 @@ TEST_F(WindowMessagesTest, SessionResumeCallsPlayAndPauseAndUnknownRequestsDoNot
   ComPtr<IZMediaPlayer> player = hosted.Player();
   player->UseCustomErrorHandler(VARIANT_TRUE);
   player->UseFile(Text(L"clip.zmf"));
-  SendMessageW(hwnd, kSession, 4, 0);  // resume: Play, which finds no server
+  SendMessageW(hwnd, kSession, kSessionResume, 0);  // Play, which finds no server
   ASSERT_EQ(Events().size(), 1u);
   EXPECT_EQ(Events()[0].args, (std::vector<LONG>{1, 1001}));
-  SendMessageW(hwnd, kSession, 3, 0);  // pause while idle: nothing to pause
+  SendMessageW(hwnd, kSession, kSessionPause, 0);  // nothing to pause while idle
   SendMessageW(hwnd, kSession, 6, 0);
   SendMessageW(hwnd, kSession, 1000, 0);
   EXPECT_EQ(Events().size(), 1u);
@@ -76,7 +78,7 @@ TEST_F(WindowMessagesTest, SessionResumeCallsPlayAndPauseAndUnknownRequestsDoNot
 
 TEST_F(WindowMessagesTest, ResizeRequestFollowsTheViewAndAddsTheFlowBarHeight) {
   // Idle, the picture size is 0 x 0: the height is 0 and the width the aspect-derived 0 plus 1.
-  SendMessageW(hwnd, kFire, 5, 100);
+  SendMessageW(hwnd, kFire, kFireResize, 100);
   ASSERT_EQ(Events().size(), 1u);
   EXPECT_EQ(Events()[0].id, 1);
   EXPECT_EQ(Events()[0].args, (std::vector<LONG>{1, 0}));
