@@ -77,17 +77,6 @@ protocol::StreamFormat ToStreamFormat(const StreamFormatRecord& record) {
   return format;
 }
 
-// The reply's two stream records, whose format blocks are freed however the negotiation ends.
-struct ReplyRecords {
-  ReplyRecords() = default;
-  ReplyRecords(const ReplyRecords&) = delete;
-  ReplyRecords& operator=(const ReplyRecords&) = delete;
-  ~ReplyRecords() {
-    for (StreamFormatRecord& record : records) transport::FreeFormatBlock(record);
-  }
-  StreamFormatRecord records[2] = {};
-};
-
 class Negotiation {
  public:
   Negotiation(PlayerSettings& settings, SessionValues& session, NegotiationContext& context)
@@ -276,7 +265,7 @@ BOOL Negotiation::Run(std::wstring& errorText) {
   BuildRequestText();
   int authAttempts = 0;
 
-  ReplyRecords reply;
+  transport::StreamFormatRecordPair reply;  // freed however the negotiation ends
   ReplyStatus status;
   bool replied = false;
   while (!IsSignalled(c_.hStopEvent)) {

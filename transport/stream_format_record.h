@@ -16,6 +16,17 @@ GUID ToWindowsGuid(const protocol::Guid& guid);
 // Frees the format block and sets its length and pointer to 0.
 void FreeFormatBlock(StreamFormatRecord& record);
 
+// The two records a reply fills, video first, whose format blocks go with them.
+struct StreamFormatRecordPair {
+  StreamFormatRecordPair() = default;
+  StreamFormatRecordPair(const StreamFormatRecordPair&) = delete;
+  StreamFormatRecordPair& operator=(const StreamFormatRecordPair&) = delete;
+  ~StreamFormatRecordPair() {
+    for (StreamFormatRecord& record : records) FreeFormatBlock(record);
+  }
+  StreamFormatRecord records[2] = {};
+};
+
 // Owns one record and its format block until Release hands both over.
 class UniqueStreamFormatRecord {
  public:

@@ -52,12 +52,9 @@ class TestTcpSource : public CZTcpMediaFramesSource {
   }
 };
 
-struct ReplyRecords {
-  StreamFormatRecord formats[2]{};
+struct ReplyRecords : transport::StreamFormatRecordPair {
+  StreamFormatRecord (&formats)[2] = records;
   protocol::ReplyStatus status;
-  ~ReplyRecords() {
-    for (StreamFormatRecord& f : formats) transport::FreeFormatBlock(f);
-  }
   BOOL Read(CZTcpMediaFramesSource& source, std::wstring& error, BOOL readTrailer = TRUE) {
     return source.ReadServerReply(formats, status, error, readTrailer);
   }

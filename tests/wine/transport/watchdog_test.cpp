@@ -78,13 +78,6 @@ TEST_F(WatchdogTest, WatchOfALaterReadRunsItsFullTime) {
   source.Disconnect(error);
 }
 
-TEST_F(WatchdogTest, TimeoutsAreTwentySecondsThenTwentyFiveWhenLong) {
-  TestTcpSource source(0);
-  EXPECT_EQ(source.TimeoutMs(), 20000);
-  source.SetLongTimeout();
-  EXPECT_EQ(source.TimeoutMs(), 25000);
-}
-
 TEST_F(WatchdogTest, StalledServerEndsThePendingFrameRead) {
   TestTcpSource source(ServerPort());
   ConnectToServer(source, "/ZAMS80/0000live-alias:testcard#stall-after=2", kProtocol80);
