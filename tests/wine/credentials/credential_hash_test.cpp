@@ -7,21 +7,20 @@
 namespace zm::session {
 namespace {
 
-TEST(CredentialHash, AsciiNameAndPasswordGiveTheirSha1InLowerCaseHex) {
-  EXPECT_EQ("daf19fe9c9a9b55e298f9c8425e0d927b7860f9e", HashCredentials(u"viewer", u"s3cret").value_or(""));
-}
-
-TEST(CredentialHash, NonAsciiPasswordIsHashedAsUtf8) {
-  // "Jürgen" + "päss€" and U+1F511 (a surrogate pair in UTF-16, four bytes in UTF-8).
-  EXPECT_EQ("78e7d98de9002c87f20d4f0f5906b6fb8d515c5e",
-            HashCredentials(u"J\u00fcrgen", u"p\u00e4ss\u20ac\U0001F511").value_or(""));
-  // Cyrillic, which no Western ANSI code page holds.
-  EXPECT_EQ("f2591429e6207ac5d13c2ba1dda422092bce9439",
-            HashCredentials(u"\u0430\u043b\u0438\u0441\u0430", u"\u043f\u0430\u0440\u043e\u043b\u044c").value_or(""));
-}
-
-TEST(CredentialHash, EmptyTextsGiveTheSha1OfNothing) {
-  EXPECT_EQ("da39a3ee5e6b4b0d3255bfef95601890afd80709", HashCredentials(u"", u"").value_or(""));
+TEST(CredentialHash, NameAndPasswordAreHashedAsUtf8IntoLowerCaseHex) {
+  const struct {
+    std::u16string user, password;
+    const char* digest;
+  } cases[] = {
+      {u"viewer", u"s3cret", "daf19fe9c9a9b55e298f9c8425e0d927b7860f9e"},
+      {u"", u"", "da39a3ee5e6b4b0d3255bfef95601890afd80709"},
+      // U+1F511 is a surrogate pair in UTF-16, four bytes in UTF-8.
+      {u"J\u00fcrgen", u"p\u00e4ss\u20ac\U0001F511", "78e7d98de9002c87f20d4f0f5906b6fb8d515c5e"},
+      // Cyrillic, which no Western ANSI code page holds.
+      {u"\u0430\u043b\u0438\u0441\u0430", u"\u043f\u0430\u0440\u043e\u043b\u044c",
+       "f2591429e6207ac5d13c2ba1dda422092bce9439"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.digest, HashCredentials(c.user, c.password).value_or(""));
 }
 
 }  // namespace
