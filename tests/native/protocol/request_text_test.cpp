@@ -23,45 +23,19 @@ constexpr int32_t kTcp = 0;
 constexpr int32_t kHttp = 1;
 
 RequestSettings Live(std::u16string alias, int32_t transport = kTcp) {
-  RequestSettings s;
-  s.resourceKind = ResourceKind::LiveAlias;
-  s.nTransport = transport;
-  s.sLiveAlias = std::move(alias);
-  return s;
+  return {.resourceKind = LiveAlias, .nTransport = transport, .sLiveAlias = alias};
 }
-
 RequestSettings File(std::u16string name, int32_t transport = kTcp) {
-  RequestSettings s;
-  s.resourceKind = ResourceKind::File;
-  s.nTransport = transport;
-  s.sFile = std::move(name);
-  return s;
+  return {.resourceKind = ResourceKind::File, .nTransport = transport, .sFile = name};
 }
-
 RequestSettings Direct(std::u16string number, std::u16string address, int32_t transport = kTcp) {
-  RequestSettings s;
-  s.resourceKind = ResourceKind::LiveDirect;
-  s.nTransport = transport;
-  s.sSourceNumber = std::move(number);
-  s.sSourceAddr = std::move(address);
-  return s;
+  return {.resourceKind = LiveDirect, .nTransport = transport, .sSourceNumber = number, .sSourceAddr = address};
 }
-
 RequestSettings PlayList(std::u16string folder, int32_t item, int32_t transport = kTcp) {
-  RequestSettings s;
-  s.resourceKind = ResourceKind::FilePlayList;
-  s.nTransport = transport;
-  s.sPlayListFolder = std::move(folder);
-  s.nPlayListIndex = item;
-  return s;
+  return {.resourceKind = FilePlayList, .nTransport = transport, .sPlayListFolder = folder, .nPlayListIndex = item};
 }
-
 RequestSettings Local(std::u16string number, std::u16string sid) {
-  RequestSettings s;
-  s.resourceKind = ResourceKind::LiveLocal;
-  s.sSourceNumber = std::move(number);
-  s.sComputerSid = std::move(sid);
-  return s;
+  return {.resourceKind = LiveLocal, .sSourceNumber = number, .sComputerSid = sid};
 }
 
 std::string Text(const RequestSettings& s, ProtocolVersion v) { return BuildRequest(s, v, kAnsi).text; }
