@@ -38,7 +38,9 @@ FrameSender::~FrameSender() {
   closesocket(m_listener);
 }
 
-void FrameSender::Start() { m_thread = std::thread([this] { Run(); }); }
+void FrameSender::Start() {
+  m_thread = std::thread([this] { Run(); });
+}
 
 void FrameSender::Join() {
   if (m_thread.joinable()) m_thread.join();

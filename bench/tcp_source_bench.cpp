@@ -87,8 +87,8 @@ void Compare(const char* name, uint32_t payload, uint32_t frames) {
     tcp = std::min(tcp, SourceSeconds(payload, frames));
   }
   const double megabytes = static_cast<double>(payload + 40) * frames / 1e6;
-  std::printf("%-8s %8u frames  bare loop %9.0f fps %8.1f MB/s   TCP source %9.0f fps %8.1f MB/s   ratio %.2f\n",
-              name, frames, frames / bare, megabytes / bare, frames / tcp, megabytes / tcp, bare / tcp);
+  std::printf("%-8s %8u frames  bare loop %9.0f fps %8.1f MB/s   TCP source %9.0f fps %8.1f MB/s   ratio %.2f\n", name,
+              frames, frames / bare, megabytes / bare, frames / tcp, megabytes / tcp, bare / tcp);
 }
 
 }  // namespace

@@ -9,15 +9,14 @@
 namespace zm::com {
 namespace {
 
-
 HRESULT FromWin32(LONG error) { return error == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(error); }
 
 HRESULT OpenRoot(const std::string& name, const RegistrarOptions& options, UniqueHkey* root) {
   HKEY predefined = nullptr;
   if (name == "HKCR" || name == "HKEY_CLASSES_ROOT") {
     if (options.perUser) {
-      return FromWin32(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0,
-                                       KEY_ALL_ACCESS, nullptr, root->put(), nullptr));
+      return FromWin32(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                       root->put(), nullptr));
     }
     predefined = HKEY_CLASSES_ROOT;
   } else if (name == "HKCU" || name == "HKEY_CURRENT_USER") {
@@ -44,8 +43,8 @@ HRESULT SetValue(HKEY key, const RegistryValue& value) {
   const wchar_t* valueName = value.name.empty() ? nullptr : name.c_str();
   if (value.kind == RegistryValue::Kind::Dword) {
     DWORD number = value.number;
-    return FromWin32(RegSetValueExW(key, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                                    sizeof number));
+    return FromWin32(
+        RegSetValueExW(key, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number));
   }
   std::wstring text = CodePageToWide(value.text, CP_UTF8);
   return FromWin32(RegSetValueExW(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
@@ -58,8 +57,8 @@ HRESULT RegisterKey(HKEY parent, const RegistryKey& key) {
   // Registering wipes what an earlier version left under a ForceRemove key.
   if (key.removal == KeyRemoval::ForceRemove) ZM_RETURN_IF_FAILED(DeleteTree(parent, name));
   UniqueHkey handle;
-  ZM_RETURN_IF_FAILED(FromWin32(
-      RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, handle.put(), nullptr)));
+  ZM_RETURN_IF_FAILED(
+      FromWin32(RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, handle.put(), nullptr)));
   for (const RegistryValue& value : key.values) ZM_RETURN_IF_FAILED(SetValue(handle.get(), value));
   for (const RegistryKey& subkey : key.subkeys) ZM_RETURN_IF_FAILED(RegisterKey(handle.get(), subkey));
   return S_OK;

@@ -219,8 +219,7 @@ class Parser {
 
 }  // namespace
 
-std::optional<RegistryScript> ParseRegistryScript(const std::string& text,
-                                                  const RegistryReplacements& replacements,
+std::optional<RegistryScript> ParseRegistryScript(const std::string& text, const RegistryReplacements& replacements,
                                                   RegistryScriptError* error) {
   return Parser(text, replacements, error).Parse();
 }

@@ -22,7 +22,7 @@ struct RegistryValue {
   enum class Kind { String, Dword };
   std::string name;  // empty for the key's default value
   Kind kind = Kind::String;
-  std::string text;  // for String
+  std::string text;     // for String
   uint32_t number = 0;  // for Dword
 };
 
@@ -52,8 +52,7 @@ struct RegistryScriptError {
 using RegistryReplacements = std::map<std::string, std::string>;
 
 // Parses the script text (8-bit, UTF-8). Returns the tree or a precise error.
-std::optional<RegistryScript> ParseRegistryScript(const std::string& text,
-                                                  const RegistryReplacements& replacements,
+std::optional<RegistryScript> ParseRegistryScript(const std::string& text, const RegistryReplacements& replacements,
                                                   RegistryScriptError* error);
 
 }  // namespace zm::com

@@ -70,8 +70,7 @@ HRESULT DispatchGetTypeInfo(HINSTANCE module, REFGUID iid, UINT index, ITypeInfo
   return GetModuleTypeInfo(module, iid, out);
 }
 
-HRESULT DispatchGetIDsOfNames(HINSTANCE module, REFGUID iid, REFIID riid, LPOLESTR* names, UINT count,
-                              DISPID* ids) {
+HRESULT DispatchGetIDsOfNames(HINSTANCE module, REFGUID iid, REFIID riid, LPOLESTR* names, UINT count, DISPID* ids) {
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   if (!names || !ids) return E_POINTER;
   ComPtr<ITypeInfo> info;

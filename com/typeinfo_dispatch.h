@@ -17,8 +17,7 @@ HRESULT LoadModuleTypeLib(HINSTANCE module, ITypeLib** out);
 
 // The four IDispatch methods for an object whose dual interface `iid` is `self`.
 HRESULT DispatchGetTypeInfo(HINSTANCE module, REFGUID iid, UINT index, ITypeInfo** out);
-HRESULT DispatchGetIDsOfNames(HINSTANCE module, REFGUID iid, REFIID riid, LPOLESTR* names, UINT count,
-                              DISPID* ids);
+HRESULT DispatchGetIDsOfNames(HINSTANCE module, REFGUID iid, REFIID riid, LPOLESTR* names, UINT count, DISPID* ids);
 HRESULT DispatchInvoke(HINSTANCE module, REFGUID iid, void* self, DISPID id, REFIID riid, WORD flags,
                        DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, UINT* argError);
 

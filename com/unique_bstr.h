@@ -23,8 +23,7 @@ class UniqueBstr {
   UniqueBstr() = default;
   explicit UniqueBstr(BSTR b) : b_(b) {}
   // Allocates a copy; check with operator bool (a null result means out of memory).
-  explicit UniqueBstr(std::wstring_view text)
-      : b_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  explicit UniqueBstr(std::wstring_view text) : b_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
   UniqueBstr(UniqueBstr&& other) noexcept : b_(std::exchange(other.b_, nullptr)) {}
   UniqueBstr& operator=(UniqueBstr&& other) noexcept {
     if (this != &other) reset(std::exchange(other.b_, nullptr));

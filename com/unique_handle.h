@@ -43,9 +43,13 @@ inline void CloseHandleFn(HANDLE h) { CloseHandle(h); }
 inline void FreeLibraryFn(HMODULE h) { FreeLibrary(h); }
 inline void RegCloseKeyFn(HKEY h) { RegCloseKey(h); }
 template <class T>
-void LocalFreeFn(T* block) { LocalFree(block); }
+void LocalFreeFn(T* block) {
+  LocalFree(block);
+}
 template <class T>
-void CoTaskMemFreeFn(T* block) { CoTaskMemFree(block); }
+void CoTaskMemFreeFn(T* block) {
+  CoTaskMemFree(block);
+}
 
 using UniqueHandle = UniqueResource<HANDLE, CloseHandleFn, nullptr>;
 using UniqueModule = UniqueResource<HMODULE, FreeLibraryFn, nullptr>;

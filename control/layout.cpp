@@ -18,8 +18,8 @@ const float kRatioSixteenNine = std::bit_cast<float>(0x3FE38E39u);
 const float kRatioCinema = std::bit_cast<float>(0x4018F5C3u);
 
 int32_t ClampToInt32(int64_t value) {
-  return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
+  return static_cast<int32_t>(
+      std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 // Truncation toward zero. The products are taken in double: in single precision
@@ -68,10 +68,8 @@ std::optional<ControlLayout> LayOutControlWindow(const LayoutInput& in) {
   const bool showsPicture = in.active && in.hasVideo;
   const bool logoProportions = !in.active && in.logoWidth.value_or(0) > 0 && in.logoHeight.value_or(0) > 0;
   float ratio = windowRatio;
-  if (showsPicture)
-    ratio = VideoRatio(in, windowRatio);
-  else if (logoProportions)
-    ratio = static_cast<float>(*in.logoWidth) / static_cast<float>(*in.logoHeight);
+  if (showsPicture) ratio = VideoRatio(in, windowRatio);
+  else if (logoProportions) ratio = static_cast<float>(*in.logoWidth) / static_cast<float>(*in.logoHeight);
 
   int64_t viewWidth = cx;
   int64_t viewHeight = cy;

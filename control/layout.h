@@ -14,16 +14,16 @@ enum class AspectRatio : int32_t { Original = 0, Square = 1, FourThree = 2, Sixt
 enum class SizeMark : int32_t { Half = 0, Original = 1, Double = 2, Other = 3 };
 
 struct LayoutInput {
-  int32_t clientWidth = 0;   // WM_SIZE width
-  int32_t clientHeight = 0;  // WM_SIZE height
-  bool flowBarShown = false;   // `m_bFlowBarShown`
-  int32_t flowBarHeight = 0;   // `m_nFlowBarHeight`
-  bool active = false;         // `m_nState` is Playing or Paused
-  bool hasVideo = false;       // not `m_bAudioOnly`
-  int32_t videoWidth = 0;      // `m_nVideoWidth`
-  int32_t videoHeight = 0;     // `m_nVideoHeight`
-  int32_t aspectRatio = 0;     // `m_nAspectRatio`
-  std::optional<int32_t> logoWidth;   // HIMETRIC extent of the logo, when one is held
+  int32_t clientWidth = 0;           // WM_SIZE width
+  int32_t clientHeight = 0;          // WM_SIZE height
+  bool flowBarShown = false;         // `m_bFlowBarShown`
+  int32_t flowBarHeight = 0;         // `m_nFlowBarHeight`
+  bool active = false;               // `m_nState` is Playing or Paused
+  bool hasVideo = false;             // not `m_bAudioOnly`
+  int32_t videoWidth = 0;            // `m_nVideoWidth`
+  int32_t videoHeight = 0;           // `m_nVideoHeight`
+  int32_t aspectRatio = 0;           // `m_nAspectRatio`
+  std::optional<int32_t> logoWidth;  // HIMETRIC extent of the logo, when one is held
   std::optional<int32_t> logoHeight;
   std::optional<int32_t> statusWindowHeight;  // when the status window exists
 };
@@ -46,7 +46,7 @@ struct ControlLayout {
   // While a picture is shown (video, state active): where it goes, and the new size mark.
   std::optional<Rect> picture;
   std::optional<SizeMark> sizeMark;
-  std::optional<Rect> flowBar;      // when the flow bar is shown
+  std::optional<Rect> flowBar;        // when the flow bar is shown
   std::optional<Point> statusWindow;  // when the status window exists
 };
 

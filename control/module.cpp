@@ -18,7 +18,8 @@ namespace zm::control {
 namespace {
 
 constexpr char kAppId[] = "{3A84B4A1-1C6E-4ECE-B25E-8687AFE1C518}";
-constexpr char kOleMisc[] = "131473";  // SETCLIENTSITEFIRST|ACTIVATEWHENVISIBLE|INSIDEOUT|CANTLINKINSIDE|RECOMPOSEONRESIZE
+constexpr char kOleMisc[] =
+    "131473";  // SETCLIENTSITEFIRST|ACTIVATEWHENVISIBLE|INSIDEOUT|CANTLINKINSIDE|RECOMPOSEONRESIZE
 
 std::string Utf8(const std::wstring& text) { return com::WideToCodePage(text, CP_UTF8); }
 
@@ -68,8 +69,7 @@ HRESULT CZMediaControlModule::RegisterServer(bool perUser) {
   std::string module = Utf8(ModulePath());
   ZM_RETURN_IF_FAILED(com::RunRegistryScript(Instance(), IDR_APPID, {{"APPID", kAppId}}, options));
   ZM_RETURN_IF_FAILED(com::RunRegistryScript(Instance(), IDR_ZMEDIAPLAYER,
-                                             {{"MODULE", module}, {"APPID", kAppId}, {"OLEMISC", kOleMisc}},
-                                             options));
+                                             {{"MODULE", module}, {"APPID", kAppId}, {"OLEMISC", kOleMisc}}, options));
 
   com::ComPtr<ITypeLib> library;
   ZM_RETURN_IF_FAILED(com::LoadModuleTypeLib(Instance(), library.put()));
@@ -105,8 +105,7 @@ HRESULT CZMediaControlModule::UnregisterServer(bool perUser) {
   options.perUser = perUser;
   std::string module = Utf8(ModulePath());
   ZM_RETURN_IF_FAILED(com::RunRegistryScript(Instance(), IDR_ZMEDIAPLAYER,
-                                             {{"MODULE", module}, {"APPID", kAppId}, {"OLEMISC", kOleMisc}},
-                                             options));
+                                             {{"MODULE", module}, {"APPID", kAppId}, {"OLEMISC", kOleMisc}}, options));
   ZM_RETURN_IF_FAILED(UnregisterTypeLibrary(perUser));
   return com::RunRegistryScript(Instance(), IDR_APPID, {{"APPID", kAppId}}, options);
 }

@@ -61,8 +61,7 @@ CZMediaPlayer::~CZMediaPlayer() {
 HRESULT CZMediaPlayer::FinalConstruct() {
   m_settings.m_bNormalIntegrity = ComputeNormalIntegrity();
   std::wstring folder = Module().ModuleFolder();
-  m_hMessageModule.reset(
-      LoadLibraryExW((folder + L"CustomMessages.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  m_hMessageModule.reset(LoadLibraryExW((folder + L"CustomMessages.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   LoadLogo(folder + L"zavren.jpg");
   return S_OK;
 }
@@ -119,8 +118,7 @@ HRESULT CZMediaPlayer::InternalQueryInterface(REFIID riid, void** out) {
   else if (riid == IID_IOleInPlaceObjectWindowless) found = static_cast<IOleInPlaceObjectWindowless*>(this);
   else if (riid == IID_IOleInPlaceObject)
     found = static_cast<IOleInPlaceObject*>(static_cast<IOleInPlaceObjectWindowless*>(this));
-  else if (riid == IID_IOleWindow)
-    found = static_cast<IOleWindow*>(static_cast<IOleInPlaceObjectWindowless*>(this));
+  else if (riid == IID_IOleWindow) found = static_cast<IOleWindow*>(static_cast<IOleInPlaceObjectWindowless*>(this));
   else if (riid == IID_IOleInPlaceActiveObject) found = static_cast<IOleInPlaceActiveObject*>(this);
   else if (riid == IID_IOleControl) found = static_cast<IOleControl*>(this);
   else if (riid == IID_IOleObject) found = static_cast<IOleObject*>(this);
@@ -132,7 +130,8 @@ HRESULT CZMediaPlayer::InternalQueryInterface(REFIID riid, void** out) {
   else if (riid == IID_IQuickActivate) found = static_cast<IQuickActivate*>(this);
   else if (riid == IID_IPersistStorage) found = static_cast<IPersistStorage*>(this);
   else if (riid == IID_IDataObject) found = static_cast<IDataObject*>(this);
-  else if (riid == IID_IProvideClassInfo) found = static_cast<IProvideClassInfo*>(static_cast<IProvideClassInfo2*>(this));
+  else if (riid == IID_IProvideClassInfo)
+    found = static_cast<IProvideClassInfo*>(static_cast<IProvideClassInfo2*>(this));
   else if (riid == IID_IProvideClassInfo2) found = static_cast<IProvideClassInfo2*>(this);
   else if (riid == IID_IObjectWithSite) found = static_cast<IObjectWithSite*>(this);
   else if (riid == IID_IServiceProvider) found = static_cast<IServiceProvider*>(this);
@@ -166,8 +165,8 @@ STDMETHODIMP CZMediaPlayer::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT cou
 
 STDMETHODIMP CZMediaPlayer::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                    EXCEPINFO* exception, UINT* argError) {
-  return com::DispatchInvoke(Module().Instance(), IID_IZMediaPlayer, static_cast<IZMediaPlayer*>(this), id, riid,
-                             flags, params, result, exception, argError);
+  return com::DispatchInvoke(Module().Instance(), IID_IZMediaPlayer, static_cast<IZMediaPlayer*>(this), id, riid, flags,
+                             params, result, exception, argError);
 }
 
 // ISupportErrorInfo

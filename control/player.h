@@ -147,8 +147,8 @@ class CZMediaPlayer final : public IZMediaPlayer,
   STDMETHODIMP GetViewStatus(DWORD* status) override;
   STDMETHODIMP QueryHitPoint(DWORD aspect, LPCRECT bounds, POINT point, LONG closeHint, DWORD* hit) override;
   STDMETHODIMP QueryHitRect(DWORD aspect, LPCRECT bounds, LPCRECT rect, LONG closeHint, DWORD* hit) override;
-  STDMETHODIMP GetNaturalExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device, HDC targetDc,
-                                DVEXTENTINFO* info, LPSIZEL size) override;
+  STDMETHODIMP GetNaturalExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device, HDC targetDc, DVEXTENTINFO* info,
+                                LPSIZEL size) override;
 
   // IOleWindow, IOleInPlaceObject, IOleInPlaceObjectWindowless
   STDMETHODIMP GetWindow(HWND* window) override;
@@ -182,8 +182,7 @@ class CZMediaPlayer final : public IZMediaPlayer,
   STDMETHODIMP GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) override;
   STDMETHODIMP InitFromData(IDataObject* data, BOOL creation, DWORD reserved) override;
   STDMETHODIMP GetClipboardData(DWORD reserved, IDataObject** data) override;
-  STDMETHODIMP DoVerb(LONG verb, LPMSG msg, IOleClientSite* site, LONG index, HWND parent,
-                      LPCRECT position) override;
+  STDMETHODIMP DoVerb(LONG verb, LPMSG msg, IOleClientSite* site, LONG index, HWND parent, LPCRECT position) override;
   STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) override;
   STDMETHODIMP Update() override;
   STDMETHODIMP IsUpToDate() override;
@@ -286,7 +285,9 @@ class CZMediaPlayer final : public IZMediaPlayer,
   // Settings helpers.
   bool IsBusy() const { return m_session.m_nState != Idle; }
   bool IsActive() const { return m_session.m_nState == Playing || m_session.m_nState == Paused; }
-  bool IsRunning() const { return m_session.m_nState != Idle && m_session.m_nState != Connecting && m_session.m_nState != Stopping; }
+  bool IsRunning() const {
+    return m_session.m_nState != Idle && m_session.m_nState != Connecting && m_session.m_nState != Stopping;
+  }
   bool HasAudio() const { return m_session.m_bAudioOnly || m_session.m_bAudioWithVideo; }
   void ResetPlayListDialog();
   HRESULT StoreResourceName(BSTR text, std::wstring* field, ResourceKind kind);

@@ -144,7 +144,8 @@ STDMETHODIMP CZMediaPlayer::Pause() {
 
 STDMETHODIMP CZMediaPlayer::Seek(LONG nTimeSec) {
   if (!m_session.m_bSeekable || m_session.m_bSeeking || !IsActive()) return S_FALSE;
-  if (nTimeSec == 0 && (m_session.m_nPlaybackMode == LiveTimeShift || (m_session.m_nPlaybackMode == TimeShiftPlayback && !m_session.m_bTimeShiftCanSwitchToLive)))
+  if (nTimeSec == 0 && (m_session.m_nPlaybackMode == LiveTimeShift ||
+                        (m_session.m_nPlaybackMode == TimeShiftPlayback && !m_session.m_bTimeShiftCanSwitchToLive)))
     return S_FALSE;
   // No transport exists outside a session, so there is nothing to send.
   return S_OK;

@@ -24,14 +24,12 @@ STDMETHODIMP CZMediaPlayer::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG,
     case OLEIVERB_PRIMARY:
     case OLEIVERB_SHOW:
     case OLEIVERB_INPLACEACTIVATE:
-    case OLEIVERB_UIACTIVATE:
-      return InPlaceActivate(verb);
+    case OLEIVERB_UIACTIVATE: return InPlaceActivate(verb);
     case OLEIVERB_HIDE:
       UIDeactivate();
       if (m_hWnd) ShowWindow(m_hWnd, SW_HIDE);
       return S_OK;
-    case OLEIVERB_DISCARDUNDOSTATE:
-      return S_OK;
+    case OLEIVERB_DISCARDUNDOSTATE: return S_OK;
     case OLEIVERB_OPEN:
     case OLEIVERB_PROPERTIES:
       // No separate editing window and no property pages.
@@ -47,7 +45,7 @@ STDMETHODIMP CZMediaPlayer::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG,
 }
 
 HRESULT CZMediaPlayer::InPlaceActivate(LONG verb) {
-  if (!m_spClientSite) return E_UNEXPECTED;  // a control must be sited before it is activated
+  if (!m_spClientSite) return E_UNEXPECTED;   // a control must be sited before it is activated
   com::ComPtr<IUnknown> keepAlive(m_pOuter);  // the site may release us from its callbacks
   if (!m_bInPlaceActive) {
     com::ComPtr<IOleInPlaceSite> site;
@@ -70,8 +68,8 @@ HRESULT CZMediaPlayer::InPlaceActivate(LONG verb) {
     m_spInPlaceDoc.reset();
     HRESULT hr = m_spInPlaceSite->GetWindow(&parent);
     if (SUCCEEDED(hr))
-      hr = m_spInPlaceSite->GetWindowContext(m_spInPlaceFrame.put(), m_spInPlaceDoc.put(), &position, &clip,
-                                             &frameInfo);
+      hr =
+          m_spInPlaceSite->GetWindowContext(m_spInPlaceFrame.put(), m_spInPlaceDoc.put(), &position, &clip, &frameInfo);
     if (SUCCEEDED(hr) && (!parent || !IsWindow(parent))) hr = OLE_E_INVALIDHWND;
     if (SUCCEEDED(hr)) hr = CreateControlWindow(parent, position);
     if (FAILED(hr)) {

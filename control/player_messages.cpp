@@ -78,14 +78,9 @@ void CZMediaPlayer::OnFire(WPARAM what, LPARAM lParam) {
       Fire_OnPause(reason);
       break;
     }
-    case session::kFireResize:
-      FireResizeFor(static_cast<int32_t>(lParam));
-      break;
-    case session::kFireError:
-      Fire_OnError(m_session.m_nErrorType, m_session.m_nErrorID);
-      break;
-    default:
-      break;
+    case session::kFireResize: FireResizeFor(static_cast<int32_t>(lParam)); break;
+    case session::kFireError: Fire_OnError(m_session.m_nErrorType, m_session.m_nErrorID); break;
+    default: break;
   }
 }
 

@@ -84,8 +84,8 @@ STDMETHODIMP CZMediaPlayer::Load(IStorage* storage) {
 STDMETHODIMP CZMediaPlayer::Save(IStorage* storage, BOOL) {
   if (!storage) return E_POINTER;
   com::ComPtr<IStream> stream;
-  ZM_RETURN_IF_FAILED(storage->CreateStream(kContentsStream, STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0,
-                                            0, stream.put()));
+  ZM_RETURN_IF_FAILED(
+      storage->CreateStream(kContentsStream, STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, 0, stream.put()));
   return Save(stream.get(), TRUE);
 }
 

@@ -34,7 +34,8 @@ STDMETHODIMP CZMediaPlayer::get_CurrentPlaybackTime_Sec(LONG* pVal) {
   if (!pVal) return E_POINTER;
   *pVal = 0;
   if (!IsActive()) return S_FALSE;
-  int64_t newest = m_session.m_llLastVideoTime > m_session.m_llLastAudioTime ? m_session.m_llLastVideoTime : m_session.m_llLastAudioTime;
+  int64_t newest = m_session.m_llLastVideoTime > m_session.m_llLastAudioTime ? m_session.m_llLastVideoTime
+                                                                             : m_session.m_llLastAudioTime;
   *pVal = static_cast<LONG>((newest - m_session.m_llStartTime) / kUnitsPerSecond);
   return S_OK;
 }
@@ -55,7 +56,8 @@ STDMETHODIMP CZMediaPlayer::get_TotalTime_Sec(LONG* pVal) {
   *pVal = 0;
   if (!IsActive()) return S_FALSE;
   if (m_session.m_nPlaybackMode == Stored) *pVal = m_session.m_nDurationMs / 1000;
-  else if (m_session.m_nPlaybackMode == LiveTimeShift || m_session.m_nPlaybackMode == TimeShiftPlayback) *pVal = m_session.m_nTimeShiftLength;
+  else if (m_session.m_nPlaybackMode == LiveTimeShift || m_session.m_nPlaybackMode == TimeShiftPlayback)
+    *pVal = m_session.m_nTimeShiftLength;
   else return S_FALSE;
   return S_OK;
 }
@@ -63,7 +65,9 @@ STDMETHODIMP CZMediaPlayer::get_TotalTime_Sec(LONG* pVal) {
 STDMETHODIMP CZMediaPlayer::get_BufferingProgress_Percent(LONG* pVal) {
   if (!pVal) return E_POINTER;
   *pVal = 100;
-  if (m_session.m_nState != Paused || !(m_session.m_nStreamKind == 0 || (m_session.m_nStreamKind == 1 && m_session.m_bBuffering))) return S_FALSE;
+  if (m_session.m_nState != Paused ||
+      !(m_session.m_nStreamKind == 0 || (m_session.m_nStreamKind == 1 && m_session.m_bBuffering)))
+    return S_FALSE;
   if (m_session.m_bHasMediaBuffer) *pVal = m_session.m_nBufferingPercent < 0 ? 0 : m_session.m_nBufferingPercent;
   return S_OK;
 }
@@ -79,7 +83,8 @@ STDMETHODIMP CZMediaPlayer::get_MediaSeekable(VARIANT_BOOL* pVal) {
 STDMETHODIMP CZMediaPlayer::get_TimeShiftMode(LONG* pVal) {
   if (!pVal) return E_POINTER;
   *pVal = -1;
-  if (!IsRunning() || (m_session.m_nPlaybackMode != LiveTimeShift && m_session.m_nPlaybackMode != TimeShiftPlayback)) return S_FALSE;
+  if (!IsRunning() || (m_session.m_nPlaybackMode != LiveTimeShift && m_session.m_nPlaybackMode != TimeShiftPlayback))
+    return S_FALSE;
   *pVal = m_session.m_nPlaybackMode == LiveTimeShift ? 1 : 2;
   return S_OK;
 }
@@ -87,7 +92,8 @@ STDMETHODIMP CZMediaPlayer::get_TimeShiftMode(LONG* pVal) {
 STDMETHODIMP CZMediaPlayer::get_TimeShiftPosition(LONG* pVal) {
   if (!pVal) return E_POINTER;
   *pVal = 0;
-  if (!IsRunning() || (m_session.m_nPlaybackMode != LiveTimeShift && m_session.m_nPlaybackMode != TimeShiftPlayback)) return S_FALSE;
+  if (!IsRunning() || (m_session.m_nPlaybackMode != LiveTimeShift && m_session.m_nPlaybackMode != TimeShiftPlayback))
+    return S_FALSE;
   *pVal = m_session.m_nTimeShiftPosition;
   return S_OK;
 }
@@ -146,7 +152,8 @@ STDMETHODIMP CZMediaPlayer::get_VideoCurrentViewSize_Percent(LONG* pVal) {
   *pVal = 0;
   if (!IsRunning() || m_session.m_bAudioOnly) return S_FALSE;
   // A stream without a usable picture size has no percentage to give.
-  if (m_session.m_nVideoHeight > 0) *pVal = static_cast<LONG>(static_cast<int64_t>(m_nViewHeight) * 100 / m_session.m_nVideoHeight);
+  if (m_session.m_nVideoHeight > 0)
+    *pVal = static_cast<LONG>(static_cast<int64_t>(m_nViewHeight) * 100 / m_session.m_nVideoHeight);
   return S_OK;
 }
 

@@ -5,8 +5,8 @@
 
 namespace zm::control {
 
-STDMETHODIMP CZMediaPlayer::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC drawDc, LPCRECTL bounds,
-                                 LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
+STDMETHODIMP CZMediaPlayer::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC drawDc, LPCRECTL bounds, LPCRECTL,
+                                 BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
   if (aspect != DVASPECT_CONTENT && aspect != DVASPECT_OPAQUE) return DV_E_DVASPECT;
   if (!drawDc) return E_INVALIDARG;
   if (!bounds) return m_hWnd ? S_OK : E_INVALIDARG;  // an active window paints itself

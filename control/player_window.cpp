@@ -11,37 +11,22 @@ constexpr UINT_PTR kSessionTimerId = 333;
 bool CZMediaPlayer::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   result = 0;
   switch (msg) {
-    case WM_DESTROY:
-      OnDestroy();
-      return true;
-    case WM_CREATE:
-      result = OnCreate();
-      return true;
+    case WM_DESTROY: OnDestroy(); return true;
+    case WM_CREATE: result = OnCreate(); return true;
     case WM_TIMER:
       if (wParam != kSessionTimerId) return false;
       OnSessionTimer();
       return true;
-    case WM_COMMAND:
-      return OnCommand(LOWORD(wParam), lParam);
-    case WM_CONTEXTMENU:
-      ShowContextMenu(lParam);
-      return true;
-    case session::WM_ZM_FIRE:
-      OnFire(wParam, lParam);
-      return true;
+    case WM_COMMAND: return OnCommand(LOWORD(wParam), lParam);
+    case WM_CONTEXTMENU: ShowContextMenu(lParam); return true;
+    case session::WM_ZM_FIRE: OnFire(wParam, lParam); return true;
     case session::WM_ZM_SESSION:
       if (wParam >= 6) return false;
       OnSessionMessage(wParam);
       return true;
-    case session::WM_ZM_CREDENTIALS:
-      AskForCredentials();
-      return true;
-    case session::WM_ZM_RESYNC:
-      ResyncRenderer(lParam != 0);
-      return true;
-    case WM_SIZE:
-      OnSize(LOWORD(lParam), HIWORD(lParam));
-      return true;
+    case session::WM_ZM_CREDENTIALS: AskForCredentials(); return true;
+    case session::WM_ZM_RESYNC: ResyncRenderer(lParam != 0); return true;
+    case WM_SIZE: OnSize(LOWORD(lParam), HIWORD(lParam)); return true;
     case WM_LBUTTONDBLCLK:
       if (ShowsPicture()) OnDoubleClick();
       return true;
@@ -52,9 +37,7 @@ bool CZMediaPlayer::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM l
       LeaveFullScreen();
       return false;  // the default handling keeps the host's Alt shortcuts working
     // The standard handling of an in-place control window.
-    case WM_PAINT:
-      OnPaint();
-      return true;
+    case WM_PAINT: OnPaint(); return true;
     case WM_MOUSEACTIVATE:
       if (m_bInPlaceActive && !m_bUIActive) UIActivate();
       return false;
@@ -62,12 +45,10 @@ bool CZMediaPlayer::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM l
     case WM_KILLFOCUS: {
       if (msg == WM_SETFOCUS && m_bInPlaceActive && !m_bUIActive) UIActivate();
       com::ComPtr<IOleControlSite> controlSite;
-      if (m_spClientSite && SUCCEEDED(m_spClientSite.query(&controlSite)))
-        controlSite->OnFocus(msg == WM_SETFOCUS);
+      if (m_spClientSite && SUCCEEDED(m_spClientSite.query(&controlSite))) controlSite->OnFocus(msg == WM_SETFOCUS);
       return false;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -152,7 +133,8 @@ void CZMediaPlayer::OnDraw(HDC dc, const RECT& bounds) {
 
 void CZMediaPlayer::DrawLogo(HDC dc, const RECT& bounds, int32_t viewWidth, int32_t viewHeight) {
   if (!m_pLogo || m_session.m_bPlayListAdvance) return;
-  bool showsLogo = m_session.m_nState == Idle || m_session.m_nState == Stopping || (m_session.m_nState == Connecting && m_settings.m_nResourceKind != FilePlayList);
+  bool showsLogo = m_session.m_nState == Idle || m_session.m_nState == Stopping ||
+                   (m_session.m_nState == Connecting && m_settings.m_nResourceKind != FilePlayList);
   if (!showsLogo || viewWidth <= 0 || viewHeight <= 0) return;
   const int32_t width = bounds.right - bounds.left;
   const int32_t height = bounds.bottom - bounds.top;

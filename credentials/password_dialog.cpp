@@ -64,9 +64,7 @@ INT_PTR CALLBACK CZMSPasswordDialog::DialogProc(HWND dialog, UINT message, WPARA
   auto* self = reinterpret_cast<CZMSPasswordDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
   if (!self || message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return FALSE;
   switch (LOWORD(wParam)) {
-    case IDOK:
-      self->OnOk(dialog);
-      return TRUE;
+    case IDOK: self->OnOk(dialog); return TRUE;
     case IDCANCEL:
       self->request.confirmed = false;
       EndDialog(dialog, IDCANCEL);

@@ -83,8 +83,8 @@ std::vector<BYTE> ReadWhole(HANDLE file) {
   if (!GetFileSizeEx(file, &size) || size.QuadPart > kMaxFileBytes) Fail(L"ReadFile failed");
   std::vector<BYTE> bytes(static_cast<size_t>(size.QuadPart));
   DWORD read = 0;
-  if (!bytes.empty() && (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                         read != bytes.size())) {
+  if (!bytes.empty() &&
+      (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())) {
     Fail(L"ReadFile failed");
   }
   return bytes;
@@ -149,9 +149,8 @@ void WriteUsers(const std::wstring& path, const std::u16string& users, const std
   UniqueHandle file = OpenFile(path, GENERIC_WRITE, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN);
   if (!file) Fail(L"Can not open file for writing");
   DWORD written = 0;
-  if (!bytes.empty() &&
-      (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-       written != bytes.size())) {
+  if (!bytes.empty() && (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+                         written != bytes.size())) {
     Fail(L"WriteFile failed");
   }
 }

@@ -15,9 +15,9 @@ constexpr DWORD kPassphraseLength = 24;
 // The passphrase is assembled character by character at run time, so that it does not sit
 // in the binary as one readable string.
 void BuildPassphrase(char (&out)[kPassphraseLength + 1]) {
-  static constexpr unsigned char kMasked[kPassphraseLength] = {
-      0x00, 0x3B, 0x2C, 0x28, 0x3F, 0x34, 0x19, 0x36, 0x33, 0x3F, 0x34, 0x2E,
-      0x0F, 0x29, 0x3F, 0x28, 0x29, 0x11, 0x3F, 0x23, 0x68, 0x6A, 0x6A, 0x6D};
+  static constexpr unsigned char kMasked[kPassphraseLength] = {0x00, 0x3B, 0x2C, 0x28, 0x3F, 0x34, 0x19, 0x36,
+                                                               0x33, 0x3F, 0x34, 0x2E, 0x0F, 0x29, 0x3F, 0x28,
+                                                               0x29, 0x11, 0x3F, 0x23, 0x68, 0x6A, 0x6A, 0x6D};
   for (DWORD i = 0; i < kPassphraseLength; ++i) out[i] = static_cast<char>(kMasked[i] ^ 0x5A);
   out[kPassphraseLength] = '\0';
 }
@@ -48,10 +48,10 @@ std::optional<CUsersCipher> CUsersCipher::Create(std::string_view computerName) 
   SecureZeroMemory(passphrase, sizeof passphrase);
 
   UniqueCryptHash md5;
-  const bool derived =
-      CryptCreateHash(cipher.provider_.get(), CALG_MD5, 0, 0, md5.put()) &&
-      CryptHashData(md5.get(), reinterpret_cast<const BYTE*>(password.data()), static_cast<DWORD>(password.size()), 0) &&
-      CryptDeriveKey(cipher.provider_.get(), CALG_RC4, md5.get(), CRYPT_EXPORTABLE, cipher.key_.put());
+  const bool derived = CryptCreateHash(cipher.provider_.get(), CALG_MD5, 0, 0, md5.put()) &&
+                       CryptHashData(md5.get(), reinterpret_cast<const BYTE*>(password.data()),
+                                     static_cast<DWORD>(password.size()), 0) &&
+                       CryptDeriveKey(cipher.provider_.get(), CALG_RC4, md5.get(), CRYPT_EXPORTABLE, cipher.key_.put());
   SecureZeroMemory(password.data(), password.size());
   if (!derived) return std::nullopt;
   return cipher;

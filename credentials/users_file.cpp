@@ -19,8 +19,7 @@ UsersFileText DecodeUsersFile(std::span<const uint8_t> deciphered, WidenFileText
   UsersFileText file;
   if (deciphered.empty()) return file;
   file.state = UsersFileState::Damaged;
-  std::u16string users =
-      widen(std::string_view(reinterpret_cast<const char*>(deciphered.data()), deciphered.size()));
+  std::u16string users = widen(std::string_view(reinterpret_cast<const char*>(deciphered.data()), deciphered.size()));
   if (users.empty()) {
     file.damage = u"Damaged users string: not text in the ANSI code page";
     return file;

@@ -33,8 +33,7 @@ void CheckOne(std::span<const uint8_t> input, uint32_t requested) {
   const ReplyRead& r = read.result;
   Check(read.consumed <= input.size());
   switch (r.failure) {
-    case SourceFailure::None:
-      break;
+    case SourceFailure::None: break;
     case SourceFailure::NoResponse:
       Check(input.size() < kReplyPrologueSize && r.detail.error == DecodeError::Truncated);
       return;
@@ -55,8 +54,7 @@ void CheckOne(std::span<const uint8_t> input, uint32_t requested) {
       Check(r.detail.error == DecodeError::LengthTooLarge ||
             (r.detail.error == DecodeError::Truncated && r.detail.needed > input.size()));
       return;
-    default:
-      Check(false);
+    default: Check(false);
   }
   for (const StreamFormat& f : read.sink.formats) Check(f.formatBlock.size() <= kMaxFormatBlockBytes);
   Check(r.acceptedVersion == kProtocolVersion80 || r.extensionLength == 0);
@@ -66,7 +64,8 @@ void CheckOne(std::span<const uint8_t> input, uint32_t requested) {
   reply.protocolVersion = r.acceptedVersion;
   reply.status = read.status;
   const size_t extensionAt = kReplyPrologueSize + kReplyStatusSize + kReplyExtensionHeaderSize;
-  if (r.extensionLength) reply.extension.assign(input.begin() + extensionAt, input.begin() + extensionAt + r.extensionLength);
+  if (r.extensionLength)
+    reply.extension.assign(input.begin() + extensionAt, input.begin() + extensionAt + r.extensionLength);
   reply.formats = read.sink.formats;
   std::vector<uint8_t> again = EncodeServerReply(reply);
   Check(again.size() == read.consumed);

@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(plain->faults.empty());
     Check((plain->protocolVersion == 80) == text.starts_with("/ZAMS80/"));
     // A whole digest ends the request.
-    if (plain->credentialHash.size() == 40 && plain->credentialHash.find_first_not_of("0123456789abcdef") == std::string::npos) {
+    if (plain->credentialHash.size() == 40 &&
+        plain->credentialHash.find_first_not_of("0123456789abcdef") == std::string::npos) {
       Check(!mayGoOn);
     }
   }

@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   Check(text.value().size() == length.value() && text.consumed() == kWireStringLengthSize + length.value());
-  Check(text.value().empty() || std::memcmp(text.value().data(), data + kWireStringLengthSize, text.value().size()) == 0);
+  Check(text.value().empty() ||
+        std::memcmp(text.value().data(), data + kWireStringLengthSize, text.value().size()) == 0);
   std::vector<uint8_t> again;
   AppendWireString(text.value(), again);
   Check(again.size() == text.consumed() && std::memcmp(again.data(), data, again.size()) == 0);

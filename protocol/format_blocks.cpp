@@ -21,11 +21,11 @@ constexpr WireField kBiXPelsPerMeter{72, 4};
 constexpr WireField kBiYPelsPerMeter{76, 4};
 constexpr WireField kBiClrUsed{80, 4};
 constexpr WireField kBiClrImportant{84, 4};
-constexpr WireField kVideoFields[] = {kSourceLeft,     kSourceTop,      kSourceRight,   kSourceBottom, kTargetLeft,
-                                      kTargetTop,      kTargetRight,    kTargetBottom,  kBitRate,      kBitErrorRate,
-                                      kAvgTimePerFrame, kBiSize,        kBiWidth,       kBiHeight,     kBiPlanes,
-                                      kBiBitCount,     kBiCompression,  kBiSizeImage,   kBiXPelsPerMeter,
-                                      kBiYPelsPerMeter, kBiClrUsed,     kBiClrImportant};
+constexpr WireField kVideoFields[] = {
+    kSourceLeft,      kSourceTop,       kSourceRight, kSourceBottom,  kTargetLeft,      kTargetTop,
+    kTargetRight,     kTargetBottom,    kBitRate,     kBitErrorRate,  kAvgTimePerFrame, kBiSize,
+    kBiWidth,         kBiHeight,        kBiPlanes,    kBiBitCount,    kBiCompression,   kBiSizeImage,
+    kBiXPelsPerMeter, kBiYPelsPerMeter, kBiClrUsed,   kBiClrImportant};
 static_assert(FieldsTile<kVideoInfoHeaderSize>(kVideoFields));
 static_assert(kBiSize.offset == kBitmapInfoHeaderOffset);
 

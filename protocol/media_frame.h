@@ -8,16 +8,16 @@
 namespace zm {
 
 struct MediaFrame {
-  uint32_t streamType;    // 1 audio, 2 video
+  uint32_t streamType;  // 1 audio, 2 video
   uint16_t flags;
   uint16_t itemIndex;
-  int64_t time;           // 100-ns units
-  int64_t stopTime;       // 100-ns units
+  int64_t time;      // 100-ns units
+  int64_t stopTime;  // 100-ns units
   uint8_t keyFrame;
   uint8_t hasNewFormat;
   uint16_t tag;
-  uint32_t length;        // payload bytes; 0 marks the end of a stream
-  uint8_t* data;          // CoTaskMemAlloc'd payload, owned by whoever holds the record
+  uint32_t length;  // payload bytes; 0 marks the end of a stream
+  uint8_t* data;    // CoTaskMemAlloc'd payload, owned by whoever holds the record
   uint32_t reserved1;
 };
 

@@ -17,8 +17,8 @@ constexpr WireField kTag{26, 2};
 constexpr WireField kLength{28, 4};
 constexpr WireField kDataPointer{32, 4};
 constexpr WireField kReserved1{36, 4};
-constexpr WireField kFields[] = {kStreamType, kFlags,  kItemIndex, kTime,        kStopTime, kKeyFrame,
-                                 kHasNewFormat, kTag, kLength,    kDataPointer, kReserved1};
+constexpr WireField kFields[] = {kStreamType,   kFlags, kItemIndex, kTime,        kStopTime, kKeyFrame,
+                                 kHasNewFormat, kTag,   kLength,    kDataPointer, kReserved1};
 static_assert(FieldsTile<kMediaFrameHeaderSize>(kFields));
 
 }  // namespace

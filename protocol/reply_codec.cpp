@@ -85,7 +85,8 @@ std::vector<uint8_t> EncodeServerReply(const ServerReply& reply) {
 
 DecodeResult<uint32_t> DecodeReplyPrologue(std::span<const uint8_t> bytes) {
   using Result = DecodeResult<uint32_t>;
-  if (bytes.size() < kReplyPrologueSize) return Result::Failure(Truncated("reply magic and version", kReplyPrologueSize));
+  if (bytes.size() < kReplyPrologueSize)
+    return Result::Failure(Truncated("reply magic and version", kReplyPrologueSize));
   const uint32_t magic = GetField<kMagic>(bytes.data());
   if (magic != kReplyMagic) return Result::Failure(DecodeFailure{DecodeError::BadMagic, "reply magic", magic, 0});
   const uint32_t version = GetField<kVersion>(bytes.data());

@@ -21,7 +21,7 @@ inline constexpr size_t kReplyStatusSize = 16;
 inline constexpr size_t kReplyExtensionHeaderSize = 4;  // u16 length, u16 not used
 
 struct ReplyStatus {
-  uint32_t result = 0;  // 0 accepted, else an HRESULT-shaped error code
+  uint32_t result = 0;        // 0 accepted, else an HRESULT-shaped error code
   uint16_t resourceKind = 0;  // 0 stored media, 1 live
   uint8_t playlistGeneration = 0;
   uint8_t unused = 0;

@@ -67,7 +67,8 @@ ReplyRead ReadServerReply(ByteSource& source, uint32_t requestedVersion, ReplySt
   if (!version) {
     const bool badMagic = version.error() == DecodeError::BadMagic;
     status.result = badMagic ? kResultWrongMagic : kResultIncompatibleVersion;
-    reader.Fail(badMagic ? SourceFailure::UnrecognizedResponse : SourceFailure::IncompatibleVersions, version.failure());
+    reader.Fail(badMagic ? SourceFailure::UnrecognizedResponse : SourceFailure::IncompatibleVersions,
+                version.failure());
     return result;
   }
   if (CheckReplyVersion(requestedVersion, version.value()) == VersionAnswer::Protocol25Only) {

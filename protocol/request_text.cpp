@@ -12,7 +12,6 @@ namespace zm::protocol {
 
 namespace {
 
-
 // "&" would end the name for the server's parser; it travels as "*" instead.
 template <typename Text>
 Text AmpersandsToAsterisks(Text text) {
@@ -68,7 +67,9 @@ RequestText BuildRequest(const RequestSettings& settings, ProtocolVersion protoc
       break;
     case ResourceKind::LiveLocal:
     default:
-      request.text = toAnsi(settings.sSourceNumber + std::u16string(kComputerSidMarker.begin(), kComputerSidMarker.end()) + settings.sComputerSid);
+      request.text =
+          toAnsi(settings.sSourceNumber + std::u16string(kComputerSidMarker.begin(), kComputerSidMarker.end()) +
+                 settings.sComputerSid);
       request.mediaName = settings.sSourceNumber;
       break;
   }
@@ -76,7 +77,8 @@ RequestText BuildRequest(const RequestSettings& settings, ProtocolVersion protoc
 }
 
 std::string BuildAuthSuffix(const AuthSettings& settings, const AnsiEncoder& toAnsi) {
-  if (settings.mode == AuthMode::SessionId) return AmpersandsToAsterisks(std::string(kSessionIdMarker) + toAnsi(settings.sSessionID));
+  if (settings.mode == AuthMode::SessionId)
+    return AmpersandsToAsterisks(std::string(kSessionIdMarker) + toAnsi(settings.sSessionID));
   if (settings.sCredentialHash.empty()) return {};
   return AmpersandsToAsterisks(std::string(kHashMarker) + settings.sCredentialHash);
 }

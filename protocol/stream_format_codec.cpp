@@ -15,8 +15,8 @@ constexpr WireField kFormatType{44, 16};
 constexpr WireField kObjectPointer{60, 4};
 constexpr WireField kFormatLength{64, 4};
 constexpr WireField kFormatPointer{68, 4};
-constexpr WireField kFields[] = {kMajorType, kSubType,      kFixedSizeSamples, kTemporalCompression, kSampleSize,
-                                 kFormatType, kObjectPointer, kFormatLength,    kFormatPointer};
+constexpr WireField kFields[] = {kMajorType,  kSubType,       kFixedSizeSamples, kTemporalCompression, kSampleSize,
+                                 kFormatType, kObjectPointer, kFormatLength,     kFormatPointer};
 static_assert(FieldsTile<kStreamFormatHeaderSize>(kFields));
 static_assert(kMajorType.size == kGuidWireSize && kSubType.size == kGuidWireSize && kFormatType.size == kGuidWireSize);
 

@@ -16,10 +16,22 @@ struct WireField {
 
 template <size_t N>
 struct WireUint;
-template <> struct WireUint<1> { using type = uint8_t; };
-template <> struct WireUint<2> { using type = uint16_t; };
-template <> struct WireUint<4> { using type = uint32_t; };
-template <> struct WireUint<8> { using type = uint64_t; };
+template <>
+struct WireUint<1> {
+  using type = uint8_t;
+};
+template <>
+struct WireUint<2> {
+  using type = uint16_t;
+};
+template <>
+struct WireUint<4> {
+  using type = uint32_t;
+};
+template <>
+struct WireUint<8> {
+  using type = uint64_t;
+};
 
 // Reads field F of a record whose bytes the caller has already checked to be present.
 template <WireField F>

@@ -21,8 +21,7 @@ uint16_t TimeWord(const MediaFrame& frame, int index) {
 }  // namespace
 
 void ApplyReply(const protocol::ReplyStatus& status, const protocol::StreamFormatPair& formats,
-                const std::optional<MediaFrame>& change, const PlayerSettings& settings,
-                SessionValues& v) {
+                const std::optional<MediaFrame>& change, const PlayerSettings& settings, SessionValues& v) {
   const protocol::StreamFormat& video = formats[protocol::kVideoFormatIndex];
   const protocol::StreamFormat& audio = formats[protocol::kAudioFormatIndex];
   v.m_videoType = video;
@@ -54,8 +53,7 @@ void ApplyReply(const protocol::ReplyStatus& status, const protocol::StreamForma
   std::optional<uint32_t> w;
   if (video.IsPresent()) w = video.type.temporalCompression;
   else if (audio.IsPresent()) w = audio.type.temporalCompression;
-  if ((status.serverFlags & kFlagTimeShift) && liveResource && h != 0 && w && (*w & 0xFFFF) >= 15 &&
-      (*w >> 16) >= 60) {
+  if ((status.serverFlags & kFlagTimeShift) && liveResource && h != 0 && w && (*w & 0xFFFF) >= 15 && (*w >> 16) >= 60) {
     timeShift = true;
     v.m_bSeekable = 1;
   }

@@ -24,7 +24,6 @@ inline constexpr int32_t kNoVideoHeight = 30;
 // A video format block too short for the picture header, or a format type without one,
 // counts as no picture header: the size is then 250 x 30, as for a stream without video.
 void ApplyReply(const protocol::ReplyStatus& status, const protocol::StreamFormatPair& formats,
-                const std::optional<MediaFrame>& streamChange, const PlayerSettings& settings,
-                SessionValues& session);
+                const std::optional<MediaFrame>& streamChange, const PlayerSettings& settings, SessionValues& session);
 
 }  // namespace zm::session

@@ -145,8 +145,8 @@ void Negotiation::BuildRequestText() {
 
 std::string Negotiation::AuthSuffix() {
   AuthSettings settings;
-  settings.mode = s_.m_nAuthMode == static_cast<int32_t>(AuthMode::SessionId) ? AuthMode::SessionId
-                                                                                : AuthMode::PasswordHash;
+  settings.mode =
+      s_.m_nAuthMode == static_cast<int32_t>(AuthMode::SessionId) ? AuthMode::SessionId : AuthMode::PasswordHash;
   if (settings.mode == AuthMode::PasswordHash && s_.m_sCredentialHash.empty()) {
     credentials::CUsers users(c_.usersEnvironment);
     std::wstring value;
@@ -306,8 +306,7 @@ BOOL Negotiation::Run(std::wstring& errorText) {
       }
       continue;
     }
-    const bool noUsableReply = failure == SourceFailure::NoResponse ||
-                               failure == SourceFailure::UnrecognizedResponse ||
+    const bool noUsableReply = failure == SourceFailure::NoResponse || failure == SourceFailure::UnrecognizedResponse ||
                                failure == SourceFailure::ErrorReceiving;
     if (noUsableReply && FallbackPossible()) {
       const std::wstring failureText = errorText;
@@ -329,8 +328,7 @@ BOOL Negotiation::Run(std::wstring& errorText) {
 
 }  // namespace
 
-BOOL Negotiate(PlayerSettings& settings, SessionValues& session, NegotiationContext& context,
-               std::wstring& errorText) {
+BOOL Negotiate(PlayerSettings& settings, SessionValues& session, NegotiationContext& context, std::wstring& errorText) {
   return Negotiation(settings, session, context).Run(errorText);
 }
 

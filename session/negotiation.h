@@ -27,7 +27,7 @@ class INegotiationSite {
   // HTTP, HTTPS and the RTP transports; null while the control has no such transport, which
   // also leaves a TCP failure without its HTTP fallback.
   virtual std::unique_ptr<transport::CZNetworkMediaFramesSource> CreateTransport(int32_t nTransport, uint16_t port,
-                                                                                  int32_t nUDPLossControlMode) = 0;
+                                                                                 int32_t nUDPLossControlMode) = 0;
   // The display text of a server's result code; empty when no message source knows it.
   virtual std::wstring HResultText(HRESULT hr) = 0;
   // The applied reply's playback mode and seek permission for the flow bar.
@@ -40,11 +40,11 @@ class INegotiationSite {
 };
 
 struct NegotiationContext {
-  HANDLE hStopEvent = nullptr;         // polled between attempts
-  HANDLE hCredentialsEvent = nullptr;  // signalled when the password dialog has closed
-  HWND hControlWindow = nullptr;       // receives WM_ZM_CREDENTIALS
-  credentials::PasswordRequest* pPasswordRequest = nullptr;   // the dialog's fields, read after it closes
-  credentials::UsersEnvironment usersEnvironment;              // empty: the user's own cache
+  HANDLE hStopEvent = nullptr;                               // polled between attempts
+  HANDLE hCredentialsEvent = nullptr;                        // signalled when the password dialog has closed
+  HWND hControlWindow = nullptr;                             // receives WM_ZM_CREDENTIALS
+  credentials::PasswordRequest* pPasswordRequest = nullptr;  // the dialog's fields, read after it closes
+  credentials::UsersEnvironment usersEnvironment;            // empty: the user's own cache
   INegotiationSite* pSite = nullptr;
   // The session's transport: created here, kept on success and on failure.
   std::unique_ptr<transport::CZNetworkMediaFramesSource> transport;

@@ -42,7 +42,9 @@ class ConnectionBytes final : public ByteSource {
 // The reply's two records, owned until the whole reply has been read.
 class ReplyRecords final : public FormatSink {
  public:
-  uint8_t* FormatBlock(size_t index, const StreamFormatHeader& header) override { return m_records[index].Fill(header); }
+  uint8_t* FormatBlock(size_t index, const StreamFormatHeader& header) override {
+    return m_records[index].Fill(header);
+  }
   void Release(StreamFormatRecord (&out)[2]) {
     for (size_t i = 0; i < 2; ++i) m_records[i].Release(out[i]);
   }
@@ -131,8 +133,7 @@ BOOL CZNetworkMediaFramesSource::ReadServerReply(StreamFormatRecord (&formats)[2
     if (!ReadChunkHeader()) RaiseSourceError(SourceFailure::ErrorReceiving);
     ConnectionBytes bytes(*this);
     ReplyRecords records;
-    const ReplyRead read =
-        protocol::ReadServerReply(bytes, static_cast<uint32_t>(m_nProtocolVersion), status, records);
+    const ReplyRead read = protocol::ReadServerReply(bytes, static_cast<uint32_t>(m_nProtocolVersion), status, records);
     if (read.acceptedVersion != 0) m_nProtocolVersion = static_cast<int>(read.acceptedVersion);
     if (!read.ok()) RaiseSourceError(read.failure);
     if (readTrailer) ReadChunkTrailer();

@@ -22,8 +22,8 @@ in_addr ResolveOrRaise(const std::string& host) {
   if (address.s_addr != INADDR_NONE) return address;
   const hostent* entry = gethostbyname(host.c_str());
   if (!entry || !entry->h_addr_list || !entry->h_addr_list[0]) RaiseSourceError(SourceFailure::CannotResolve);
-  const size_t size = entry->h_length < static_cast<short>(sizeof address) ? static_cast<size_t>(entry->h_length)
-                                                                            : sizeof address;
+  const size_t size =
+      entry->h_length < static_cast<short>(sizeof address) ? static_cast<size_t>(entry->h_length) : sizeof address;
   std::memcpy(&address, entry->h_addr_list[0], size);
   return address;
 }
@@ -71,8 +71,10 @@ BOOL CZTcpMediaFramesSource::Connect(std::wstring& errorText) {
       DWORD returned = 0;
       WSAIoctl(s, SIO_KEEPALIVE_VALS, &values, sizeof values, nullptr, 0, &returned, nullptr, nullptr);
     }
-    if (connect(s, reinterpret_cast<const sockaddr*>(&server), sizeof server) < 0) RaiseSourceError(SourceFailure::NoResponse);
-    if (send(s, m_sRequest.data(), static_cast<int>(m_sRequest.size()), 0) < 0) RaiseSourceError(SourceFailure::WinSockError);
+    if (connect(s, reinterpret_cast<const sockaddr*>(&server), sizeof server) < 0)
+      RaiseSourceError(SourceFailure::NoResponse);
+    if (send(s, m_sRequest.data(), static_cast<int>(m_sRequest.size()), 0) < 0)
+      RaiseSourceError(SourceFailure::WinSockError);
   });
 }
 

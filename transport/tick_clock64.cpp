@@ -4,7 +4,6 @@
 
 namespace zm::transport {
 
-
 TickClock64::TickClock64(TickSource source) : m_source(source ? source : timeGetTime) {
   TIMECAPS caps{};
   if (timeGetDevCaps(&caps, sizeof caps) == MMSYSERR_NOERROR) {

@@ -14,8 +14,7 @@ STDMETHODIMP CContainerSite::QueryInterface(REFIID riid, void** out) {
   *out = nullptr;
   if (riid == IID_IUnknown || riid == IID_IOleClientSite) *out = static_cast<IOleClientSite*>(this);
   else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite) *out = static_cast<IOleInPlaceSite*>(this);
-  else if (riid == IID_IOleInPlaceUIWindow || riid == IID_IOleInPlaceFrame)
-    *out = static_cast<IOleInPlaceFrame*>(this);
+  else if (riid == IID_IOleInPlaceUIWindow || riid == IID_IOleInPlaceFrame) *out = static_cast<IOleInPlaceFrame*>(this);
   else if (riid == IID_IOleControlSite) *out = static_cast<IOleControlSite*>(this);
   else if (riid == IID_IDispatch) *out = static_cast<IDispatch*>(this);
   else return E_NOINTERFACE;
@@ -133,9 +132,7 @@ STDMETHODIMP CContainerSite::GetBorder(LPRECT border) {
 
 STDMETHODIMP CContainerSite::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
 
-STDMETHODIMP CContainerSite::SetBorderSpace(LPCBORDERWIDTHS widths) {
-  return widths ? OLE_E_INVALIDRECT : S_OK;
-}
+STDMETHODIMP CContainerSite::SetBorderSpace(LPCBORDERWIDTHS widths) { return widths ? OLE_E_INVALIDRECT : S_OK; }
 
 STDMETHODIMP CContainerSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
   m_spActiveObject = object;
@@ -220,8 +217,7 @@ STDMETHODIMP CContainerSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPAR
       result->vt = VT_BOOL;
       result->boolVal = VARIANT_FALSE;
       return S_OK;
-    default:
-      return DISP_E_MEMBERNOTFOUND;
+    default: return DISP_E_MEMBERNOTFOUND;
   }
 }
 

@@ -21,7 +21,10 @@ class CContainerSite final : public IOleClientSite,
 
   // Where the control goes now: the window's client rectangle unless a size was set.
   RECT Position() const;
-  void SetPosition(const RECT& position) { m_rcPosition = position; m_bPositionSet = true; }
+  void SetPosition(const RECT& position) {
+    m_rcPosition = position;
+    m_bPositionSet = true;
+  }
   // The control's in-place object, told about position changes the control asks for.
   void SetInPlaceObject(IOleInPlaceObject* object) { m_spInPlaceObject = object; }
   IOleInPlaceActiveObject* ActiveObject() const { return m_spActiveObject.get(); }
@@ -49,8 +52,8 @@ class CContainerSite final : public IOleClientSite,
   STDMETHODIMP CanInPlaceActivate() override;
   STDMETHODIMP OnInPlaceActivate() override;
   STDMETHODIMP OnUIActivate() override;
-  STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT position,
-                                LPRECT clip, LPOLEINPLACEFRAMEINFO info) override;
+  STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT position, LPRECT clip,
+                                LPOLEINPLACEFRAMEINFO info) override;
   STDMETHODIMP Scroll(SIZE extent) override;
   STDMETHODIMP OnUIDeactivate(BOOL undoable) override;
   STDMETHODIMP OnInPlaceDeactivate() override;

@@ -73,8 +73,7 @@ STDMETHODIMP CEventPrinter::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 
 STDMETHODIMP CEventPrinter::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
 
-STDMETHODIMP CEventPrinter::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                   UINT*) {
+STDMETHODIMP CEventPrinter::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
   if (!params) return E_POINTER;
   if (params->cArgs && !params->rgvarg) return E_INVALIDARG;
   if (m_onLine) m_onLine(FormatEvent(id, *params));

@@ -7,8 +7,7 @@ constexpr UINT_PTR kAfterTimer = 1;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 com::WindowClass& HostClass() {
-  static com::WindowClass cls(L"ZMediaControl Host", CS_HREDRAW | CS_VREDRAW,
-                              com::WindowImpl<CHostWindow>::WindowProc,
+  static com::WindowClass cls(L"ZMediaControl Host", CS_HREDRAW | CS_VREDRAW, com::WindowImpl<CHostWindow>::WindowProc,
                               reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
   return cls;
 }
@@ -72,8 +71,7 @@ bool CHostWindow::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARA
       m_control.Destroy();
       if (m_bQuitOnDestroy) PostQuitMessage(0);
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

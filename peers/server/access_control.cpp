@@ -15,8 +15,9 @@ std::string CredentialDigestText(std::string_view userName, std::string_view pas
   byte digest[WC_SHA_DIGEST_SIZE] = {};
   static_assert(WC_SHA_DIGEST_SIZE == zm::protocol::kCredentialDigestSize);
   if (wc_InitSha(&sha) != 0) return std::string();
-  const bool hashed = wc_ShaUpdate(&sha, reinterpret_cast<const byte*>(input.data()), static_cast<word32>(input.size())) == 0 &&
-                      wc_ShaFinal(&sha, digest) == 0;
+  const bool hashed =
+      wc_ShaUpdate(&sha, reinterpret_cast<const byte*>(input.data()), static_cast<word32>(input.size())) == 0 &&
+      wc_ShaFinal(&sha, digest) == 0;
   wc_ShaFree(&sha);
   if (!hashed) return std::string();
   return zm::protocol::FormatCredentialDigest(digest).value_or(std::string());
@@ -28,7 +29,8 @@ std::string SessionIdText(std::string_view token) {
 }
 
 AccessControl::AccessControl(const AccessOptions& options)
-    : digest_(CredentialDigestText(options.userName, options.password)), sessionId_(SessionIdText(options.sessionToken)) {}
+    : digest_(CredentialDigestText(options.userName, options.password)),
+      sessionId_(SessionIdText(options.sessionToken)) {}
 
 bool AccessControl::IsProtected(const MediaRequest& request) {
   return request.kind == ResourceKind::LiveAlias && request.name == kProtectedAlias;

@@ -15,13 +15,13 @@ enum class OversizeField { None, Frame, Format, String };
 enum class VideoFormatFault { None, Short, Untyped, ZeroWidth, NegativeHeight };
 
 struct FaultPlan {
-  std::optional<int> stallAfterFrames;     // stall-after=N: send N frames, then nothing
-  std::optional<int> closeMidFrameAfter;   // close-mid-frame=N: N frames, half of one, close
-  bool wrongMagic = false;                 // wrong-magic: reply magic 0x36B2
-  bool version25 = false;                  // version25: answer 25 to a version-80 request
-  std::optional<uint32_t> result;          // result=CODE: refuse with this ReplyStatus result
-  OversizeField oversize = OversizeField::None;  // oversize=frame|format|string
-  std::optional<int> dripMicroseconds;     // drip[=US]: one byte per send, US apart
+  std::optional<int> stallAfterFrames;                    // stall-after=N: send N frames, then nothing
+  std::optional<int> closeMidFrameAfter;                  // close-mid-frame=N: N frames, half of one, close
+  bool wrongMagic = false;                                // wrong-magic: reply magic 0x36B2
+  bool version25 = false;                                 // version25: answer 25 to a version-80 request
+  std::optional<uint32_t> result;                         // result=CODE: refuse with this ReplyStatus result
+  OversizeField oversize = OversizeField::None;           // oversize=frame|format|string
+  std::optional<int> dripMicroseconds;                    // drip[=US]: one byte per send, US apart
   VideoFormatFault videoFormat = VideoFormatFault::None;  // video-format=short|untyped|zero-width|negative-height
 
   bool Any() const;

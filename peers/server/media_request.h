@@ -18,14 +18,14 @@ using ResourceKind = zm::protocol::ResourceKind;
 struct MediaRequest {
   uint32_t protocolVersion = zm::protocol::kProtocolVersion25;  // 80 with the "/ZAMS80/" prefix
   ResourceKind kind = ResourceKind::LiveLocal;
-  std::string name;           // file name, alias or playlist folder, without the fault suffix
-  std::string sourceNumber;   // live-direct, live-local
-  std::string sourceAddress;  // live-direct
-  int playListIndex = 0;      // playlist
-  std::string computerSid;    // live-local
-  std::string credentialHash; // "///HASH:" suffix
-  std::string sessionId;      // "///SID:" suffix
-  std::string faults;         // text after '#', for ParseFaults; only with a fault suffix
+  std::string name;            // file name, alias or playlist folder, without the fault suffix
+  std::string sourceNumber;    // live-direct, live-local
+  std::string sourceAddress;   // live-direct
+  int playListIndex = 0;       // playlist
+  std::string computerSid;     // live-local
+  std::string credentialHash;  // "///HASH:" suffix
+  std::string sessionId;       // "///SID:" suffix
+  std::string faults;          // text after '#', for ParseFaults; only with a fault suffix
 };
 
 // Whether a '#' in the resource name starts a fault list (zms-server --allow-fault-suffix) or is

@@ -14,11 +14,11 @@ namespace zms {
 struct ServerContext {
   std::atomic<bool> stopping{false};
   std::atomic<int> nextConnectionId{1};
-  FaultPlan faults;              // --fault, for every connection
-  bool allowFaultSuffix = false; // --allow-fault-suffix: a "#..." at the end of a name adds faults
-  uint16_t extensionBytes = 0;   // --extension-bytes: size of the protocol-80 reply extension
+  FaultPlan faults;                       // --fault, for every connection
+  bool allowFaultSuffix = false;          // --allow-fault-suffix: a "#..." at the end of a name adds faults
+  uint16_t extensionBytes = 0;            // --extension-bytes: size of the protocol-80 reply extension
   AccessControl access{AccessOptions{}};  // --user, --session-id
-  bool protocol25Only = false;   // --protocol25-only: every version-80 request gets a version-25 answer
+  bool protocol25Only = false;            // --protocol25-only: every version-80 request gets a version-25 answer
 };
 
 }  // namespace zms

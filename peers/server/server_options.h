@@ -19,8 +19,8 @@ struct ServerOptions {
   FaultPlan faults;
   bool allowFaultSuffix = false;  // --allow-fault-suffix
   uint16_t extensionBytes = 0;
-  AccessOptions access;           // --user, --session-id: who may open the protected alias
-  bool protocol25Only = false;    // --protocol25-only
+  AccessOptions access;         // --user, --session-id: who may open the protected alias
+  bool protocol25Only = false;  // --protocol25-only
   bool help = false;
 };
 

@@ -60,7 +60,7 @@ Resolution ResolveRequest(const MediaRequest& request) {
       // The protected alias is the live test card behind the access control.
       return request.name == kLiveTestcardAlias || request.name == kProtectedAlias || request.name == kSeparatorsAlias
                  ? Live(request.name)
-                                                                                  : Refuse(request.name);
+                 : Refuse(request.name);
     case ResourceKind::LiveDirect:
       // The test card is source 1 at whatever source address the client names.
       return request.sourceNumber == kTestcardSourceNumber ? Live(request.name) : Refuse(request.name);

@@ -145,7 +145,8 @@ class Session {
         continue;
       }
       // A stream-change frame's time field carries the time-shift window, not a time: it goes at once.
-      if (source.IsLive() && !zp::IsStreamChangeFrame(frame->header) && !WaitUntilDue(start, frame->header.time, source)) {
+      if (source.IsLive() && !zp::IsStreamChangeFrame(frame->header) &&
+          !WaitUntilDue(start, frame->header.time, source)) {
         break;
       }
       std::vector<uint8_t> bytes;

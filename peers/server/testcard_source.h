@@ -44,9 +44,9 @@ class StoredTestcardSource : public MediaSource {
 
   const int durationSeconds_;
   const uint8_t playlistGeneration_;
-  int64_t next_ = 0;             // frames handed out since the start or the last seek
-  int64_t firstPicture_ = 0;     // picture where that run began
-  bool seekPending_ = false;     // the next frame completes a seek
+  int64_t next_ = 0;          // frames handed out since the start or the last seek
+  int64_t firstPicture_ = 0;  // picture where that run began
+  bool seekPending_ = false;  // the next frame completes a seek
 };
 
 }  // namespace zms

@@ -58,8 +58,7 @@ class EventRecorder final : public IDispatch {
   STDMETHODIMP GetTypeInfoCount(UINT* count) override { return *count = 0, S_OK; }
   STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
+  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
     EXPECT_EQ(flags, DISPATCH_METHOD);
     RecordedEvent event{id, {}, params->cArgs ? params->rgvarg[params->cArgs - 1].vt : VARTYPE{VT_EMPTY}};
     // Arguments arrive last parameter first.

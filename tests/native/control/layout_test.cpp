@@ -54,12 +54,12 @@ TEST(LayoutTest, PictureIsPlacedForEachAspectRatioAndCentred) {
       {Playing(1, 1, 320, 240, SixteenNine), {0, 2, 10, 5}, SizeMark::Other},
       {Playing(3, 4, 320, 240, Unlocked), {0, 0, 10, 10}, SizeMark::Other},
       {Playing(100, 20, 320, 240, Unlocked, 30), {0, 0, 100, 10}, SizeMark::Other},  // a bar taller than the window
-      {Playing(kMax, 1, 1, kMax, Original), {kMax / 2, 0, 1, 10}, SizeMark::Other},   // no overflow
+      {Playing(kMax, 1, 1, kMax, Original), {kMax / 2, 0, 1, 10}, SizeMark::Other},  // no overflow
       {Playing(kMax, kMax, kMax, 1, Original), {0, kMax / 2, kMax, 0}, SizeMark::Other},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.in.clientWidth << "x" << c.in.clientHeight << " video "
-                                    << c.in.videoWidth << "x" << c.in.videoHeight << " aspect " << c.in.aspectRatio);
+    SCOPED_TRACE(testing::Message() << c.in.clientWidth << "x" << c.in.clientHeight << " video " << c.in.videoWidth
+                                    << "x" << c.in.videoHeight << " aspect " << c.in.aspectRatio);
     std::optional<ControlLayout> layout = LayOutControlWindow(c.in);
     ASSERT_TRUE(layout && layout->picture);
     EXPECT_EQ(layout->picture->x, c.picture.x);

@@ -12,11 +12,13 @@ TEST(ServerAddressTest, HostAndPortAreSplitAtTheFirstColonAndScannedLikePercentD
     std::u16string text, host;
     std::optional<int32_t> port;  // none: the port stays as it was
   } cases[] = {
+      // clang-format off
       {u"10.0.0.5:8080", u"10.0.0.5", 8080}, {u"10.0.0.5", u"10.0.0.5", 0},  // no colon: the default port
       {u"host:1:2", u"host", 1},             {u"media.example:", u"media.example", std::nullopt},
       {u"h:abc", u"h", std::nullopt},        {u"h: 42x", u"h", 42},  // white space skipped, stops at a non-digit
       {u"h:-7", u"h", -7},                   {u"", u"", 0},
       {u"h:4294967297", u"h", 1},  // wraps like the 32-bit conversion
+      // clang-format on
   };
   for (const Case& c : cases) {
     ServerAddress address = SplitServerAddress(c.text);
@@ -27,9 +29,9 @@ TEST(ServerAddressTest, HostAndPortAreSplitAtTheFirstColonAndScannedLikePercentD
 }
 
 TEST(SettingsTextTest, NumbersAreDecimal) {
-  for (auto [value, text] : {std::pair<int32_t, std::u16string>{0, u"0"}, {42, u"42"}, {-42, u"-42"},
-                             {INT32_MIN, u"-2147483648"}, {INT32_MAX, u"2147483647"}})
-    EXPECT_EQ(DecimalText(value), text);
+  const std::pair<int32_t, std::u16string> cases[] = {
+      {0, u"0"}, {42, u"42"}, {-42, u"-42"}, {INT32_MIN, u"-2147483648"}, {INT32_MAX, u"2147483647"}};
+  for (const auto& [value, text] : cases) EXPECT_EQ(DecimalText(value), text);
 }
 
 }  // namespace

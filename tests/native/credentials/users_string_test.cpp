@@ -40,15 +40,15 @@ TEST(UsersString, FindSaveAndRemoveWorkOnWholeRecordsOnly) {
       {"find an empty value", Op::Find, R(u"alpha", u""), u"alpha", u"", true, u"", u""},
       {"find a missing key", Op::Find, abc, u"delta", u"", false, u"untouched", u""},
       {"a key that ends a longer key", Op::Find, longer, u"example.com", u"", false, u"untouched", u""},
-      {"key text inside a value", Op::Find, R(u"a", u"x") + R(u"b", u"gamma\u0006"), u"gamma", u"", false,
-       u"untouched", u""},
+      {"key text inside a value", Op::Find, R(u"a", u"x") + R(u"b", u"gamma\u0006"), u"gamma", u"", false, u"untouched",
+       u""},
       {"a record without its end", Op::Find, u"alpha\u0006" + kA, u"alpha", u"", false, u"untouched", u""},
       {"save into nothing", Op::Save, u"", u"alpha", kA, true, R(u"alpha", kA), u""},
       {"save appends a new key", Op::Save, R(u"alpha", kA), u"beta", kB, true, R(u"alpha", kA) + R(u"beta", kB), u""},
       {"save replaces in place", Op::Save, abc, u"beta", u"short", true,
        R(u"alpha", kA) + R(u"beta", u"short") + R(u"gamma", kC), u""},
-      {"save a key that ends a longer key", Op::Save, longer, u"example.com", kB, true,
-       longer + R(u"example.com", kB), u""},
+      {"save a key that ends a longer key", Op::Save, longer, u"example.com", kB, true, longer + R(u"example.com", kB),
+       u""},
       {"remove the middle record", Op::Remove, abc, u"beta", u"", true, R(u"alpha", kA) + R(u"gamma", kC), u""},
       {"remove the only record", Op::Remove, R(u"alpha", kA), u"alpha", u"", true, u"", u""},
       {"remove a missing key", Op::Remove, longer, u"example.com", u"", false, longer, u"User not found"},
@@ -65,9 +65,9 @@ TEST(UsersString, FindSaveAndRemoveWorkOnWholeRecordsOnly) {
   }
   for (const OpCase& c : cases) {
     std::u16string users = c.users, value = u"untouched", error;
-    bool ok = c.op == Op::Find     ? FindUserValue(users, c.key, value, error)
-              : c.op == Op::Save   ? SaveUserValue(users, c.key, c.value, error)
-                                   : RemoveUserValue(users, c.key, error);
+    bool ok = c.op == Op::Find   ? FindUserValue(users, c.key, value, error)
+              : c.op == Op::Save ? SaveUserValue(users, c.key, c.value, error)
+                                 : RemoveUserValue(users, c.key, error);
     EXPECT_EQ(c.ok, ok) << c.name;
     EXPECT_EQ(c.expected, c.op == Op::Find ? value : users) << c.name;
     EXPECT_EQ(c.error, error) << c.name;
@@ -101,7 +101,7 @@ std::u16string Latin1(std::string_view bytes) { return std::u16string(bytes.begi
 std::u16string NotText(std::string_view) { return u""; }
 
 TEST(UsersFile, DecodingTellsEmptyGoodAndDamagedFilesApart) {
-  const std::string good = "alpha\x06" "da39\x07" "beta\x06" "0bee\x07";
+  const std::string good = std::string("alpha\x06") + "da39\x07" + "beta\x06" + "0bee\x07";
   const struct {
     std::string bytes;
     WidenFileText widen;

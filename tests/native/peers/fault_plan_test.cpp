@@ -8,8 +8,8 @@ namespace {
 TEST(FaultParsing, EveryFaultIsUnderstoodAndDescribedBack) {
   FaultPlan plan;
   std::string error;
-  ASSERT_TRUE(ParseFaults("stall-after=4,close-mid-frame=2,wrong-magic,version25,result=0x8FFF0543,oversize=format,drip=10",
-                          &plan, &error))
+  ASSERT_TRUE(ParseFaults(
+      "stall-after=4,close-mid-frame=2,wrong-magic,version25,result=0x8FFF0543,oversize=format,drip=10", &plan, &error))
       << error;
   EXPECT_EQ(4, plan.stallAfterFrames);
   EXPECT_EQ(2, plan.closeMidFrameAfter);
@@ -23,10 +23,11 @@ TEST(FaultParsing, EveryFaultIsUnderstoodAndDescribedBack) {
 }
 
 TEST(FaultParsing, EveryVideoFormatSpoilIsUnderstoodAndDescribedBack) {
-  const std::pair<const char*, VideoFormatFault> cases[] = {{"video-format=short", VideoFormatFault::Short},
-                                                            {"video-format=untyped", VideoFormatFault::Untyped},
-                                                            {"video-format=zero-width", VideoFormatFault::ZeroWidth},
-                                                            {"video-format=negative-height", VideoFormatFault::NegativeHeight}};
+  const std::pair<const char*, VideoFormatFault> cases[] = {
+      {"video-format=short", VideoFormatFault::Short},
+      {"video-format=untyped", VideoFormatFault::Untyped},
+      {"video-format=zero-width", VideoFormatFault::ZeroWidth},
+      {"video-format=negative-height", VideoFormatFault::NegativeHeight}};
   for (const auto& [text, fault] : cases) {
     FaultPlan plan;
     std::string error;

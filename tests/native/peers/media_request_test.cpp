@@ -66,8 +66,8 @@ TEST(RequestParsing, WithoutTheFaultSuffixAHashIsPartOfTheName) {
 }
 
 TEST(RequestParsing, MalformedRequestsAreRefusedWithAReason) {
-  for (const char* text : {"", "/ZAMS80/00", "/ZAMS80/abcdfile:x", "live-direct:1", "playlist:x:folder",
-                           "playlist:1", "something else", "/ZAMS80/00007CompSid:S-1-5"}) {
+  for (const char* text : {"", "/ZAMS80/00", "/ZAMS80/abcdfile:x", "live-direct:1", "playlist:x:folder", "playlist:1",
+                           "something else", "/ZAMS80/00007CompSid:S-1-5"}) {
     std::string error;
     EXPECT_FALSE(ParseMediaRequest(text, FaultSuffix::Taken, &error).has_value()) << text;
     EXPECT_FALSE(error.empty()) << text;
@@ -76,6 +76,7 @@ TEST(RequestParsing, MalformedRequestsAreRefusedWithAReason) {
 
 TEST(RequestArrival, ABeginningWaitsForItsRestAndAWholeRequestDoesNot) {
   const std::string digest(40, 'a');
+  // clang-format off
   const char* beginnings[] = {"", "/ZAM", "/ZAMS80/", "/ZAMS80/00", "/ZAMS80/0000", "/ZAMS80/0000live-al",
                               "file:", "live-direct:1", "live-direct:1@", "playlist:", "playlist:-2", "playlist:12:",
                               "7", "7Comp", "7CompSid:", "file:x/", "file:x///HA", "live-alias:t///SID",
@@ -86,6 +87,7 @@ TEST(RequestArrival, ABeginningWaitsForItsRestAndAWholeRequestDoesNot) {
                                "file:x///HASH:" + digest, "file:x///SID:7a6d", "file:x///HASH:" + digest + "0",
                                "file:x///HASH:zz", "file:x///SID:xyz", "hello", "/ZAMS80/0000nonsense",
                                "/ZAMS80/00x0file:a", "/ZAMS80/00001CompSid:S", "playlist:x", "playlist:1x"};
+  // clang-format on
   for (const std::string& text : whole) EXPECT_FALSE(RequestMayGoOn(text)) << text;
 }
 

@@ -33,9 +33,8 @@ TEST(ServerOptions, EveryFlagIsTakenAndUserSplitsAtTheFirstColon) {
 
 TEST(ServerOptions, UnknownFlagsAndBadValuesAreRefusedWithAText) {
   const std::vector<std::vector<const char*>> bad = {
-      {"--bogus"},           {"--port", "70000"}, {"--port"},         {"--fault", "stall-after=x"},
-      {"--user", "alice"},   {"--user", ":pw"},   {"--user", "al:"},  {"--session-id", ""},
-      {"--extension-bytes", "-1"}};
+      {"--bogus"},       {"--port", "70000"}, {"--port"},           {"--fault", "stall-after=x"}, {"--user", "alice"},
+      {"--user", ":pw"}, {"--user", "al:"},   {"--session-id", ""}, {"--extension-bytes", "-1"}};
   for (const auto& args : bad) {
     ServerOptions options;
     std::string error;

@@ -32,7 +32,8 @@ int WaitForExit(pid_t pid) {
 }
 
 int LeftMs(Clock::time_point deadline) {
-  return static_cast<int>(std::max<int64_t>(0, std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count()));
+  return static_cast<int>(
+      std::max<int64_t>(0, std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count()));
 }
 
 }  // namespace

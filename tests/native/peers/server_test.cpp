@@ -28,7 +28,9 @@ Answer AnswerTo(const ServerProcess& server, const std::string& request, millise
     ADD_FAILURE() << "no reply to \"" << request << "\"\n" << server.Log();
     return {};
   }
-  auto u32 = [&](size_t at) { return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | uint32_t{bytes[at + 3]} << 24; };
+  auto u32 = [&](size_t at) {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | uint32_t{bytes[at + 3]} << 24;
+  };
   return {u32(0), u32(zp::kReplyPrologueSize)};
 }
 

@@ -13,9 +13,9 @@ namespace {
 TEST(CredentialDigestTest, InputIsTheUtf8UserNameImmediatelyFollowedByThePassword) {
   EXPECT_EQ(CredentialDigestInput(u"alice", u"s3cret"), "alices3cret");
   EXPECT_EQ(CredentialDigestInput(u"", u""), "");
-  EXPECT_EQ(CredentialDigestInput(u"J\u00fcrgen", u"\u20ac1"), "J\xC3\xBCrgen\xE2\x82\xAC" "1");
+  EXPECT_EQ(CredentialDigestInput(u"J\u00fcrgen", u"\u20ac1"), std::string("J\xC3\xBCrgen\xE2\x82\xAC") + "1");
   // An unpaired surrogate becomes the replacement character.
-  EXPECT_EQ(CredentialDigestInput(u"a\xD800", u"b"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(CredentialDigestInput(u"a\xD800", u"b"), std::string("a\xEF\xBF\xBD") + "b");
 }
 
 TEST(CredentialDigestTest, TextIsTwoLowerCaseDigitsPerByteOfExactlyTwentyBytes) {

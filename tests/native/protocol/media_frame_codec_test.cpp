@@ -12,7 +12,8 @@ using test::Bytes;
 using test::PutLE;
 
 MediaFrameHeader SampleHeader(uint32_t length = 3) {
-  return MediaFrameHeader{kStreamTypeVideo, 0x0102, 0x0304, 0x1122334455667788, -2, 1, 0x7F, 0xA1B2, length, 0xCAFEBABE};
+  return MediaFrameHeader{kStreamTypeVideo, 0x0102, 0x0304,    0x1122334455667788, -2, 1, 0x7F,
+                          0xA1B2,           length, 0xCAFEBABE};
 }
 
 Bytes SampleHeaderBytes(uint32_t length) {

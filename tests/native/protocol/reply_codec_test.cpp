@@ -96,7 +96,8 @@ TEST(ReplyReading, WrongMagicOrVersionSetsTheClientsCodeFromTheFirstEightBytes) 
     PutLE(wire, version, 4);
     Read read = ReadReply(wire);  // nothing after the 8 bytes is needed to refuse them
     const bool badMagic = magic != kReplyMagic;
-    EXPECT_EQ(badMagic ? SourceFailure::UnrecognizedResponse : SourceFailure::IncompatibleVersions, read.result.failure);
+    EXPECT_EQ(badMagic ? SourceFailure::UnrecognizedResponse : SourceFailure::IncompatibleVersions,
+              read.result.failure);
     EXPECT_EQ(badMagic ? DecodeError::BadMagic : DecodeError::UnsupportedVersion, read.result.detail.error);
     EXPECT_EQ(badMagic ? magic : version, read.result.detail.value);
     EXPECT_EQ(badMagic ? kResultWrongMagic : kResultIncompatibleVersion, read.status.result);

@@ -111,8 +111,7 @@ TEST(RequestText, NameCarryingTheRequestSeparatorsArrivesOverHttpAsOneName) {
   const std::u16string name = u"evil///HASH:00/ClientId/x HTTP/1.1\r\nHost: y@z:80&q=1%41\u00e9";
   AuthSettings auth;
   auth.sCredentialHash = "da39a3ee5e6b4b0d3255bfef95601890afd80709";
-  const std::string request =
-      Text(File(name, kHttp), V80) + BuildAuthSuffix(auth, kAnsi);
+  const std::string request = Text(File(name, kHttp), V80) + BuildAuthSuffix(auth, kAnsi);
 
   const std::string prefix = "/ZAMS80/0000file:";
   ASSERT_EQ(request.compare(0, prefix.size(), prefix), 0);

@@ -13,7 +13,10 @@ using test::PutLE;
 
 TEST(WireStringEncoding, LengthPrefixThenBytesWithoutTerminator) {
   Bytes out;
-  AppendWireString("Gr\xC3\xBC\xC3\x9F" "e", out);
+  AppendWireString(
+      "Gr\xC3\xBC\xC3\x9F"
+      "e",
+      out);
   EXPECT_EQ(Bytes({7, 0, 0, 0, 'G', 'r', 0xC3, 0xBC, 0xC3, 0x9F, 'e'}), out);
 }
 

@@ -14,15 +14,13 @@ TEST(Utf16ToUtf8, EncodesOneToFourByteSequences) {
   EXPECT_EQ(Utf16ToUtf8(u"\u07ff\u0800\uffff"), "\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF");
 }
 
-TEST(Utf16ToUtf8, KeepsEmbeddedNul) {
-  EXPECT_EQ(Utf16ToUtf8(std::u16string_view(u"a\0b", 3)), std::string("a\0b", 3));
-}
+TEST(Utf16ToUtf8, KeepsEmbeddedNul) { EXPECT_EQ(Utf16ToUtf8(std::u16string_view(u"a\0b", 3)), std::string("a\0b", 3)); }
 
 TEST(Utf16ToUtf8, UnpairedSurrogatesBecomeTheReplacementCharacter) {
   const std::string replacement = "\xEF\xBF\xBD";
-  EXPECT_EQ(Utf16ToUtf8(u"\xD83D"), replacement);                  // high at the end
-  EXPECT_EQ(Utf16ToUtf8(u"\xDE00x"), replacement + "x");           // low alone
-  EXPECT_EQ(Utf16ToUtf8(u"\xD83Dx"), replacement + "x");           // high before a non-surrogate
+  EXPECT_EQ(Utf16ToUtf8(u"\xD83D"), replacement);         // high at the end
+  EXPECT_EQ(Utf16ToUtf8(u"\xDE00x"), replacement + "x");  // low alone
+  EXPECT_EQ(Utf16ToUtf8(u"\xD83Dx"), replacement + "x");  // high before a non-surrogate
   EXPECT_EQ(Utf16ToUtf8(u"\xD83D\xD83D\xDE00"), replacement + "\xF0\x9F\x98\x80");
 }
 

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "protocol/media_type_guids.h"
 
 namespace zm::session {
@@ -70,78 +68,66 @@ Reply Stored(uint32_t durationMs) {
   return r;
 }
 
-Reply Live(uint32_t serverFlags) {
+// A live reply; `window` is the time-shift word of the video record, or of the audio record
+// alone when `audioOnly`.
+Reply Live(uint32_t serverFlags, uint32_t window = 0, bool audioOnly = false) {
   Reply r;
   r.settings.m_nResourceKind = protocol::LiveAlias;
   r.status.resourceKind = 1;
   r.status.serverFlags = serverFlags;
+  if (audioOnly) r.formats = {StreamFormat{}, Audio(window)};
+  else r.formats[0] = Video(320, 240, window);
+  return r;
+}
+
+// The reply that came with a stream-change frame, with the seconds carried into it.
+Reply Changed(Reply r, MediaFrame change, int32_t carrySec = 0) {
+  r.change = change;
+  r.session.m_nTimeShiftCarrySec = carrySec;
+  return r;
+}
+
+Reply With(Reply r, int32_t resourceKind, bool normalIntegrity = true) {
+  r.settings.m_nResourceKind = resourceKind;
+  r.settings.m_bNormalIntegrity = normalIntegrity;
   return r;
 }
 
 // What a reply makes of the session's mode, permissions and time-shift window.
 struct ModeCase {
   const char* name;
-  std::function<Reply()> reply;
+  Reply reply;
   int32_t mode, seekable, durationMs, length, max, position;
   int64_t totalSeconds;
   bool snapshots, liveBuffering, canSwitchToLive;
 };
 
 TEST(ApplyReplyTest, ModesPermissionsAndWindowFollowTheReply) {
-  auto with = [](Reply r, auto&& change) {
-    change(r);
-    return r;
+  constexpr int32_t kLive = protocol::Live;
+  using protocol::LiveTimeShift;
+  using protocol::TimeShiftPlayback;
+  const uint32_t window = 120u << 16 | 30u;  // 30 s recorded of at most 120
+  // clang-format off
+  ModeCase cases[] = {
+      {"stored", Stored(10000), protocol::Stored, 1, 10000, 0, 0, 0, 0, false, false, false},
+      {"live with snapshots", Live(0x2), kLive, 0, 0, 0, 0, 0, 0, true, false, false},
+      {"live buffering", Live(0x1), kLive, 0, 0, 0, 0, 0, 0, false, true, false},
+      {"stored ignores live bits", Stored(0x3), protocol::Stored, 1, 3, 0, 0, 0, 0, false, false, false},
+      {"snapshots need normal integrity", With(Live(0x2), protocol::LiveAlias, false), kLive, 0, 0, 0, 0, 0, 0, false, false, false},
+      {"window from the video record", Live(0x6 | 30u << 16, window), LiveTimeShift, 1, 0, 30, 120, 0, 30, true, false, true},
+      {"window needs a length of 15", Live(0x4 | 30u << 16, 120u << 16 | 14u), kLive, 0, 0, 0, 0, 0, 0, false, false, false},
+      {"window needs a maximum of 60", Live(0x4 | 30u << 16, 59u << 16 | 30u), kLive, 0, 0, 0, 0, 0, 0, false, false, false},
+      {"window needs total seconds", Live(0x4, window), kLive, 0, 0, 0, 0, 0, 0, false, false, false},
+      {"audio record carries the window", Live(0x4 | 40u << 16, 90u << 16 | 20u, true), LiveTimeShift, 1, 0, 20, 90, 0, 40, false, false, true},
+      {"live stream change with a time", Changed(Live(0x2), Change(0, 120, 45, 47)), LiveTimeShift, 1, 0, 45, 120, 0, 47, true, false, true},
+      {"stored stream change carries seconds", Changed(Stored(40000), Change(10, 120, 40, 40), 3), TimeShiftPlayback, 1, 40000, 44, 120, 14, 0, false, false, true},
+      {"carried length stops at the maximum", Changed(Stored(40000), Change(10, 120, 119, 119), 5), TimeShiftPlayback, 1, 40000, 120, 120, 16, 0, false, false, true},
+      {"no way back to live, no carry", Changed(Stored(40000), Change(10, 120, 40, 40, 1), 3), TimeShiftPlayback, 1, 40000, 40, 120, 10, 0, false, false, false},
+      {"live playlist: flags kept, no buffering or snapshots", With(Live(0x3), protocol::FilePlayList), kLive, 0, 3, 0, 0, 0, 0, false, false, false},
   };
-  const ModeCase cases[] = {
-      {"stored", [] { return Stored(10000); }, protocol::Stored, 1, 10000, 0, 0, 0, 0, false, false, false},
-      {"live with snapshots", [] { return Live(0x2); }, protocol::Live, 0, 0, 0, 0, 0, 0, true, false, false},
-      {"live buffering", [] { return Live(0x1); }, protocol::Live, 0, 0, 0, 0, 0, 0, false, true, false},
-      {"stored ignores live bits", [] { return Stored(0x3); }, protocol::Stored, 1, 3, 0, 0, 0, 0, false, false, false},
-      {"snapshots need normal integrity",
-       [&] { return with(Live(0x2), [](Reply& r) { r.settings.m_bNormalIntegrity = false; }); }, protocol::Live, 0, 0,
-       0, 0, 0, 0, false, false, false},
-      {"time-shift window from the video record",
-       [&] { return with(Live(0x6 | 30u << 16), [](Reply& r) { r.formats[0] = Video(320, 240, 120u << 16 | 30u); }); },
-       protocol::LiveTimeShift, 1, 0, 30, 120, 0, 30, true, false, true},
-      {"window needs a length of 15",
-       [&] { return with(Live(0x4 | 30u << 16), [](Reply& r) { r.formats[0] = Video(320, 240, 120u << 16 | 14u); }); },
-       protocol::Live, 0, 0, 0, 0, 0, 0, false, false, false},
-      {"window needs a maximum of 60",
-       [&] { return with(Live(0x4 | 30u << 16), [](Reply& r) { r.formats[0] = Video(320, 240, 59u << 16 | 30u); }); },
-       protocol::Live, 0, 0, 0, 0, 0, 0, false, false, false},
-      {"window needs total seconds",
-       [&] { return with(Live(0x4), [](Reply& r) { r.formats[0] = Video(320, 240, 120u << 16 | 30u); }); },
-       protocol::Live, 0, 0, 0, 0, 0, 0, false, false, false},
-      {"audio record carries the window without video", [&] {
-         return with(Live(0x4 | 40u << 16), [](Reply& r) { r.formats = {StreamFormat{}, Audio(90u << 16 | 20u)}; });
-       }, protocol::LiveTimeShift, 1, 0, 20, 90, 0, 40, false, false, true},
-      {"live stream change with a time",
-       [&] { return with(Live(0x2), [](Reply& r) { r.change = Change(0, 120, 45, 47); }); }, protocol::LiveTimeShift, 1,
-       0, 45, 120, 0, 47, true, false, true},
-      {"stored stream change plays from the window with the carried seconds", [&] {
-         return with(Stored(40000), [](Reply& r) {
-           r.change = Change(10, 120, 40, 40);
-           r.session.m_nTimeShiftCarrySec = 3;
-         });
-       }, protocol::TimeShiftPlayback, 1, 40000, 44, 120, 14, 0, false, false, true},
-      {"carried length stops at the maximum", [&] {
-         return with(Stored(40000), [](Reply& r) {
-           r.change = Change(10, 120, 119, 119);
-           r.session.m_nTimeShiftCarrySec = 5;
-         });
-       }, protocol::TimeShiftPlayback, 1, 40000, 120, 120, 16, 0, false, false, true},
-      {"no way back to live, no carry", [&] {
-         return with(Stored(40000), [](Reply& r) {
-           r.change = Change(10, 120, 40, 40, 1);
-           r.session.m_nTimeShiftCarrySec = 3;
-         });
-       }, protocol::TimeShiftPlayback, 1, 40000, 40, 120, 10, 0, false, false, false},
-      {"live playlist keeps its flags, no buffering or snapshots",
-       [&] { return with(Live(0x3), [](Reply& r) { r.settings.m_nResourceKind = protocol::FilePlayList; }); },
-       protocol::Live, 0, 3, 0, 0, 0, 0, false, false, false},
-  };
-  for (const ModeCase& c : cases) {
-    SessionValues v = c.reply().Apply();
+  // clang-format on
+  for (ModeCase& c : cases) {
+    SessionValues v = c.reply.Apply();
     SCOPED_TRACE(c.name);
     EXPECT_EQ(v.m_nPlaybackMode, c.mode);
     EXPECT_EQ(v.m_bSeekable, c.seekable);

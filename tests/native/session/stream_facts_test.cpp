@@ -55,7 +55,8 @@ TEST(StreamFactsTest, VideoFiguresComeFromEitherHeaderLayoutAndShortOrUnknownBlo
 
 TEST(StreamFactsTest, AudioFiguresComeFromWaveFormatExOrTheSummaryBlock) {
   const Guid audio = protocol::MEDIATYPE_Audio;
-  StreamFormat wave = Format(audio, protocol::FORMAT_WaveFormatEx, {{2, 2, 2}, {4, 44100, 4}, {8, 176400, 4}, {14, 16, 4}});
+  StreamFormat wave =
+      Format(audio, protocol::FORMAT_WaveFormatEx, {{2, 2, 2}, {4, 44100, 4}, {8, 176400, 4}, {14, 16, 4}});
   AudioFacts facts = ReadAudioFacts(wave);
   EXPECT_EQ(facts.channels, 2);
   EXPECT_EQ(facts.sampleRate, 44100u);

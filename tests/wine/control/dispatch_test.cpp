@@ -28,8 +28,8 @@ class DispatchTest : public testing::Test {
     arg.vt = VT_BSTR;
     arg.bstrVal = text ? SysAllocStringLen(text->data(), static_cast<UINT>(text->size())) : nullptr;
     DISPPARAMS params = {&arg, nullptr, 1, 0};
-    HRESULT hr = dispatch->Invoke(IdOf(name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
-                                  nullptr, nullptr);
+    HRESULT hr = dispatch->Invoke(IdOf(name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
+                                  nullptr);
     VariantClear(&arg);
     return hr;
   }
@@ -39,6 +39,7 @@ class DispatchTest : public testing::Test {
 };
 
 TEST_F(DispatchTest, EveryMemberHasItsDispatchId) {
+  // clang-format off
   const wchar_t* members[] = {
       L"MediaName", L"PlayListContent", L"CurrentPlaybackTime_Sec", L"CurrentDownloadTime_Sec", L"TotalTime_Sec",
       L"BufferingProgress_Percent", L"MediaSeekable", L"TimeShiftMode", L"TimeShiftPosition",
@@ -52,6 +53,7 @@ TEST_F(DispatchTest, EveryMemberHasItsDispatchId) {
       L"ViewPlayListControl", L"ViewHalfSize", L"ViewOriginalSize", L"ViewDoubleSize", L"ViewFullScreenSize",
       L"SetVideoAspectRatio", L"UseCustomLogo", L"UseCustomErrorHandler", L"SetBufferSize",
       L"SetUDPPacketLossControlMode", L"DisplayPlaybackStatus", L"LiveVideoSnapshot"};
+  // clang-format on
   for (DISPID expected = 1; expected <= 58; ++expected) EXPECT_EQ(IdOf(members[expected - 1]), expected);
 
   ComPtr<ITypeInfo> info;

@@ -34,8 +34,7 @@ TEST(InactiveDrawingTest, DrawPutsTheLogoWhereTheWindowLayoutWould) {
   ASSERT_EQ(player.query(&view), S_OK);
   ComPtr<IPicture> logo;
   std::wstring path = ProgramFolder() + L"zavren.jpg";
-  ASSERT_EQ(OleLoadPicturePath(const_cast<LPOLESTR>(path.c_str()), nullptr, 0, 0, IID_IPicture, logo.put_void()),
-            S_OK);
+  ASSERT_EQ(OleLoadPicturePath(const_cast<LPOLESTR>(path.c_str()), nullptr, 0, 0, IID_IPicture, logo.put_void()), S_OK);
   OLE_XSIZE_HIMETRIC logoWidth = 0;
   OLE_YSIZE_HIMETRIC logoHeight = 0;
   logo->get_Width(&logoWidth);
@@ -44,11 +43,10 @@ TEST(InactiveDrawingTest, DrawPutsTheLogoWhereTheWindowLayoutWould) {
 
   MemoryCanvas canvas(420, 320);
   RECTL bounds = {10, 10, 410, 310};
-  ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.dc, &bounds, nullptr, nullptr, 0),
-            S_OK);
+  ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.dc, &bounds, nullptr, nullptr, 0), S_OK);
   const int height = static_cast<int>(400LL * logoHeight / logoWidth);
   const int top = 10 + (300 - height) / 2;
-  EXPECT_EQ(canvas.At(200, 11), 0u);           // bar above
+  EXPECT_EQ(canvas.At(200, 11), 0u);  // bar above
   EXPECT_EQ(canvas.At(200, top - 1), 0u);
   EXPECT_TRUE(IsBlueish(canvas.At(12, top + 1)));  // the logo's background at its corners
   EXPECT_TRUE(IsBlueish(canvas.At(407, top + height - 2)));
@@ -57,8 +55,7 @@ TEST(InactiveDrawingTest, DrawPutsTheLogoWhereTheWindowLayoutWould) {
 
   // Without a logo only the background is drawn.
   EXPECT_EQ(player->UseCustomLogo(Text(L"C:\\no\\such\\logo.jpg")), S_FALSE);
-  ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.dc, &bounds, nullptr, nullptr, 0),
-            S_OK);
+  ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.dc, &bounds, nullptr, nullptr, 0), S_OK);
   EXPECT_EQ(canvas.At(200, 160), 0u);
 }
 

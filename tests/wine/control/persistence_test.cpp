@@ -60,9 +60,9 @@ TEST(PersistenceTest, SaveWritesVersionAndExtentAndLoadRestoresOnlyTheExtent) {
   ComPtr<ILockBytes> bytes;
   ComPtr<IStorage> storage;
   ASSERT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.put()), S_OK);
-  ASSERT_EQ(StgCreateDocfileOnILockBytes(bytes.get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
-                                         storage.put()),
-            S_OK);
+  ASSERT_EQ(
+      StgCreateDocfileOnILockBytes(bytes.get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, storage.put()),
+      S_OK);
   ASSERT_EQ(Query<IPersistStorage>(player)->Save(storage.get(), FALSE), S_OK);
   ComPtr<IStream> contents;
   ASSERT_EQ(storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, contents.put()), S_OK);

@@ -19,7 +19,7 @@ struct ValidationCase {
     {Source::Alias, L"testcard", nullptr, false, 1001},
     {Source::File, L"testcard.zmf", L"127.0.0.1", true, 1002},
     {Source::PlayList, L"testlist", L"127.0.0.1", true, 0},  // a playlist may be multicast
-    {Source::Local, nullptr, nullptr, false, 0},              // a local live source needs no server
+    {Source::Local, nullptr, nullptr, false, 0},             // a local live source needs no server
     // A name carrying the authentication marker leaves no resource (its spellings are
     // checked with the settings texts).
     {Source::File, L"movie.zmf///HASH:0123", L"127.0.0.1", false, 1000},

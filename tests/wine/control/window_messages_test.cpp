@@ -37,7 +37,7 @@ TEST_F(WindowMessagesTest, FireMessagesFireTheirEventsWithTheirArguments) {
     LPARAM lParam;
     DISPID event;  // 0: not an event
     std::vector<LONG> args;
-  } cases[] = {{2, 0, 2, {}},  {3, 1, 3, {1}}, {3, 2, 3, {2}}, {0, 0, 4, {0}},  // an idle stop continues with nothing
+  } cases[] = {{2, 0, 2, {}}, {3, 1, 3, {1}}, {3, 2, 3, {2}}, {0, 0, 4, {0}},  // an idle stop continues with nothing
                {1, 0, 0, {}}, {4, 0, 0, {}},  {7, 0, 0, {}}};
   for (const Case& c : cases) {
     Events().clear();

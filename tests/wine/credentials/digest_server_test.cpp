@@ -69,7 +69,8 @@ class DigestAgainstServer : public ::testing::Test {
 };
 
 TEST_F(DigestAgainstServer, OnlyTheDigestOfTheRightPasswordOpensTheProtectedAlias) {
-  const std::pair<const char16_t*, uint32_t> cases[] = {  // the password (none: no digest), the result
+  const std::pair<const char16_t*, uint32_t> cases[] = {
+      // the password (none: no digest), the result
       {kPassword, 0},               // a non-ASCII user and password, hashed as UTF-8 on both sides
       {u"p\u00e4ss", 0x8FFF0544u},  // refused, so the client asks again
       {nullptr, 0x8FFF0543u},       // the server asks for credentials

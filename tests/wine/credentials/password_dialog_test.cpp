@@ -30,11 +30,14 @@ HWND WaitForWindow(DWORD thread, const std::wstring& title) {
     HWND found = nullptr;
   } search{title};
   for (const ULONGLONG deadline = GetTickCount64() + kWaitMs; GetTickCount64() < deadline; Sleep(20)) {
-    EnumThreadWindows(thread, [](HWND w, LPARAM s) -> BOOL {
-      auto* search = reinterpret_cast<Search*>(s);
-      if (IsWindowVisible(w) && Text(w) == search->title) search->found = w;
-      return !search->found;
-    }, reinterpret_cast<LPARAM>(&search));
+    EnumThreadWindows(
+        thread,
+        [](HWND w, LPARAM s) -> BOOL {
+          auto* search = reinterpret_cast<Search*>(s);
+          if (IsWindowVisible(w) && Text(w) == search->title) search->found = w;
+          return !search->found;
+        },
+        reinterpret_cast<LPARAM>(&search));
     if (search.found) return search.found;
   }
   return nullptr;
@@ -109,10 +112,12 @@ TEST_F(PasswordDialogTest, OkNeedsBothFieldsThenConfirmsWithTheTypedTextsAndTheT
 // The dialog object outlives each showing: an earlier answer must not leak into this one.
 TEST_F(PasswordDialogTest, RetryAfterARefusalSaysSoAndCancelLeavesItUnconfirmed) {
   dialog_.request = {.firstAttempt = false, .confirmed = true, .userName = L"u", .password = L"p", .remember = true};
-  const INT_PTR result = RunWith([&](HWND d) {
-    SendDlgItemMessageW(d, IDC_ZMS_REMEMBER, BM_SETCHECK, BST_CHECKED, 0);
-    return ClickAndWait(d, IDCANCEL);
-  }, kRetryTitle);  // found by this title only when the last attempt was refused
+  const INT_PTR result = RunWith(
+      [&](HWND d) {
+        SendDlgItemMessageW(d, IDC_ZMS_REMEMBER, BM_SETCHECK, BST_CHECKED, 0);
+        return ClickAndWait(d, IDCANCEL);
+      },
+      kRetryTitle);  // found by this title only when the last attempt was refused
   EXPECT_EQ(IDCANCEL, result);
   EXPECT_FALSE(dialog_.request.confirmed);
   EXPECT_FALSE(dialog_.request.remember);
@@ -143,8 +148,8 @@ TEST_F(PasswordDialogTest, OpensCentredOnItsOwnerInsideTheWorkArea) {
 // WM_ZM_CREDENTIALS as the control answers it: with no active window on its thread, the dialog
 // opens over the control window, and the grabber's event is signalled only once it has closed.
 TEST_F(PasswordDialogTest, CredentialsRequestOpensOverTheControlWindowThenSignalsDone) {
-  HWND control = CreateWindowExW(0, L"STATIC", L"control", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr,
-                                 nullptr);
+  HWND control =
+      CreateWindowExW(0, L"STATIC", L"control", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(nullptr, control);
   dialog_.parentWindow = control;
   com::UniqueHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));

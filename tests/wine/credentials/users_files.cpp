@@ -9,8 +9,8 @@ ScratchFolder::ScratchFolder() {
   static std::atomic<int> counter{0};
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
-  path_ = std::wstring(temp) + L"zm-users-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-          std::to_wstring(counter++);
+  path_ =
+      std::wstring(temp) + L"zm-users-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
   CreateDirectoryW(path_.c_str(), nullptr);
 }
 

@@ -167,7 +167,7 @@ TEST_F(UsersTest, FileThatIsNotRecordsIsKeptAsideBeforeTheNextSave) {
 
 TEST_F(UsersTest, KeyOrValueThatWouldBreakTheRecordsIsRefusedAndTheFileUntouched) {
   CUsers users = Users();
-  EXPECT_FALSE(users.SaveUser(L"a\x0007" L"b", AsWide(kA)));
+  EXPECT_FALSE(users.SaveUser(std::wstring(L"a\x0007") + L"b", AsWide(kA)));
   EXPECT_EQ(kKeyRefused, users.lastError);
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(users.filePath.c_str())) << "no file made";
   ASSERT_TRUE(users.SaveUser(L"good.example", AsWide(kA)));
@@ -183,7 +183,7 @@ TEST_F(UsersTest, KeyOrValueThatWouldBreakTheRecordsIsRefusedAndTheFileUntouched
   EXPECT_EQ(L"untouched", value);
   refused(users.SaveUser(key, AsWide(kB)));
   refused(users.RemoveUser(key));
-  EXPECT_FALSE(users.SaveUser(L"other.example", L"abc\x0007" L"evil\x0006" L"x"));
+  EXPECT_FALSE(users.SaveUser(L"other.example", std::wstring(L"abc\x0007") + L"evil\x0006" + L"x"));
   EXPECT_EQ(L"Invalid user value: it contains a record separator character", users.lastError);
   if (GetACP() == 1252) {  // written as ANSI the key would become "?.example", another server's
     EXPECT_FALSE(users.SaveUser(L"\x4E2D.example", AsWide(kB)));

@@ -20,8 +20,8 @@ HostRun RunHost(const std::wstring& arguments, unsigned long timeoutMs) {
   startup.hStdError = writeEnd;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION process{};
-  BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                                &process);
+  BOOL started =
+      CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
   CloseHandle(writeEnd);
   if (started) {
     // The output is a few lines, well inside the pipe's buffer, so waiting first cannot block the host.

@@ -27,8 +27,7 @@ struct Placement {
 Extent PictureExtent(const std::wstring& path) {
   Extent extent;
   ComPtr<IPicture> picture;
-  if (FAILED(OleLoadPicturePath(const_cast<LPOLESTR>(path.c_str()), nullptr, 0, 0, IID_IPicture,
-                                picture.put_void())))
+  if (FAILED(OleLoadPicturePath(const_cast<LPOLESTR>(path.c_str()), nullptr, 0, 0, IID_IPicture, picture.put_void())))
     return extent;
   picture->get_Width(&extent.width);
   picture->get_Height(&extent.height);

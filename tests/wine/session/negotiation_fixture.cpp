@@ -76,8 +76,6 @@ void NegotiationTest::SetUp() {
   ASSERT_NE(0, port_) << "ZMS_PORT is not set: run under scripts/with-zms-server";
 }
 
-void NegotiationTest::TearDown() {}
-
 PlayerSettings NegotiationTest::Fields() const {
   PlayerSettings fields;
   fields.m_sServerAddr = kServerAddress;
@@ -99,8 +97,8 @@ NegotiationRun NegotiationTest::Run(PlayerSettings fields, std::deque<DialogAnsw
   standIn.answers = std::move(answers);
   standIn.credentialsEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   HANDLE stopEvent = CreateEventW(nullptr, TRUE, stopFirst ? TRUE : FALSE, nullptr);
-  HWND window = CreateWindowExW(0, StandInClass(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
+  HWND window =
+      CreateWindowExW(0, StandInClass(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&standIn));
 
   NegotiationContext context;
@@ -122,8 +120,8 @@ NegotiationRun NegotiationTest::Run(PlayerSettings fields, std::deque<DialogAnsw
       SetEvent(stopEvent);
       stopped = true;
     }
-    const DWORD wait = MsgWaitForMultipleObjects(1, &thread, FALSE, stopped ? 30000 : static_cast<DWORD>(deadline - now),
-                                                 QS_ALLINPUT);
+    const DWORD wait =
+        MsgWaitForMultipleObjects(1, &thread, FALSE, stopped ? 30000 : static_cast<DWORD>(deadline - now), QS_ALLINPUT);
     if (wait == WAIT_OBJECT_0) break;
     if (wait == WAIT_TIMEOUT && stopped) break;  // the transport's own time-outs have passed too
     MSG msg;

@@ -35,7 +35,8 @@ inline constexpr wchar_t kServerAddress[] = L"127.0.0.1";
 // The site's calls, recorded.
 class RecordingSite : public INegotiationSite {
  public:
-  std::unique_ptr<transport::CZNetworkMediaFramesSource> CreateTransport(int32_t nTransport, uint16_t, int32_t) override {
+  std::unique_ptr<transport::CZNetworkMediaFramesSource> CreateTransport(int32_t nTransport, uint16_t,
+                                                                         int32_t) override {
     requestedTransports.push_back(nTransport);
     return nullptr;
   }
@@ -67,15 +68,14 @@ struct NegotiationRun {
   std::wstring errorText;
   PlayerSettings settings;
   SessionValues session;
-  std::string request;     // the last request text the transport sent
-  int protocolVersion = 0;  // the protocol of that request
+  std::string request;                    // the last request text the transport sent
+  int protocolVersion = 0;                // the protocol of that request
   std::vector<BOOL> dialogFirstAttempts;  // one entry per showing of the dialog
 };
 
 class NegotiationTest : public ::testing::Test {
  protected:
   void SetUp() override;
-  void TearDown() override;
 
   // Settings for the reference server with nothing cached and password-hash mode.
   PlayerSettings Fields() const;

@@ -67,9 +67,10 @@ TEST_F(NegotiationTest, PlayListEntryTakesItsNameAndListFromTheServersString) {
   EXPECT_EQ("/ZAMS80/0000playlist:1:testlist", run.request);
   EXPECT_EQ(L"beta.zmf", run.session.m_sMediaName);
   EXPECT_EQ(1, site_.playListCalls);
-  EXPECT_EQ(L"<xml><playlist type=\"alphabetical\"><file>alpha.zmf</file><file>beta.zmf</file>"
-            L"<file>gamma.zmf</file></playlist>",
-            site_.playListXml);
+  EXPECT_EQ(
+      L"<xml><playlist type=\"alphabetical\"><file>alpha.zmf</file><file>beta.zmf</file>"
+      L"<file>gamma.zmf</file></playlist>",
+      site_.playListXml);
   EXPECT_EQ(L"testlist", site_.playListFolder);
   EXPECT_EQ(1, site_.playListItem);
   EXPECT_EQ(3000, run.session.m_nDurationMs);

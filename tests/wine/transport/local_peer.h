@@ -54,8 +54,8 @@ class LocalPeer {
   }
   bool Send(std::span<const uint8_t> bytes) {
     for (size_t done = 0; done < bytes.size();) {
-      const int n = send(m_client, reinterpret_cast<const char*>(bytes.data()) + done,
-                         static_cast<int>(bytes.size() - done), 0);
+      const int n =
+          send(m_client, reinterpret_cast<const char*>(bytes.data()) + done, static_cast<int>(bytes.size() - done), 0);
       if (n <= 0) return false;
       done += static_cast<size_t>(n);
     }
