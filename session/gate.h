@@ -1,0 +1,48 @@
+// Gate: holds the renderer's readers while their stream rebuffers. A reader that has taken a
+// frame waits while a gate is closed; Stop releases every waiter for good (the session stops).
+// Any thread may call any method.
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+
+namespace zm::session {
+
+class Gate {
+ public:
+  void Open() { Set(true); }
+  void Close() { Set(false); }
+  bool IsOpen() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return open_;
+  }
+  // Waits while the gate is closed; false when it was stopped.
+  bool WaitOpen() {
+    std::unique_lock<std::mutex> hold(lock_);
+    changed_.wait(hold, [this] { return open_ || stopped_; });
+    return !stopped_;
+  }
+  void Stop() {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      stopped_ = true;
+    }
+    changed_.notify_all();
+  }
+
+ private:
+  void Set(bool open) {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      open_ = open;
+    }
+    changed_.notify_all();
+  }
+
+  mutable std::mutex lock_;
+  std::condition_variable changed_;
+  bool open_ = true;  // gates start open
+  bool stopped_ = false;
+};
+
+}  // namespace zm::session
