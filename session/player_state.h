@@ -15,7 +15,7 @@ namespace zm::session {
 // connects, the grabber thread's negotiation reads them and writes back what it settles:
 // the default port, a normalised resource kind, a transport fallback, a refused session id
 // (`m_nAuthMode`) and a digest it obtains or forgets (`m_sCredentialHash`). Setters called
-// meanwhile answer S_FALSE; the session controller holds the session lock around both.
+// meanwhile answer S_FALSE; both sides take the session lock for these members.
 struct PlayerSettings {
   std::wstring m_sServerAddr;
   int32_t m_nServerPort = 0;  // 0: the transport's default, stored back by the negotiation
