@@ -124,26 +124,25 @@ void MediaBufferState::UpdateBuffering(const MediaFrame& frame, const BufferPlay
 
   const bool full = stream.buffered >= target || n >= limit;
   if (n < kOverflowFrames && frame.length != 0) {
-    if (full) OpenGate(frame.streamType, player, channels, now, out);
+    if (full) OpenGate(frame.streamType, channels, now, out);
     return;
   }
   // A channel about to overflow, or the end of a stream: play what there is.
   out.openAudioGate = !channels.audioGateOpen;
   out.openVideoGate = !channels.videoGateOpen;
-  EndRebuffering(player, now, out);
+  EndRebuffering(now, out);
 }
 
-void MediaBufferState::OpenGate(uint32_t streamType, const BufferPlayerView& player, const BufferChannelView& channels,
-                                int64_t now, DeliverDecision& out) {
+void MediaBufferState::OpenGate(uint32_t streamType, const BufferChannelView& channels, int64_t now,
+                                DeliverDecision& out) {
   const bool audio = streamType == kStreamTypeAudio;
   // Rebuffering ends when the second gate opens.
-  if (audio ? channels.videoGateOpen : channels.audioGateOpen) EndRebuffering(player, now, out);
+  if (audio ? channels.videoGateOpen : channels.audioGateOpen) EndRebuffering(now, out);
   (audio ? out.openAudioGate : out.openVideoGate) = true;
 }
 
-void MediaBufferState::EndRebuffering(const BufferPlayerView& player, int64_t now, DeliverDecision& out) {
-  if (!player.m_bBuffering) return;
-  out.endRebuffering = true;
+void MediaBufferState::EndRebuffering(int64_t now, DeliverDecision& out) {
+  out.endRebuffering = true;  // UpdateBuffering runs only while m_bBuffering is set
   lastDelivery_ = now;
 }
 

@@ -128,9 +128,8 @@ class MediaBufferState {
                     int64_t now, DeliverDecision& out);
   void UpdateBuffering(const MediaFrame& frame, const BufferPlayerView& player, const BufferChannelView& channels,
                        int64_t now, DeliverDecision& out);
-  void OpenGate(uint32_t streamType, const BufferPlayerView& player, const BufferChannelView& channels, int64_t now,
-                DeliverDecision& out);
-  void EndRebuffering(const BufferPlayerView& player, int64_t now, DeliverDecision& out);
+  void OpenGate(uint32_t streamType, const BufferChannelView& channels, int64_t now, DeliverDecision& out);
+  void EndRebuffering(int64_t now, DeliverDecision& out);
 
   const uint32_t resourceKind_;
   const protocol::Guid audioSubtype_;

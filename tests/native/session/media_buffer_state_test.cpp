@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <tuple>
+
 #include "protocol/media_type_guids.h"
 
 namespace zm::session {
@@ -24,13 +27,12 @@ struct Rig {
   int pauses = 0, resumes = 0, resyncs[2] = {0, 0};
 
   Rig(uint32_t kind, bool video, bool audio, protocol::Guid subtype = {}) : state(kind, video, audio, subtype) {}
-  DeliverDecision Deliver(const MediaFrame& f, int64_t now = 1) {
+  void Deliver(const MediaFrame& f, int64_t now = 1) {
     DeliverDecision d = state.OnDeliver(f, player, ch, now);
     ch.audioGateOpen |= d.openAudioGate;
     ch.videoGateOpen |= d.openVideoGate;
     if (d.endRebuffering) player.m_bBuffering = false, ++resumes;
     if (d.resync != kNoResync) ++resyncs[d.resync];
-    return d;
   }
   void HandOut(MediaFrame f, bool desktop = true) {
     HandOutDecision d = state.OnHandOut(f, player, ch, desktop, 1);
@@ -40,23 +42,21 @@ struct Rig {
 };
 
 TEST(MediaBufferStateTest, StreamIsFullAtMinOf50PerSecondAnd900FramesAnd999OrAnEndEndsRebuffering) {
-  struct Case {
-    int32_t seconds;
-    size_t count;
-    uint32_t length;
-    bool full;
-  } cases[] = {
-      {30, 899, 1, false}, {30, 900, 1, true}, {4, 199, 1, false},
-      {4, 200, 1, true},   {30, 999, 1, true}, {30, 0, 0, true},
+  // Buffer seconds, video frames queued, length of the video frame delivered (0: an end marker),
+  // then the video gate (full) and the audio gate (rebuffering ends).
+  const std::tuple<int32_t, size_t, uint32_t, bool, bool> cases[] = {
+      {30, 899, 1, false, false}, {30, 900, 1, true, false}, {4, 200, 1, true, false},
+      {30, 999, 1, true, true},   {30, 0, 0, true, true},
   };
-  for (const Case& c : cases) {
-    Rig rig(0, true, false);
-    rig.player.m_nBufferSeconds = c.seconds;
+  for (auto [seconds, count, length, videoOpen, ends] : cases) {
+    Rig rig(0, true, true);
+    rig.player.m_nBufferSeconds = seconds;
+    rig.HandOut(Frame(kAudio, kSec));
     rig.HandOut(Frame(kVideo, kSec));
-    rig.ch.videoCount = c.count;
-    rig.Deliver(Frame(kVideo, 2 * kSec, 0, c.length));
-    EXPECT_EQ(rig.ch.videoGateOpen, c.full) << c.seconds << "s, " << c.count << " frames";
-    EXPECT_EQ(rig.resumes, c.full ? 1 : 0);
+    rig.ch.videoCount = count;
+    rig.Deliver(Frame(kVideo, 2 * kSec, 0, length));
+    EXPECT_EQ(std::pair(rig.ch.videoGateOpen, rig.ch.audioGateOpen), std::pair(videoOpen, ends)) << seconds << count;
+    EXPECT_EQ(rig.resumes, ends ? 1 : 0);
   }
 }
 
@@ -66,21 +66,17 @@ TEST(MediaBufferStateTest, WithBothStreamsTheFirstFullOpensItsGateTheSecondEndsR
   rig.HandOut(Frame(kVideo, 10 * kSec));
   EXPECT_EQ(rig.pauses, 1);
   EXPECT_FALSE(rig.ch.audioGateOpen || rig.ch.videoGateOpen);
-  struct Step {
-    uint32_t type;
-    int64_t time;
-    int32_t percent;
-    bool audioOpen, videoOpen;
-  } steps[] = {
-      {kVideo, 12 * kSec, 20, false, false}, {kVideo, 11 * kSec, 20, false, false},  // never decreases
-      {kVideo, 15 * kSec, 50, false, true},  {kAudio, 13 * kSec, 80, false, true},
-      {kAudio, 15 * kSec, 100, true, true},  {kAudio, 16 * kSec, 100, true, true},
+  // Stream, time, then the percentage and the audio and video gates after the delivery.
+  const std::tuple<uint32_t, int64_t, int32_t, bool, bool> steps[] = {
+      {kVideo, 12 * kSec, 20, false, false}, {kVideo, 11 * kSec, 20, false, false},
+      {kVideo, 15 * kSec, 50, false, true},  {kVideo, 0, 50, false, true},
+      {kAudio, 13 * kSec, 80, false, true},  {kAudio, 15 * kSec, 100, true, true},
+      {kAudio, 16 * kSec, 100, true, true},
   };
-  for (const Step& s : steps) {
-    rig.Deliver(Frame(s.type, s.time));
-    EXPECT_EQ(rig.state.BufferingPercent(), s.percent) << s.time;
-    EXPECT_EQ(rig.ch.audioGateOpen, s.audioOpen) << s.time;
-    EXPECT_EQ(rig.ch.videoGateOpen, s.videoOpen) << s.time;
+  for (auto [type, time, percent, audioOpen, videoOpen] : steps) {
+    rig.Deliver(Frame(type, time));
+    EXPECT_EQ(rig.state.BufferingPercent(), percent) << time;
+    EXPECT_EQ(std::pair(rig.ch.audioGateOpen, rig.ch.videoGateOpen), std::pair(audioOpen, videoOpen)) << time;
   }
   EXPECT_EQ(rig.resumes, 1);
   rig.HandOut(Frame(kVideo, 15 * kSec));
@@ -89,23 +85,19 @@ TEST(MediaBufferStateTest, WithBothStreamsTheFirstFullOpensItsGateTheSecondEndsR
 }
 
 TEST(MediaBufferStateTest, RebufferingStartsOnlyWhenItsConditionsHold) {
-  struct Case {
-    uint32_t kind;
-    bool seeking, liveBuffering, playlist, desktop;
-    size_t audio;
-    bool starts;
-  } cases[] = {
+  // Resource kind, seeking, live buffering, server playlist, desktop reachable, audio frames queued, starts.
+  const std::tuple<uint32_t, bool, bool, bool, bool, size_t, bool> cases[] = {
       {0, false, false, false, true, 0, true},   {0, true, false, false, true, 0, false},
       {0, false, false, false, false, 0, false}, {1, false, true, false, true, 9, true},
       {1, false, true, false, true, 10, false},  {1, false, false, false, true, 0, false},
       {1, false, true, true, true, 0, false},    {2, false, true, false, true, 0, false},
   };
-  for (const Case& c : cases) {
-    Rig rig(c.kind, true, true);
-    rig.player = {false, c.seeking, c.liveBuffering, 5, c.playlist ? protocol::FilePlayList : protocol::LiveDirect};
-    rig.ch.audioCount = c.audio;
-    rig.HandOut(Frame(kVideo, kSec), c.desktop);
-    EXPECT_EQ(rig.pauses, c.starts ? 1 : 0) << c.kind << c.seeking << c.liveBuffering << c.playlist << c.audio;
+  for (auto [kind, seeking, liveBuffering, playlist, desktop, audio, starts] : cases) {
+    Rig rig(kind, true, true);
+    rig.player = {false, seeking, liveBuffering, 5, playlist ? protocol::FilePlayList : protocol::LiveDirect};
+    rig.ch.audioCount = audio;
+    rig.HandOut(Frame(kVideo, kSec), desktop);
+    EXPECT_EQ(rig.pauses, starts ? 1 : 0) << kind << seeking << liveBuffering << playlist << audio;
   }
 }
 
@@ -117,7 +109,8 @@ TEST(MediaBufferStateTest, EachStreamEndsOnceTheLastEndReportsOnceAndFlushForget
   EXPECT_TRUE(state.Refuses(kAudio));  // the extra audio marker is never taken
   EXPECT_FALSE(state.Refuses(kVideo));
   EXPECT_FALSE(state.ShouldRebuffer({}, 0));
-  EXPECT_TRUE(state.OnEndMarker(kVideo).allEnded);
+  EndDecision last = state.OnEndMarker(kVideo);
+  EXPECT_TRUE(last.allEnded && !last.pushEndMarkers);
   EXPECT_FALSE(state.OnEndMarker(kVideo).allEnded);
   state.OnFlush();
   EXPECT_FALSE(state.Refuses(kAudio) || state.Refuses(kVideo));
@@ -131,20 +124,16 @@ TEST(MediaBufferStateTest, EachStreamEndsOnceTheLastEndReportsOnceAndFlushForget
 
 TEST(MediaBufferStateTest, HandedOutTimesAreRelativeToTheFirstTimedFrameAndNeverNegative) {
   MediaBufferState state(0, true, true, {});
-  struct Step {
-    int64_t time, stop, relTime, relStop;
-    bool reset;
-  } steps[] = {
-      {0, 50, 0, 50, false},           {1000, 1400, 0, 400, false}, {500, 900, 0, 0, false},
-      {3000, 3400, 2000, 2400, false}, {5000, 5100, 0, 100, true},
+  // Time and stop time in, then out; the last frame follows a time-base reset.
+  const std::array<int64_t, 4> steps[] = {
+      {0, 50, 0, 50}, {1000, 1400, 0, 400}, {500, 900, 0, 0}, {3000, 3400, 2000, 2400}, {5000, 5100, 0, 100},
   };
-  for (const Step& s : steps) {
-    if (s.reset) state.ResetTimeBase();
-    MediaFrame f = Frame(kVideo, s.time);
-    f.stopTime = s.stop;
+  for (auto [time, stop, outTime, outStop] : steps) {
+    if (time == 5000) state.ResetTimeBase();
+    MediaFrame f = Frame(kVideo, time);
+    f.stopTime = stop;
     state.OnHandOut(f, {.m_bSeeking = true}, {.videoCount = 1}, true, 1);
-    EXPECT_EQ(f.time, s.relTime) << s.time;
-    EXPECT_EQ(f.stopTime, s.relStop) << s.time;
+    EXPECT_EQ(std::pair(f.time, f.stopTime), std::pair(outTime, outStop)) << time;
   }
   EXPECT_EQ(state.LastVideoTime(), 5000);
 }
@@ -155,53 +144,52 @@ TEST(MediaBufferStateTest, LiveVideoOnlyHoldsAKeyFrameAfterAGapOrAfterTenSeconds
   EXPECT_FALSE(rig.state.HoldForResync(Frame(kVideo, 9 * kSec, 1), rig.player));  // nothing handed out yet
   rig.ch.videoCount = 1;                                                          // no rebuffering meanwhile
   rig.HandOut(Frame(kVideo, kSec));
-  EXPECT_FALSE(rig.state.HoldForResync(Frame(kVideo, 3 * kSec, 1), rig.player));
-  EXPECT_FALSE(rig.state.HoldForResync(Frame(kVideo, 9 * kSec, 0), rig.player));
-  EXPECT_TRUE(rig.state.HoldForResync(Frame(kVideo, 3 * kSec + 1, 1), rig.player));
-  EXPECT_EQ(rig.state.LastVideoTime(), 3 * kSec + 1);
-
+  // Time, key frame, held: only a key frame more than 2 s on; it becomes the last video time.
+  for (auto [time, key, held] :
+       {std::tuple{3 * kSec, 1, false}, {9 * kSec, 0, false}, {3 * kSec + 1, 1, true}, {5 * kSec + 1, 1, false}}) {
+    EXPECT_EQ(rig.state.HoldForResync(Frame(kVideo, time, key), rig.player), held) << time;
+  }
   rig.state.MarkDelivery(100);
-  for (int64_t now : {109, 110, 111, 119}) rig.Deliver(Frame(kVideo, 4 * kSec), now);
-  EXPECT_EQ(rig.resyncs[kResyncKeep], 1);
-  EXPECT_TRUE(rig.state.ResyncRequested());
+  // Seconds since 1970 at the delivery, resynchronisations so far.
+  for (auto [now, resyncs] : {std::pair{109, 0}, {110, 1}, {119, 1}, {120, 2}}) {
+    rig.Deliver(Frame(kVideo, 4 * kSec), now);
+    EXPECT_EQ(rig.resyncs[kResyncKeep], resyncs) << now;
+  }
   EXPECT_FALSE(rig.state.HoldForResync(Frame(kVideo, 4 * kSec, 0), rig.player));
-  EXPECT_TRUE(rig.state.HoldForResync(Frame(kVideo, 4 * kSec, 1), rig.player));
-  EXPECT_FALSE(rig.state.ResyncRequested());
+  EXPECT_TRUE(rig.state.HoldForResync(Frame(kVideo, 4 * kSec, 1), rig.player));  // the request, not a gap
+  EXPECT_FALSE(rig.state.HoldForResync(Frame(kVideo, 4 * kSec, 1), rig.player));
   rig.player.m_bRendererRunning = false;
-  rig.Deliver(Frame(kVideo, 5 * kSec), 200);
-  EXPECT_EQ(rig.resyncs[kResyncKeep], 1);
+  rig.Deliver(Frame(kVideo, 7 * kSec), 200);
+  EXPECT_EQ(rig.resyncs[kResyncKeep], 2);
 }
 
 TEST(MediaBufferStateTest, LatencyControlCountsByAudioCodecAndFlushesAtTheNextVideoKeyFrame) {
-  struct Case {
-    protocol::Guid subtype;
-    bool video;
-    size_t audio, videoCount;
-    bool enough;
-  } cases[] = {
-      {kOpus, true, 15, 35, false},
-      {kOpus, true, 16, 0, true},
-      {kOpus, true, 10, 41, true},
-      {protocol::FourCCGuid(0x5355504F), false, 16, 0, true},
-      {protocol::FourCCGuid(0x5355504F), false, 15, 0, false},
-      {protocol::FourCCGuid(0xFF), false, 11, 0, true},
-      {protocol::FourCCGuid(0xFF), false, 10, 0, false},
-      {protocol::MEDIASUBTYPE_PCM, false, 6, 0, true},
-      {protocol::MEDIASUBTYPE_PCM, false, 5, 0, false},
+  const protocol::Guid opusFourCC = protocol::FourCCGuid(0x5355504F), aacTag = protocol::FourCCGuid(0xFF),
+                       pcm = protocol::MEDIASUBTYPE_PCM;
+  // Audio subtype, video present, audio and video frames queued, enough for a flush.
+  const std::tuple<protocol::Guid, bool, size_t, size_t, bool> cases[] = {
+      {kOpus, true, 15, 35, false},     {kOpus, true, 16, 0, true},        {kOpus, true, 10, 41, true},
+      {opusFourCC, false, 16, 0, true}, {opusFourCC, false, 15, 0, false}, {aacTag, false, 11, 0, true},
+      {aacTag, false, 10, 0, false},    {pcm, false, 6, 0, true},          {pcm, false, 5, 0, false},
   };
-  for (const Case& c : cases) {
-    MediaBufferState state(1, c.video, true, c.subtype);
-    EXPECT_EQ(state.HasEnoughLiveData(c.audio, c.videoCount), c.enough) << protocol::GuidToString(c.subtype) << c.audio;
+  for (auto [subtype, video, audio, videoCount, enough] : cases) {
+    MediaBufferState state(1, video, true, subtype);
+    EXPECT_EQ(state.HasEnoughLiveData(audio, videoCount), enough) << protocol::GuidToString(subtype) << audio;
   }
   Rig rig(1, true, true, kOpus);
   rig.state.MarkDelivery(1);
-  rig.ch.audioCount = 16;
-  for (uint8_t key : {0, 0, 1}) rig.Deliver(Frame(kVideo, kSec, key));
-  EXPECT_EQ(rig.resyncs[kResyncFlush], 1);
-  rig.ch.audioCount = 0;  // the flush emptied the channels
-  rig.Deliver(Frame(kVideo, kSec, 1));
-  EXPECT_EQ(rig.resyncs[kResyncFlush], 1);
+  // Audio frames queued, key frame, flushes so far: a key frame after the lag has gone only unlatches.
+  for (auto [audio, key, flushes] : {std::tuple{16u, 0, 0}, {0u, 1, 0}, {16u, 0, 0}, {16u, 0, 0}, {16u, 1, 1}}) {
+    rig.ch.audioCount = audio;
+    rig.Deliver(Frame(kVideo, kSec, key));
+    EXPECT_EQ(rig.resyncs[kResyncFlush], flushes) << audio << key;
+  }
   EXPECT_FALSE(rig.state.LagLatched());
+  Rig audioOnly(1, false, true, pcm);
+  audioOnly.state.MarkDelivery(1);
+  audioOnly.ch.audioCount = 6;
+  audioOnly.Deliver(Frame(kAudio, kSec));
+  EXPECT_EQ(audioOnly.resyncs[kResyncFlush], 1);  // no picture to wait for
 }
 
 }  // namespace
