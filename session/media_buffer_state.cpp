@@ -1,6 +1,7 @@
 #include "session/media_buffer_state.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "protocol/media_frame_codec.h"
 #include "protocol/media_type_guids.h"
@@ -22,7 +23,14 @@ constexpr size_t kBothStreamsLagFrames = 50;
 
 bool IsVideoKeyFrame(const MediaFrame& frame) { return frame.streamType == kStreamTypeVideo && frame.keyFrame == 1; }
 
-int64_t Relative(int64_t time, int64_t base) { return std::max<int64_t>(time - base, 0); }
+// Frame times come from the server: a difference saturates rather than overflows.
+int64_t Minus(int64_t a, int64_t b) {
+  int64_t result;
+  if (!__builtin_sub_overflow(a, b, &result)) return result;
+  return b < 0 ? INT64_MAX : INT64_MIN;
+}
+
+int64_t Relative(int64_t time, int64_t base) { return std::max<int64_t>(Minus(time, base), 0); }
 
 }  // namespace
 
@@ -113,11 +121,11 @@ void MediaBufferState::UpdateBuffering(const MediaFrame& frame, const BufferPlay
   const int64_t seconds = std::max(player.m_nBufferSeconds, 0);
   const size_t limit = std::min(static_cast<size_t>(seconds) * kFrameLimitPerSecond, kFrameLimit);
   const size_t n = frame.streamType == kStreamTypeAudio ? channels.audioCount : channels.videoCount;
-  if (frame.time != 0) stream.buffered = frame.time - stream.lastTime;
+  if (frame.time != 0) stream.buffered = Minus(frame.time, stream.lastTime);
 
   const int64_t target = seconds * kUnitsPerSecond;
   auto percent = [target](const Stream& s) -> int64_t {
-    return target == 0 ? 100 : std::min<int64_t>(s.buffered * 100 / target, 100);
+    return target == 0 ? 100 : std::clamp<int64_t>(s.buffered, -target, target) * 100 / target;
   };
   int64_t candidate = TwoStreams() ? (percent(video_) + percent(audio_)) / 2 : percent(stream);
   if (candidate > bufferingPercent_) bufferingPercent_ = static_cast<int32_t>(candidate);
@@ -169,7 +177,7 @@ bool MediaBufferState::HoldForResync(const MediaFrame& frame, const BufferPlayer
     return false;
   }
   if (video_.lastTime == 0 || !IsVideoKeyFrame(frame)) return false;
-  if (frame.time - video_.lastTime <= kResyncGap && !resyncRequested_) return false;
+  if (Minus(frame.time, video_.lastTime) <= kResyncGap && !resyncRequested_) return false;
   video_.lastTime = frame.time;
   resyncRequested_ = false;
   return true;

@@ -92,7 +92,8 @@ class MediaBufferState {
   void OnFlush();  // the channels are emptied: no stream has ended any more
   void ResetTimeBase() { timeBase_ = -1; }
   void MarkDelivery(int64_t now) { lastDelivery_ = now; }
-  // The renderer plays video only: counts and rebuffering stop expecting audio.
+  // The renderer plays video only: counts, rebuffering and the end stop expecting audio.
+  // CMediaBuffer also opens the audio gate, which nothing would open any more.
   void SetAudioAbsent();
 
   // The decisions' parts, for the callers that need them alone.
