@@ -13,7 +13,7 @@ using protocol::kStreamTypeAudio;
 using protocol::kStreamTypeVideo;
 
 // Audio codecs whose frames are short, so that more of them make the same latency.
-constexpr protocol::Guid kOpusSubtype{0xB940AE21, 0x195E, 0x4CE6, {0xB3, 0x24, 0xE7, 0x03, 0xAE, 0x73, 0x3A, 0xEC}};
+constexpr protocol::Guid kOpusSubtype = protocol::MEDIASUBTYPE_Opus;
 constexpr protocol::Guid kOpusFourCCSubtype = protocol::FourCCGuid(0x5355504F);  // 'OPUS'
 constexpr protocol::Guid kAacTagSubtype = protocol::FourCCGuid(0x00FF);          // wave format tag 0x00FF
 constexpr size_t kOpusLagFrames = 15;
