@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "com/code_page_text.h"
+#include "protocol/error_texts.h"
 #include "com/unique_handle.h"
 #include "credentials/users_cipher.h"
 #include "credentials/users_file.h"
@@ -176,7 +177,7 @@ BOOL RunUnderMutex(std::wstring& lastError, const std::wstring& key, Body body) 
   } catch (const UsersFailure& failure) {
     lastError = failure.text;
   } catch (...) {
-    lastError = L"Unexpected error";
+    lastError = protocol::kTextUnexpected;
   }
   return FALSE;
 }
