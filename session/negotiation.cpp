@@ -57,26 +57,6 @@ std::wstring ComputerSid() {
   return text.get();
 }
 
-protocol::StreamFormat ToStreamFormat(const StreamFormatRecord& record) {
-  auto guid = [](const GUID& g) {
-    protocol::Guid out;
-    out.data1 = g.Data1;
-    out.data2 = g.Data2;
-    out.data3 = g.Data3;
-    for (size_t i = 0; i < 8; ++i) out.data4[i] = g.Data4[i];
-    return out;
-  };
-  protocol::StreamFormat format;
-  format.type.majorType = guid(record.majortype);
-  format.type.subType = guid(record.subtype);
-  format.type.fixedSizeSamples = static_cast<uint32_t>(record.bFixedSizeSamples);
-  format.type.temporalCompression = static_cast<uint32_t>(record.bTemporalCompression);
-  format.type.sampleSize = record.lSampleSize;
-  format.type.formatType = guid(record.formattype);
-  if (record.pbFormat && record.cbFormat) format.formatBlock.assign(record.pbFormat, record.pbFormat + record.cbFormat);
-  return format;
-}
-
 class Negotiation {
  public:
   Negotiation(PlayerSettings& settings, SessionValues& session, NegotiationContext& context)
@@ -231,7 +211,7 @@ BOOL Negotiation::ReadPlayListString(std::wstring& errorText) {
 
 void Negotiation::Apply(const ReplyStatus& status, const StreamFormatRecord (&records)[2]) {
   StreamFormatPair formats;
-  for (size_t i = 0; i < 2; ++i) formats[i] = ToStreamFormat(records[i]);
+  for (size_t i = 0; i < 2; ++i) formats[i] = transport::ToStreamFormat(records[i]);
   ApplyReply(status, formats, std::nullopt, s_, v_);
   if (c_.pSite) {
     c_.pSite->SetFlowMode(v_.m_nPlaybackMode, v_.m_bSeekable != 0);

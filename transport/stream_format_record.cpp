@@ -17,6 +17,27 @@ GUID ToWindowsGuid(const Guid& guid) {
   return out;
 }
 
+Guid FromWindowsGuid(const GUID& guid) {
+  Guid out;
+  out.data1 = guid.Data1;
+  out.data2 = guid.Data2;
+  out.data3 = guid.Data3;
+  for (size_t i = 0; i < 8; ++i) out.data4[i] = guid.Data4[i];
+  return out;
+}
+
+StreamFormat ToStreamFormat(const StreamFormatRecord& record) {
+  StreamFormat format;
+  format.type.majorType = FromWindowsGuid(record.majortype);
+  format.type.subType = FromWindowsGuid(record.subtype);
+  format.type.fixedSizeSamples = static_cast<uint32_t>(record.bFixedSizeSamples);
+  format.type.temporalCompression = static_cast<uint32_t>(record.bTemporalCompression);
+  format.type.sampleSize = record.lSampleSize;
+  format.type.formatType = FromWindowsGuid(record.formattype);
+  if (record.pbFormat && record.cbFormat) format.formatBlock.assign(record.pbFormat, record.pbFormat + record.cbFormat);
+  return format;
+}
+
 void FreeFormatBlock(StreamFormatRecord& record) {
   CoTaskMemFree(record.pbFormat);
   record.pbFormat = nullptr;

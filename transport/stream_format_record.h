@@ -12,6 +12,10 @@ namespace zm::transport {
 using StreamFormatRecord = AM_MEDIA_TYPE;
 
 GUID ToWindowsGuid(const protocol::Guid& guid);
+protocol::Guid FromWindowsGuid(const GUID& guid);
+
+// The portable description of a record: its media type and a copy of its format block.
+protocol::StreamFormat ToStreamFormat(const StreamFormatRecord& record);
 
 // Frees the format block and sets its length and pointer to 0.
 void FreeFormatBlock(StreamFormatRecord& record);
