@@ -4,6 +4,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 
 namespace zm::session {
@@ -16,10 +17,13 @@ class Gate {
     std::lock_guard<std::mutex> hold(lock_);
     return open_;
   }
-  // Waits while the gate is closed; false when it was stopped.
+  // Waits while the gate is closed; false when it was stopped. Every opening releases the
+  // readers waiting at that moment, even when the gate closes again before they run: otherwise a
+  // reader could sleep through every short opening while the other stream keeps rebuffering.
   bool WaitOpen() {
     std::unique_lock<std::mutex> hold(lock_);
-    changed_.wait(hold, [this] { return open_ || stopped_; });
+    const uint64_t openings = openings_;
+    changed_.wait(hold, [&] { return open_ || stopped_ || openings_ != openings; });
     return !stopped_;
   }
   void Stop() {
@@ -35,12 +39,14 @@ class Gate {
     {
       std::lock_guard<std::mutex> hold(lock_);
       open_ = open;
+      if (open) ++openings_;
     }
     changed_.notify_all();
   }
 
   mutable std::mutex lock_;
   std::condition_variable changed_;
+  uint64_t openings_ = 0;
   bool open_ = true;  // gates start open
   bool stopped_ = false;
 };

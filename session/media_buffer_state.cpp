@@ -195,7 +195,10 @@ HandOutDecision MediaBufferState::OnHandOut(MediaFrame& frame, const BufferPlaye
     frame.stopTime = Relative(frame.stopTime, timeBase_);
   }
   const size_t left = frame.streamType == kStreamTypeAudio ? channels.audioCount : channels.videoCount;
-  if (left == 0 && desktopReachable && ShouldRebuffer(player, channels.audioCount)) {
+  // The other stream's channel at its overflow mark means the buffer is already full; the
+  // producer may be waiting on it, and a closed gate would then never open.
+  const bool overflowing = channels.audioCount >= kOverflowFrames || channels.videoCount >= kOverflowFrames;
+  if (left == 0 && !overflowing && desktopReachable && ShouldRebuffer(player, channels.audioCount)) {
     out.closeGate = true;
     // A second stream running dry during the same rebuffering only closes its gate too.
     if (!player.m_bBuffering) {
