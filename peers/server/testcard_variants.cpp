@@ -39,7 +39,8 @@ MjpegTestcardSource::MjpegTestcardSource() : formats_(TestcardFormats()) {
 
 std::vector<uint8_t> MjpegTestcardSource::EncodePicture(int64_t picture) {
   std::vector<uint8_t> jpeg = encoder_.Encode(DrawTestcardPicture(picture), kTestcardWidth, kTestcardHeight, kQuality);
-  if (jpeg.empty()) LogLine("mjpeg: picture %lld not encoded: %s", static_cast<long long>(picture), encoder_.error().c_str());
+  if (jpeg.empty())
+    LogLine("mjpeg: picture %lld not encoded: %s", static_cast<long long>(picture), encoder_.error().c_str());
   return jpeg;
 }
 

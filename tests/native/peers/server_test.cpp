@@ -1,10 +1,15 @@
 // The real zms-server over a socket: start and stop, the flag that lets a request name its
-// own faults, and a whole request answered without waiting. What a client sees of the
-// sessions themselves is proven by the Wine tests of the control's transport and negotiation.
+// own faults, a whole request answered without waiting, and the Motion-JPEG card's first frame.
+// What a client sees of the sessions themselves is proven by the Wine tests of the control's
+// transport and negotiation.
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include "peers/server/tcp_transport.h"
+#include "peers/server/testcard_variants.h"
+#include "protocol/byte_source.h"
+#include "protocol/media_frame_codec.h"
+#include "protocol/reply_reader.h"
 #include "protocol/reply_codec.h"
 #include "protocol/result_codes.h"
 #include "server_process.h"
@@ -81,6 +86,28 @@ TEST(ServerRequestReading, WholeRequestIsAnsweredWithoutTheWaitForARest) {
   EXPECT_EQ(0x80070002u, AnswerTo(server, "/ZAMS80/0000file:nosuch.zmf///HASH:0123", &cut).result);
   EXPECT_LT(whole, kRequestRestWait / 2) << server.Log();
   EXPECT_GE(cut, kRequestRestWait - milliseconds(10));
+}
+
+// The reply, as the client reads it, carries the Motion-JPEG descriptions, and the first frame
+// is picture 0's JPEG as the source makes it (its decoding: testcard_variants_test.cpp).
+TEST(ServerLiveVariants, MjpegAliasSendsItsDescriptionsThenPictureZeroAsJpeg) {
+  MjpegTestcardSource source;
+  const zp::MediaFrame first = source.NextFrame().value();
+  const size_t replySize =
+      zp::EncodeServerReply({zp::kProtocolVersion80, source.Status(), {}, source.Formats()}).size();
+  ServerProcess server;
+  const std::vector<uint8_t> bytes = Exchange(server.port(), "/ZAMS80/0000live-alias:mjpeg",
+                                              replySize + zp::kMediaFrameHeaderSize + first.payload.size());
+  zp::BufferByteSource reader(bytes);
+  zp::ReplyStatus status;
+  zp::StreamFormatPairSink sink;
+  ASSERT_TRUE(zp::ReadServerReply(reader, zp::kProtocolVersion80, status, sink).ok()) << server.Log();
+  EXPECT_EQ(source.Status(), status);
+  EXPECT_EQ(source.Formats(), sink.formats);
+  const auto frame = zp::DecodeMediaFrame(std::span(bytes).subspan(reader.consumed()));
+  ASSERT_TRUE(frame.ok()) << server.Log();
+  EXPECT_EQ(first.header, frame.value().header);
+  EXPECT_EQ(first.payload, frame.value().payload);
 }
 
 }  // namespace
