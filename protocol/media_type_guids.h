@@ -16,6 +16,14 @@ inline constexpr Guid MEDIATYPE_Video = FourCCGuid(0x73646976);  // 'vids'
 inline constexpr Guid MEDIATYPE_Audio = FourCCGuid(0x73647561);  // 'auds'
 
 inline constexpr Guid MEDIASUBTYPE_PCM = FourCCGuid(0x00000001);  // wave format tag 1
+inline constexpr uint16_t kWaveFormatMpegLayer3 = 0x0055;
+inline constexpr Guid MEDIASUBTYPE_MP3 = FourCCGuid(kWaveFormatMpegLayer3);
+
+// Compressed video: the bitmap header's compression field carries the same FourCC.
+inline constexpr uint32_t kFourCCMjpg = 0x47504A4D;  // 'MJPG'
+inline constexpr uint32_t kFourCCH264 = 0x34363248;  // 'H264'
+inline constexpr Guid MEDIASUBTYPE_MJPG = FourCCGuid(kFourCCMjpg);
+inline constexpr Guid MEDIASUBTYPE_H264 = FourCCGuid(kFourCCH264);
 inline constexpr std::array<uint8_t, 8> kRgbSubtypeTail{0x9F, 0x53, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70};
 inline constexpr Guid MEDIASUBTYPE_RGB24{0xE436EB7D, 0x524F, 0x11CE, kRgbSubtypeTail};
 inline constexpr Guid MEDIASUBTYPE_RGB32{0xE436EB7E, 0x524F, 0x11CE, kRgbSubtypeTail};

@@ -4,6 +4,7 @@
 
 #include "peers/server/access_control.h"
 #include "peers/server/testcard_source.h"
+#include "peers/server/testcard_variants.h"
 #include "peers/server/timeshift_source.h"
 
 namespace zms {
@@ -23,14 +24,32 @@ Resolution Serve(std::unique_ptr<MediaSource> source, const std::string& name) {
   return r;
 }
 
-Resolution Live(const std::string& name) { return Serve(std::make_unique<LiveTestcardSource>(), name); }
+template <typename Source>
+Resolution Make(const std::string& name) {
+  return Serve(std::make_unique<Source>(), name);
+}
+
+Resolution Live(const std::string& name) { return Make<LiveTestcardSource>(name); }
 
 Resolution Stored(const std::string& name, int durationSeconds = StoredTestcardSource::kDurationSeconds,
                   uint8_t playlistGeneration = 0) {
   return Serve(std::make_unique<StoredTestcardSource>(durationSeconds, playlistGeneration), name);
 }
 
-Resolution TimeShift(const std::string& name) { return Serve(std::make_unique<TimeShiftTestcardSource>(), name); }
+struct LiveAlias {
+  const char* name;
+  Resolution (*resolve)(const std::string& name);
+};
+// The protected alias is the live test card behind the access control.
+constexpr LiveAlias kLiveAliases[] = {
+    {kLiveTestcardAlias, Live},
+    {kProtectedAlias, Live},
+    {kSeparatorsAlias, Live},
+    {kTimeShiftAlias, Make<TimeShiftTestcardSource>},
+    {kMjpegAlias, Make<MjpegTestcardSource>},
+    {kUndecodableVideoAlias, Make<UndecodableVideoSource>},
+    {kUndecodableAudioAlias, Make<UndecodableAudioSource>},
+};
 
 std::string TestListXml() {
   std::string xml = "<xml><playlist type=\"alphabetical\">";
@@ -56,11 +75,10 @@ Resolution ResolveRequest(const MediaRequest& request) {
   switch (request.kind) {
     case ResourceKind::None: break;
     case ResourceKind::LiveAlias:
-      if (request.name == kTimeShiftAlias) return TimeShift(request.name);
-      // The protected alias is the live test card behind the access control.
-      return request.name == kLiveTestcardAlias || request.name == kProtectedAlias || request.name == kSeparatorsAlias
-                 ? Live(request.name)
-                 : Refuse(request.name);
+      for (const LiveAlias& alias : kLiveAliases) {
+        if (request.name == alias.name) return alias.resolve(request.name);
+      }
+      return Refuse(request.name);
     case ResourceKind::LiveDirect:
       // The test card is source 1 at whatever source address the client names.
       return request.sourceNumber == kTestcardSourceNumber ? Live(request.name) : Refuse(request.name);

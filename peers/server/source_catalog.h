@@ -16,6 +16,10 @@ inline constexpr char kStoredTestcardFile[] = "testcard.zmf";
 inline constexpr char kTestcardSourceNumber[] = "1";
 inline constexpr char kTestcardPlayListFolder[] = "testcards";
 inline constexpr char kTimeShiftAlias[] = "timeshift";
+// Live variants of the test card (testcard_variants.h).
+inline constexpr char kMjpegAlias[] = "mjpeg";
+inline constexpr char kUndecodableVideoAlias[] = "undecodable";
+inline constexpr char kUndecodableAudioAlias[] = "undecodable-audio";
 // A live alias made of the request's separators (a client's "&" arrives as "*"): it opens
 // only when the whole name arrives as one.
 inline constexpr char kSeparatorsAlias[] = "a b:c/d@e*f%g";

@@ -1,6 +1,7 @@
 #include "peers/server/testcard_source.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "peers/server/testcard_signal.h"
 
@@ -18,17 +19,25 @@ zp::MediaFrame EndOfStream(uint32_t streamType) {
   return frame;
 }
 
+std::vector<uint8_t> TestcardPayload(int64_t picture, bool video) {
+  return video ? DrawTestcardPicture(picture) : MakeTestcardTone(picture);
+}
+
 }  // namespace
 
-zp::MediaFrame TestcardFrame(int64_t picture, bool video) {
+zp::MediaFrame PictureFrame(int64_t picture, bool video, std::vector<uint8_t> payload) {
   zp::MediaFrame frame;
   frame.header.streamType = video ? zp::kStreamTypeVideo : zp::kStreamTypeAudio;
   frame.header.time = picture * kTestcardFrameTime;
   frame.header.stopTime = (picture + 1) * kTestcardFrameTime;
-  frame.header.keyFrame = 1;  // uncompressed: every frame stands alone
-  frame.payload = video ? DrawTestcardPicture(picture) : MakeTestcardTone(picture);
+  frame.header.keyFrame = 1;  // uncompressed or intra-coded: every frame stands alone
+  frame.payload = std::move(payload);
   frame.header.length = static_cast<uint32_t>(frame.payload.size());
   return frame;
+}
+
+zp::MediaFrame TestcardFrame(int64_t picture, bool video) {
+  return PictureFrame(picture, video, TestcardPayload(picture, video));
 }
 
 zp::StreamFormatPair LiveTestcardSource::Formats() const { return TestcardFormats(); }
@@ -42,7 +51,16 @@ zp::ReplyStatus LiveTestcardSource::Status() const {
 
 std::optional<zp::MediaFrame> LiveTestcardSource::NextFrame() {
   const int64_t n = next_++;
-  return TestcardFrame(n / 2, n % 2 == 0);
+  const int64_t picture = n / 2;
+  const bool video = n % 2 == 0;
+  std::vector<uint8_t> payload = Payload(picture, video);
+  // An empty payload would read as the end of a stream; say so rather than send it.
+  if (payload.empty()) return std::nullopt;
+  return PictureFrame(picture, video, std::move(payload));
+}
+
+std::vector<uint8_t> LiveTestcardSource::Payload(int64_t picture, bool video) {
+  return TestcardPayload(picture, video);
 }
 
 bool LiveTestcardSource::Seek(int) { return false; }

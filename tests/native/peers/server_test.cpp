@@ -1,10 +1,13 @@
 // The real zms-server over a socket: start and stop, the flag that lets a request name its
-// own faults, and a whole request answered without waiting. What a client sees of the
-// sessions themselves is proven by the Wine tests of the control's transport and negotiation.
+// own faults, a whole request answered without waiting, and the Motion-JPEG card's first frame.
+// What a client sees of the sessions themselves is proven by the Wine tests of the control's
+// transport and negotiation.
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include "peers/server/tcp_transport.h"
+#include "peers/server/testcard_variants.h"
+#include "protocol/media_frame_codec.h"
 #include "protocol/reply_codec.h"
 #include "protocol/result_codes.h"
 #include "server_process.h"
@@ -81,6 +84,17 @@ TEST(ServerRequestReading, WholeRequestIsAnsweredWithoutTheWaitForARest) {
   EXPECT_EQ(0x80070002u, AnswerTo(server, "/ZAMS80/0000file:nosuch.zmf///HASH:0123", &cut).result);
   EXPECT_LT(whole, kRequestRestWait / 2) << server.Log();
   EXPECT_GE(cut, kRequestRestWait - milliseconds(10));
+}
+
+// The reply and the first frame over the connection are what the source makes, byte for byte
+// (what those bytes mean: testcard_variants_test.cpp and the protocol's codec tests).
+TEST(ServerLiveVariants, MjpegAliasSendsItsDescriptionsThenPictureZeroAsJpeg) {
+  MjpegTestcardSource source;
+  std::vector<uint8_t> expected =
+      zp::EncodeServerReply({zp::kProtocolVersion80, source.Status(), {}, source.Formats()});
+  zp::AppendMediaFrame(source.NextFrame().value(), expected);
+  ServerProcess server;
+  EXPECT_EQ(expected, Exchange(server.port(), "/ZAMS80/0000live-alias:mjpeg", expected.size())) << server.Log();
 }
 
 }  // namespace
