@@ -2,6 +2,8 @@
 
 #include <objbase.h>
 
+#include <cstring>
+
 #include "transport/task_mem_block.h"
 
 namespace zm::transport {
@@ -36,6 +38,36 @@ StreamFormat ToStreamFormat(const StreamFormatRecord& record) {
   format.type.formatType = FromWindowsGuid(record.formattype);
   if (record.pbFormat && record.cbFormat) format.formatBlock.assign(record.pbFormat, record.pbFormat + record.cbFormat);
   return format;
+}
+
+bool ToStreamFormatRecord(const StreamFormat& format, StreamFormatRecord& out) {
+  UniqueStreamFormatRecord record;
+  const StreamFormatHeader header{format.type, static_cast<uint32_t>(format.formatBlock.size())};
+  uint8_t* block = record.Fill(header);
+  if (!format.formatBlock.empty() && !block) {
+    out = StreamFormatRecord{};
+    return false;
+  }
+  if (block) std::memcpy(block, format.formatBlock.data(), format.formatBlock.size());
+  record.Release(out);
+  return true;
+}
+
+bool CopyStreamFormatRecord(const StreamFormatRecord& from, StreamFormatRecord& out) {
+  out = from;
+  out.pUnk = nullptr;
+  if (!from.pbFormat || from.cbFormat == 0) {
+    out.pbFormat = nullptr;
+    out.cbFormat = 0;
+    return true;
+  }
+  out.pbFormat = AllocateTaskMem(from.cbFormat).detach();
+  if (!out.pbFormat) {
+    out.cbFormat = 0;
+    return false;
+  }
+  std::memcpy(out.pbFormat, from.pbFormat, from.cbFormat);
+  return true;
 }
 
 void FreeFormatBlock(StreamFormatRecord& record) {

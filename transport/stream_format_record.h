@@ -17,6 +17,12 @@ protocol::Guid FromWindowsGuid(const GUID& guid);
 // The portable description of a record: its media type and a copy of its format block.
 protocol::StreamFormat ToStreamFormat(const StreamFormatRecord& record);
 
+// Fills `out` (whose block must be free) with the description and a task-allocator copy of its
+// block; false, with `out` empty, when the allocator has no block of that size.
+bool ToStreamFormatRecord(const protocol::StreamFormat& format, StreamFormatRecord& out);
+// A deep copy: the copy's format block is its own.
+bool CopyStreamFormatRecord(const StreamFormatRecord& from, StreamFormatRecord& out);
+
 // Frees the format block and sets its length and pointer to 0.
 void FreeFormatBlock(StreamFormatRecord& record);
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "com/unique_handle.h"
+#include "protocol/media_frame.h"
 
 namespace zm::transport {
 
@@ -13,5 +14,19 @@ using TaskMemBlock = com::UniqueCoTaskMem<uint8_t>;
 
 // Empty when the allocator has no block of that size.
 inline TaskMemBlock AllocateTaskMem(size_t size) { return TaskMemBlock(static_cast<uint8_t*>(CoTaskMemAlloc(size))); }
+
+// A zeroed frame record from the task allocator (an end marker as it stands), or null.
+inline MediaFrame* AllocateTaskFrame() {
+  auto* frame = static_cast<MediaFrame*>(CoTaskMemAlloc(sizeof(MediaFrame)));
+  if (frame) *frame = MediaFrame{};
+  return frame;
+}
+
+// Dropping a frame: its payload, then the record.
+inline void FreeTaskFrame(MediaFrame* frame) {
+  if (!frame) return;
+  CoTaskMemFree(frame->data);
+  CoTaskMemFree(frame);
+}
 
 }  // namespace zm::transport

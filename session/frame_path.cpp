@@ -1,0 +1,38 @@
+#include "session/frame_path.h"
+
+#include "session/private_messages.h"
+#include "transport/task_mem_block.h"
+
+namespace zm::session {
+
+bool FramePath::ReadFrame(MediaFrame& frame, std::wstring& errorText) {
+  return m_source.ReadFrame(frame, errorText) != FALSE;
+}
+
+MediaFrame* FramePath::AllocateFrame() { return transport::AllocateTaskFrame(); }
+
+uint8_t* FramePath::AllocatePayload(size_t size) { return transport::AllocateTaskMem(size).detach(); }
+
+void FramePath::DropFrame(MediaFrame* frame) { transport::FreeTaskFrame(frame); }
+
+void FramePath::DeliverFrame(MediaFrame* frame) { m_buffer.Frames().DeliverFrame(frame); }
+
+void FramePath::FlushBuffer() { m_buffer.Frames().Flush(); }
+
+void FramePath::ResetTimeBase() { m_buffer.Frames().ResetTimeBase(); }
+
+bool FramePath::StopSignalled() { return WaitForSingleObject(m_hStopEvent, 0) == WAIT_OBJECT_0; }
+
+void FramePath::SignalStop() {
+  SetEvent(m_hStopEvent);
+  // Every reader and producer waiting inside the media buffer returns.
+  m_buffer.Frames().Stop();
+}
+
+void FramePath::SeekCompleted() {
+  if (m_hRestartEvent) ResetEvent(m_hRestartEvent);
+  PostMessageW(m_hWnd, WM_CANCELMODE, 0, 0);
+  PostMessageW(m_hWnd, WM_ZM_SESSION, kSessionResume, 0);
+}
+
+}  // namespace zm::session
