@@ -102,8 +102,8 @@ void RendererBridge::CheckDesktop(MediaBuffer& buffer, bool desktopReachable, bo
 
 bool InputDesktopReachable() {
   using GetInputDesktopFn = HDESK(WINAPI*)();
-  static const auto getInputDesktop =
-      reinterpret_cast<GetInputDesktopFn>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetInputDesktop"));
+  static const auto getInputDesktop = reinterpret_cast<GetInputDesktopFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetInputDesktop")));
   if (!getInputDesktop) return true;
   HDESK desktop = getInputDesktop();
   if (!desktop) return false;
