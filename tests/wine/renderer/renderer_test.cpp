@@ -1,0 +1,493 @@
+// The renderer as the control drives it: created by class, fed by a scripted media buffer,
+// drawing into a real window. Every test also proves that each frame and format block the
+// buffer handed out went back to the task allocator.
+#include <windows.h>
+#include <knownfolders.h>
+#include <mmreg.h>
+#include <shlobj.h>
+#include <uuids.h>
+#include <wincodec.h>
+
+#include <chrono>
+#include <regex>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "com/com_ptr.h"
+#include "malloc_spy.h"
+#include "peers/renderer/renderer_counters.h"
+#include "scripted_flop.h"
+
+namespace zm::tests {
+namespace {
+
+using com::ComPtr;
+using renderer::IRendererCounters;
+using renderer::RendererCounts;
+using session::kAudioStream;
+using session::kVideoStream;
+
+constexpr int64_t kMs = 10'000;  // 100-ns units
+constexpr uint32_t kTop = 0xC02040, kBottom = 0x30A0E0;
+
+// A picture whose top half is `top` and bottom half `bottom` (0x00RRGGBB), as DIB rows.
+std::vector<uint8_t> TwoBandRows(int width, int height, int bytesPerPixel, bool bottomUp, uint32_t top = kTop,
+                                 uint32_t bottom = kBottom) {
+  const size_t stride = (static_cast<size_t>(width) * bytesPerPixel + 3) & ~size_t{3};
+  std::vector<uint8_t> rows(stride * height);
+  for (int y = 0; y < height; ++y) {
+    const uint32_t colour = y < height / 2 ? top : bottom;
+    uint8_t* row = rows.data() + (bottomUp ? height - 1 - y : y) * stride;
+    for (int x = 0; x < width; ++x, row += bytesPerPixel) {
+      row[0] = colour & 0xFF, row[1] = colour >> 8 & 0xFF, row[2] = colour >> 16 & 0xFF;
+      if (bytesPerPixel == 4) row[3] = 0xFF;  // the unused byte must not reach the screen
+    }
+  }
+  return rows;
+}
+
+std::vector<uint8_t> TwoBandJpeg(int width, int height) {
+  ComPtr<IWICImagingFactory> factory;
+  ComPtr<IStream> stream;
+  ComPtr<IWICBitmapEncoder> encoder;
+  ComPtr<IWICBitmapFrameEncode> frame;
+  ComPtr<IPropertyBag2> options;
+  std::vector<uint8_t> rows = TwoBandRows(width, height, 3, false);
+  WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+  HGLOBAL memory = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                              factory.put_void())) ||
+      FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put())) ||
+      FAILED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, encoder.put())) ||
+      FAILED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) ||
+      FAILED(encoder->CreateNewFrame(frame.put(), options.put())) || FAILED(frame->Initialize(options.get())) ||
+      FAILED(frame->SetSize(width, height)) || FAILED(frame->SetPixelFormat(&format)) ||
+      FAILED(frame->WritePixels(height, (width * 3 + 3) & ~3, static_cast<UINT>(rows.size()), rows.data())) ||
+      FAILED(frame->Commit()) || FAILED(encoder->Commit()) || FAILED(GetHGlobalFromStream(stream.get(), &memory)))
+    return {};
+  STATSTG stat{};
+  stream->Stat(&stat, STATFLAG_NONAME);
+  const auto* bytes = static_cast<const uint8_t*>(GlobalLock(memory));
+  std::vector<uint8_t> jpeg(bytes, bytes + stat.cbSize.QuadPart);
+  GlobalUnlock(memory);
+  return jpeg;
+}
+
+// 0x00RRGGBB of a pixel of the window as it shows.
+uint32_t PixelAt(HWND window, int x, int y) {
+  HDC dc = GetDC(window);
+  const COLORREF colour = GetPixel(dc, x, y);
+  ReleaseDC(window, dc);
+  return GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+}
+
+bool Near(uint32_t actual, uint32_t expected, int tolerance) {
+  for (int shift = 0; shift < 24; shift += 8)
+    if (std::abs(static_cast<int>(actual >> shift & 0xFF) - static_cast<int>(expected >> shift & 0xFF)) > tolerance)
+      return false;
+  return true;
+}
+
+void Pump(DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(5);
+  } while (GetTickCount64() < end);
+}
+
+template <class Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs = 5000) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (!condition()) {
+    if (GetTickCount64() > end) return false;
+    Pump(5);
+  }
+  return true;
+}
+
+// The renderer object and its three interfaces, shut down and released as the control does.
+struct RendererClient {
+  RendererClient() {
+    EXPECT_EQ(CoCreateInstance(session::CLSID_MediaRenderer, nullptr, CLSCTX_INPROC_SERVER, session::IID_IMediaRenderer,
+                               renderer.put_void()),
+              S_OK);
+    if (!renderer) return;
+    renderer->QueryInterface(session::IID_IMediaRendererSource, source.put_void());
+    renderer->QueryInterface(renderer::IID_IRendererCounters, counters.put_void());
+  }
+  ~RendererClient() {
+    if (renderer) renderer->Shutdown();
+  }
+  HRESULT Start(ScriptedFlop& flop, HWND window) {
+    if (!source || !counters) return E_NOINTERFACE;
+    HRESULT hr = source->SetMediaFlop(&flop);
+    if (SUCCEEDED(hr)) hr = renderer->Initialize();
+    if (SUCCEEDED(hr)) hr = renderer->AttachWindow(window);
+    return SUCCEEDED(hr) ? renderer->Run() : hr;
+  }
+  RendererCounts Counts() const {
+    RendererCounts counts{};
+    counters->GetCounts(&counts);
+    return counts;
+  }
+
+  ComPtr<session::IMediaRenderer> renderer;
+  ComPtr<session::IMediaRendererSource> source;
+  ComPtr<IRendererCounters> counters;
+};
+
+class RendererTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = DefWindowProcW;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    cls.lpszClassName = L"RendererTestWindow";
+    RegisterClassW(&cls);
+    window = CreateWindowExW(0, cls.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 160, 120, nullptr, nullptr,
+                             cls.hInstance, nullptr);
+    ASSERT_TRUE(window);
+    Pump(50);
+    ASSERT_TRUE(MallocSpy().Register());
+  }
+  void TearDown() override {
+    client.reset();
+    EXPECT_EQ(MallocSpy().Outstanding(), 0) << "task-allocator blocks left behind";
+    MallocSpy().Revoke();
+    DestroyWindow(window);
+  }
+  RendererClient& Client() {
+    if (!client) client = std::make_unique<RendererClient>();
+    return *client;
+  }
+
+  HWND window = nullptr;
+  ScriptedFlop flop;
+  std::unique_ptr<RendererClient> client;
+};
+
+TEST_F(RendererTest, RegisteredAsAnApartmentServer) {
+  wchar_t model[32] = {}, path[MAX_PATH] = {};
+  DWORD size = sizeof model;
+  const wchar_t key[] = L"CLSID\\{7B36D5AF-B741-4F2C-AC35-92E0DC094047}\\InprocServer32";
+  ASSERT_EQ(RegGetValueW(HKEY_CLASSES_ROOT, key, L"ThreadingModel", RRF_RT_REG_SZ, nullptr, model, &size), 0);
+  EXPECT_STREQ(model, L"Apartment");
+  size = sizeof path;
+  ASSERT_EQ(RegGetValueW(HKEY_CLASSES_ROOT, key, nullptr, RRF_RT_REG_SZ, nullptr, path, &size), 0);
+  EXPECT_TRUE(std::wstring(path).ends_with(L"zmrenderer.dll"));
+}
+
+TEST_F(RendererTest, InitializeRefusesStreamsItCannotDecodeVideoFirst) {
+  const StreamType none{}, rgb32 = VideoType(MEDIASUBTYPE_RGB32, 8, -8, 32);
+  const StreamType h264 = VideoType(FourCCSubtype(0x34363248), 8, 8, 24), pcm = WaveType(WAVE_FORMAT_PCM, 16);
+  const StreamType mp3 = WaveType(0x55, 0), pcm8 = WaveType(WAVE_FORMAT_PCM, 8);
+  const StreamType rgbWithoutHeader{MEDIATYPE_Video, MEDIASUBTYPE_RGB32, GUID_NULL, {}};
+  const struct {
+    const char* name;
+    StreamType video, audio;
+    HRESULT expected;
+  } cases[] = {
+      {"H264 beside PCM", h264, pcm, session::kNoVideoDecoder},
+      {"MP3 beside RGB32", rgb32, mp3, session::kNoAudioDecoder},
+      {"8-bit PCM alone", none, pcm8, session::kNoAudioDecoder},
+      {"H264 beside MP3", h264, mp3, session::kNoVideoDecoder},
+      {"RGB32 without its header", rgbWithoutHeader, none, session::kNoVideoDecoder},
+      {"16-bit PCM alone", none, pcm, S_OK},
+      {"RGB24 beside PCM", VideoType(MEDIASUBTYPE_RGB24, 8, 8, 24), pcm, S_OK},
+      {"MJPG alone", VideoType(MEDIASUBTYPE_MJPG, 8, 8, 24), none, S_OK},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    RendererClient local;
+    flop.video = c.video, flop.audio = c.audio;
+    ASSERT_EQ(local.source->SetMediaFlop(&flop), S_OK);
+    EXPECT_EQ(local.renderer->Initialize(), c.expected);
+    EXPECT_EQ(MallocSpy().Outstanding(), 0) << "the format blocks stay allocated";
+  }
+}
+
+TEST_F(RendererTest, DrawsEachCodingInOrderInItsRectangleTheRightWayUp) {
+  const struct {
+    const char* name;
+    GUID subtype;
+    int bytesPerPixel;
+    bool bottomUp;
+  } cases[] = {
+      {"RGB32 top-down", MEDIASUBTYPE_RGB32, 4, false},
+      {"RGB32 bottom-up", MEDIASUBTYPE_RGB32, 4, true},
+      {"RGB24 top-down", MEDIASUBTYPE_RGB24, 3, false},
+      {"RGB24 bottom-up", MEDIASUBTYPE_RGB24, 3, true},
+      {"MJPG", MEDIASUBTYPE_MJPG, 0, false},
+  };
+  constexpr int kWidth = 30, kHeight = 32;  // RGB24 rows of 90 bytes are padded to 92
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    InvalidateRect(window, nullptr, TRUE);
+    Pump(20);
+    ScriptedFlop local;
+    local.video = VideoType(c.subtype, kWidth, c.bottomUp ? kHeight : -kHeight, c.bytesPerPixel * 8);
+    for (int i = 0; i < 3; ++i)
+      local.Queue(
+          kVideoStream, i * 40 * kMs,
+          c.bytesPerPixel ? TwoBandRows(kWidth, kHeight, c.bytesPerPixel, c.bottomUp) : TwoBandJpeg(kWidth, kHeight));
+    RendererClient renderer;
+    ASSERT_EQ(renderer.renderer->SetVideoPosition(10, 20, 60, 64), S_OK);  // twice the picture's size
+    ASSERT_EQ(renderer.Start(local, window), S_OK);
+    ASSERT_TRUE(WaitUntil([&] { return renderer.Counts().framesDrawn == 3; }));
+    const RendererCounts counts = renderer.Counts();
+    EXPECT_TRUE(counts.drawnInOrder);
+    EXPECT_EQ(counts.lastDrawnTime, 80 * kMs);
+    EXPECT_EQ(counts.framesDropped, 0u);
+    const int tolerance = c.bytesPerPixel ? 0 : 24;  // JPEG is lossy
+    EXPECT_PRED3(Near, PixelAt(window, 40, 30), kTop, tolerance);
+    EXPECT_PRED3(Near, PixelAt(window, 40, 76), kBottom, tolerance);
+    EXPECT_EQ(PixelAt(window, 5, 5), 0u) << "drawn outside its rectangle";
+    EXPECT_EQ(PixelAt(window, 75, 90), 0u) << "drawn outside its rectangle";
+  }
+}
+
+TEST_F(RendererTest, BrightnessAndContrastRedrawTheKeptPicture) {
+  flop.video = VideoType(MEDIASUBTYPE_RGB32, 8, -8, 32);
+  flop.Queue(kVideoStream, 0, TwoBandRows(8, 8, 4, false, 0x406080, 0x406080));
+  ASSERT_EQ(Client().Start(flop, window), S_OK);
+  ASSERT_TRUE(WaitUntil([&] { return Client().Counts().framesDrawn == 1; }));
+  const struct {
+    int32_t brightness, contrast;
+    uint32_t expected;
+  } cases[] = {
+      {50, 0, 0xBFDFFF},      // +127, clipped at 255
+      {-50, 0, 0x000001},     // -127, clipped at 0
+      {0, 50, 0x004080},      // twice as far from mid grey
+      {0, -50, 0x607080},     // half as far
+      {500, -500, 0xDFEFFF},  // beyond the limits counts as the limits
+      {0, 0, 0x406080},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.brightness << ", " << c.contrast);
+    ASSERT_EQ(Client().renderer->SetBrightness(c.brightness), S_OK);
+    ASSERT_EQ(Client().renderer->SetContrast(c.contrast), S_OK);
+    EXPECT_EQ(PixelAt(window, 80, 60), c.expected);
+  }
+}
+
+TEST_F(RendererTest, PauseHoldsTheClockSoNothingIsLateAfterRun) {
+  flop.video = VideoType(MEDIASUBTYPE_RGB32, 8, -8, 32);
+  for (int i = 0; i < 12; ++i) flop.Queue(kVideoStream, i * 100 * kMs, TwoBandRows(8, 8, 4, false));
+  ASSERT_EQ(Client().Start(flop, window), S_OK);
+  ASSERT_TRUE(WaitUntil([&] { return Client().Counts().lastDrawnTime >= 300 * kMs; }));
+  ASSERT_EQ(Client().renderer->Pause(), S_OK);
+  Pump(50);
+  const uint64_t drawn = Client().Counts().framesDrawn;
+  Pump(500);
+  EXPECT_EQ(Client().Counts().framesDrawn, drawn);
+  ASSERT_EQ(Client().renderer->Run(), S_OK);
+  ASSERT_TRUE(WaitUntil([&] { return Client().Counts().framesDrawn == 12; }));
+  EXPECT_EQ(Client().Counts().framesDropped, 0u);
+}
+
+TEST_F(RendererTest, LateFramesAreDroppedAndAnEmptyBufferIsAskedAgainWithoutSpinning) {
+  flop.video = VideoType(MEDIASUBTYPE_RGB32, 8, -8, 32);
+  ASSERT_EQ(Client().Start(flop, window), S_OK);
+  Pump(600);
+  const int calls = flop.Calls();
+  EXPECT_GE(calls, 5);
+  EXPECT_LE(calls, 120) << "a puller spins on a buffer that has nothing";
+  for (int64_t time : {100, 150, 800}) flop.Queue(kVideoStream, time * kMs, TwoBandRows(8, 8, 4, false));
+  ASSERT_TRUE(WaitUntil([&] { return Client().Counts().framesDrawn == 1; }));
+  EXPECT_EQ(Client().Counts().framesDropped, 2u);
+  EXPECT_EQ(Client().Counts().lastDrawnTime, 800 * kMs);
+}
+
+TEST_F(RendererTest, StopAndShutdownReturnOnceTheBlockedBufferFails) {
+  for (bool shutdown : {false, true}) {
+    SCOPED_TRACE(shutdown ? "Shutdown" : "Stop");
+    ScriptedFlop local;
+    local.video = VideoType(MEDIASUBTYPE_RGB32, 8, -8, 32);
+    local.audio = WaveType(WAVE_FORMAT_PCM, 16);
+    local.Queue(kVideoStream, 500 * kMs, TwoBandRows(8, 8, 4, false));
+    local.BlockWhenEmpty(true);
+    RendererClient renderer;
+    ASSERT_EQ(renderer.Start(local, window), S_OK);
+    ASSERT_TRUE(WaitUntil([&] { return renderer.Counts().framesDrawn == 1 && local.Waiting() == 2; }));
+    std::thread aborter([&] {
+      Sleep(300);
+      local.Abort();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(shutdown ? renderer.renderer->Shutdown() : renderer.renderer->Stop(), S_OK);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+    aborter.join();
+    const int calls = local.Calls();
+    Pump(100);
+    EXPECT_EQ(local.Calls(), calls) << "a puller outlived " << (shutdown ? "Shutdown" : "Stop");
+    if (shutdown) continue;
+    // After Stop the buffer's times start at 0 again, and so does the clock.
+    local.Resume();
+    for (int i = 0; i < 3; ++i) local.Queue(kVideoStream, i * 40 * kMs, TwoBandRows(8, 8, 4, false));
+    ASSERT_EQ(renderer.renderer->Run(), S_OK);
+    ASSERT_TRUE(WaitUntil([&] { return renderer.Counts().framesDrawn == 4; }));
+    EXPECT_EQ(renderer.Counts().framesDropped, 0u);
+    EXPECT_TRUE(renderer.Counts().drawnInOrder);
+    local.Abort();
+  }
+}
+
+TEST_F(RendererTest, AudioIsPacedByItsTimes) {
+  flop.audio = WaveType(WAVE_FORMAT_PCM, 16, 2, 8000);
+  for (int i = 0; i < 10; ++i) flop.Queue(kAudioStream, i * 100 * kMs, std::vector<uint8_t>(3200, 0x11));
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(Client().renderer->SetVolume(-10000), S_OK);
+  ASSERT_EQ(Client().Start(flop, window), S_OK);
+  ASSERT_TRUE(WaitUntil([&] { return Client().Counts().audioFramesPlayed == 10; }));
+  // The last frame is due at 900 ms and may go out at most 300 ms early.
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(550));
+}
+
+HWND FindFullScreenWindow(HWND besides) {
+  struct Search {
+    HWND besides, found;
+  } search{besides, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM lParam) {
+        auto* s = reinterpret_cast<Search*>(lParam);
+        if (hwnd != s->besides && IsWindowVisible(hwnd) && (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST))
+          s->found = hwnd;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+TEST_F(RendererTest, FullScreenCoversTheMonitorKeepsTheAspectAndLeavesOnEscape) {
+  flop.video = VideoType(MEDIASUBTYPE_RGB32, 16, -9, 32);
+  flop.Queue(kVideoStream, 0, TwoBandRows(16, 9, 4, false, 0x20C040, 0x20C040));
+  ASSERT_EQ(Client().Start(flop, window), S_OK);
+  ASSERT_TRUE(WaitUntil([&] { return Client().Counts().framesDrawn == 1; }));
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor));
+  const RECT& m = monitor.rcMonitor;
+  const int width = m.right - m.left, height = m.bottom - m.top;
+  ASSERT_GT(height * 16, width * 9) << "the test needs a monitor taller than 16:9";
+
+  BOOL full = TRUE;
+  EXPECT_EQ(Client().renderer->IsFullScreen(&full), S_OK);
+  EXPECT_FALSE(full);
+  ASSERT_EQ(Client().renderer->SetVideoPosition(-1, 1, -1, -1), S_OK);  // 1:1
+  Pump(100);
+  HWND screen = FindFullScreenWindow(window);
+  ASSERT_TRUE(screen);
+  RECT r{};
+  GetWindowRect(screen, &r);
+  EXPECT_TRUE(EqualRect(&r, &m));
+  EXPECT_EQ(Client().renderer->IsFullScreen(&full), S_OK);
+  EXPECT_TRUE(full);
+  EXPECT_EQ(PixelAt(screen, width / 2, height / 2), 0x20C040u);
+  EXPECT_EQ(PixelAt(screen, 5, height / 2), 0u) << "a 1:1 picture is pillarboxed";
+  ASSERT_EQ(Client().renderer->SetVideoPosition(-1, 5, -1, -1), S_OK);  // fill
+  Pump(100);
+  EXPECT_EQ(PixelAt(screen, 5, height / 2), 0x20C040u);
+
+  SendMessageW(screen, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_FALSE(IsWindow(screen));
+  EXPECT_EQ(Client().renderer->IsFullScreen(&full), S_OK);
+  EXPECT_FALSE(full);
+
+  ASSERT_EQ(Client().renderer->SetVideoPosition(-1, 3, -1, -1), S_OK);
+  screen = FindFullScreenWindow(window);
+  ASSERT_TRUE(screen);
+  ASSERT_EQ(Client().renderer->SetVideoPosition(-2, -2, -2, -2), S_OK);
+  EXPECT_FALSE(IsWindow(screen));
+  EXPECT_EQ(Client().renderer->IsFullScreen(&full), S_OK);
+  EXPECT_FALSE(full);
+}
+
+std::wstring PicturesFolder() {
+  PWSTR known = nullptr;
+  std::wstring folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &known))) folder = known;
+  CoTaskMemFree(known);
+  return folder;
+}
+
+// Width, height and the pixels at the middle of the top and bottom rows of a PNG file.
+struct PngFacts {
+  UINT width = 0, height = 0;
+  uint32_t top = 0, bottom = 0;
+};
+PngFacts ReadPng(const std::wstring& path) {
+  PngFacts facts;
+  ComPtr<IWICImagingFactory> factory;
+  ComPtr<IWICBitmapDecoder> decoder;
+  ComPtr<IWICBitmapFrameDecode> frame;
+  ComPtr<IWICBitmapSource> pixels;
+  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                              factory.put_void())) ||
+      FAILED(factory->CreateDecoderFromFilename(path.c_str(), &GUID_ContainerFormatPng, GENERIC_READ,
+                                                WICDecodeMetadataCacheOnDemand, decoder.put())) ||
+      FAILED(decoder->GetFrame(0, frame.put())) ||
+      FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.get(), pixels.put())) ||
+      FAILED(pixels->GetSize(&facts.width, &facts.height)))
+    return facts;
+  const WICRect top{static_cast<INT>(facts.width / 2), 0, 1, 1};
+  const WICRect bottom{static_cast<INT>(facts.width / 2), static_cast<INT>(facts.height - 1), 1, 1};
+  pixels->CopyPixels(&top, 4, 4, reinterpret_cast<BYTE*>(&facts.top));
+  pixels->CopyPixels(&bottom, 4, 4, reinterpret_cast<BYTE*>(&facts.bottom));
+  facts.top &= 0xFFFFFF, facts.bottom &= 0xFFFFFF;
+  return facts;
+}
+
+TEST_F(RendererTest, SnapshotsArePngFilesOfThePictureInThePicturesFolder) {
+  flop.video = VideoType(MEDIASUBTYPE_RGB24, 48, 36, 24);
+  flop.Queue(kVideoStream, 0, TwoBandRows(48, 36, 3, true));
+  ASSERT_EQ(Client().source->SetMediaFlop(&flop), S_OK);
+  ASSERT_EQ(Client().renderer->Initialize(), S_OK);
+  EXPECT_EQ(Client().renderer->TakeSnapshot(nullptr), S_FALSE) << "no picture yet";
+  ASSERT_EQ(Client().renderer->AttachWindow(window), S_OK);
+  ASSERT_EQ(Client().renderer->SetBrightness(-50), S_OK);  // the file shows what the screen shows
+  ASSERT_EQ(Client().renderer->Run(), S_OK);
+  ASSERT_TRUE(WaitUntil([&] { return Client().Counts().framesDrawn == 1; }));
+
+  const std::wstring folder = PicturesFolder();
+  ASSERT_FALSE(folder.empty());
+  const struct {
+    const wchar_t* name;
+    const wchar_t* pattern;
+  } cases[] = {
+      {L"cam:1/\"door\"", LR"(cam_1__door__\d{8}_\d{6}\.png)"},
+      {L"cam:1/\"door\"", LR"(cam_1__door__\d{8}_\d{6}(_2)?\.png)"},  // the same second gets a counter
+      {nullptr, LR"(Snapshot_\d{8}_\d{6}\.png)"},
+      {L"", LR"(Snapshot_\d{8}_\d{6}(_2)?\.png)"},
+  };
+  std::vector<std::wstring> written;
+  for (const auto& c : cases) {
+    BSTR name = c.name ? SysAllocString(c.name) : nullptr;
+    EXPECT_EQ(Client().renderer->TakeSnapshot(name), S_OK);
+    SysFreeString(name);
+    BSTR path = nullptr;
+    ASSERT_EQ(Client().counters->GetLastSnapshotPath(&path), S_OK);
+    std::wstring file(path);
+    SysFreeString(path);
+    written.push_back(file);
+    ASSERT_EQ(file.rfind(folder + L"\\", 0), 0u);
+    EXPECT_TRUE(std::regex_match(file.substr(folder.size() + 1), std::wregex(c.pattern)));
+    const PngFacts png = ReadPng(file);
+    EXPECT_EQ(png.width, 48u);
+    EXPECT_EQ(png.height, 36u);
+    EXPECT_EQ(png.top, 0x410000u);  // kTop darkened by 127
+    EXPECT_EQ(png.bottom, 0x002161u);
+  }
+  EXPECT_NE(written[0], written[1]);
+  EXPECT_EQ(Client().Counts().snapshots, 4u);
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
+  for (const std::wstring& file : written) EXPECT_TRUE(DeleteFileW(file.c_str()));
+}
+
+}  // namespace
+}  // namespace zm::tests
