@@ -1,11 +1,15 @@
 #include "peers/renderer/video_output.h"
 
+#include <commctrl.h>
+
 #include <cmath>
 #include <mutex>
 #include <utility>
 
 namespace zm::renderer {
 namespace {
+
+constexpr UINT_PTR kSubclassId = 0x5A4D5245;
 
 com::WindowClass& FullScreenClass() {
   static com::WindowClass cls(L"ZMediaRenderer Full Screen", CS_HREDRAW | CS_VREDRAW,
@@ -72,8 +76,27 @@ bool CFullScreenWindow::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam,
 }
 
 void CVideoOutput::Attach(HWND window) {
-  std::lock_guard<com::CriticalSection> hold(lock_);
-  window_ = window;
+  {
+    std::lock_guard<com::CriticalSection> hold(lock_);
+    window_ = window;
+  }
+  if (subclassed_ == window) return;
+  Unsubclass();
+  if (SetWindowSubclass(window, RepaintAfterPaint, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+    subclassed_ = window;
+}
+
+LRESULT CALLBACK CVideoOutput::RepaintAfterPaint(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                                 DWORD_PTR self) {
+  auto* output = reinterpret_cast<CVideoOutput*>(self);
+  if (msg == WM_NCDESTROY) output->Unsubclass();
+  const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+  if (msg == WM_PAINT) output->Repaint();
+  return result;
+}
+
+void CVideoOutput::Unsubclass() {
+  if (HWND window = std::exchange(subclassed_, nullptr)) RemoveWindowSubclass(window, RepaintAfterPaint, kSubclassId);
 }
 
 void CVideoOutput::SetPlacement(const RECT& rect) {
@@ -158,6 +181,7 @@ void CVideoOutput::PaintFullScreen(HDC dc) {
 
 void CVideoOutput::Shutdown() {
   CloseFullScreen();
+  Unsubclass();
   std::lock_guard<com::CriticalSection> hold(lock_);
   window_ = nullptr;
   placement_.reset();

@@ -48,6 +48,8 @@ class CVideoOutput {
   CVideoOutput(const CVideoOutput&) = delete;
   CVideoOutput& operator=(const CVideoOutput&) = delete;
 
+  // The window's WM_PAINT is followed from now on by a repaint of the kept picture, since the
+  // control paints its window black.
   void Attach(HWND window);
   // The picture's rectangle inside the attached window; before any, its whole client area.
   void SetPlacement(const RECT& rect);
@@ -70,6 +72,9 @@ class CVideoOutput {
   void Shutdown();
 
  private:
+  static LRESULT CALLBACK RepaintAfterPaint(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                            DWORD_PTR self);
+  void Unsubclass();
   void CloseFullScreen();
   void RetoneLocked();                              // under lock_
   bool DrawLocked();                                // under lock_
@@ -78,6 +83,7 @@ class CVideoOutput {
   HINSTANCE instance_;
   mutable com::CriticalSection lock_;
   HWND window_ = nullptr;
+  HWND subclassed_ = nullptr;  // the window thread's own: the window whose paints we follow
   std::optional<RECT> placement_;
   HWND fullScreenWindow_ = nullptr;  // fullScreen_'s window, as the puller may read it
   int32_t aspect_ = 0;

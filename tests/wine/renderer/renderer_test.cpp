@@ -283,6 +283,10 @@ TEST_F(RendererTest, PauseHoldsTheClockSoNothingIsLateAfterRun) {
   ASSERT_EQ(Client().renderer->Pause(), S_OK);
   Pump(50);
   const uint64_t drawn = Client().Counts().framesDrawn;
+  // The window's own paint turns it black; the kept picture comes back over it.
+  InvalidateRect(window, nullptr, TRUE);
+  UpdateWindow(window);
+  EXPECT_EQ(PixelAt(window, 80, 20), kTop);
   Pump(500);
   EXPECT_EQ(Client().Counts().framesDrawn, drawn);
   ASSERT_EQ(Client().renderer->Run(), S_OK);
