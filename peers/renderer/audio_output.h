@@ -65,8 +65,8 @@ class CAudioOutput {
   void UnprepareAll();
 
   WAVEFORMATEX format_;
-  UniqueWaveOut device_;
-  com::UniqueHandle doneEvent_;  // the device signals it as each buffer finishes
+  com::UniqueHandle doneEvent_;  // the device signals it as each buffer finishes (and as it closes)
+  UniqueWaveOut device_;         // closed before the event it signals
   std::array<Buffer, 8> buffers_;
   std::atomic<uint32_t> gain_{65536};
   Clock::time_point silentUntil_{};  // the silent sink: when what it took would have played

@@ -66,6 +66,7 @@ bool CFullScreenWindow::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam,
       result = 0;
       return true;
     }
+    case WM_DESTROY: output_->ForgetFullScreen(); return false;
     case WM_KEYDOWN:
       if (wParam != VK_ESCAPE) return false;
       output_->LeaveFullScreen();
@@ -133,11 +134,13 @@ void CVideoOutput::LeaveFullScreen() {
 }
 
 void CVideoOutput::CloseFullScreen() {
-  {
-    std::lock_guard<com::CriticalSection> hold(lock_);
-    fullScreenWindow_ = nullptr;
-  }
+  ForgetFullScreen();
   fullScreen_.Destroy();
+}
+
+void CVideoOutput::ForgetFullScreen() {
+  std::lock_guard<com::CriticalSection> hold(lock_);
+  fullScreenWindow_ = nullptr;
 }
 
 void CVideoOutput::SetBrightness(int32_t value) {

@@ -68,7 +68,10 @@ class CVideoOutput {
   void Repaint();
   // Paints the full-screen window's client area (its WM_PAINT).
   void PaintFullScreen(HDC dc);
-  // Leaves full screen and forgets the window and the picture.
+  // The full-screen window is going, however it was closed.
+  void ForgetFullScreen();
+  // Leaves full screen and forgets the window and the picture. The window's thread, which
+  // alone can take back the paint hook that Attach set.
   void Shutdown();
 
  private:
