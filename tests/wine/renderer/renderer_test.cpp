@@ -351,6 +351,21 @@ TEST_F(RendererTest, AudioIsPacedByItsTimes) {
   EXPECT_GE(steady_clock::now() - start, milliseconds(550));
 }
 
+// The renderer makes its full-screen window on the thread that asks for it (other test programs
+// may show windows of their own on the same display).
+HWND OtherWindowOfThisThread(HWND known) {
+  std::pair<HWND, HWND> search{known, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM found) {
+        auto* s = reinterpret_cast<std::pair<HWND, HWND>*>(found);
+        if (hwnd != s->first && IsWindowVisible(hwnd)) s->second = hwnd;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.second;
+}
+
 TEST_F(RendererTest, FullScreenCoversTheMonitorKeepsTheAspectAndLeavesOnEscape) {
   flop.video = VideoType(MEDIASUBTYPE_RGB32, 16, -9, 32);
   flop.Queue(kVideoStream, 0, TwoBandRows(16, 9, 4, false, 0x20C040, 0x20C040));
@@ -366,8 +381,8 @@ TEST_F(RendererTest, FullScreenCoversTheMonitorKeepsTheAspectAndLeavesOnEscape) 
 
   ASSERT_EQ(client->renderer->SetVideoPosition(-1, 1, -1, -1), S_OK);  // 1:1
   Pump(100);
-  HWND screen = WindowFromPoint(centre);
-  ASSERT_NE(screen, window);
+  HWND screen = OtherWindowOfThisThread(window);
+  ASSERT_TRUE(screen);
   RECT r{};
   GetWindowRect(screen, &r);
   EXPECT_TRUE(EqualRect(&r, &m));
@@ -384,9 +399,10 @@ TEST_F(RendererTest, FullScreenCoversTheMonitorKeepsTheAspectAndLeavesOnEscape) 
 
   ASSERT_EQ(client->renderer->SetVideoPosition(-1, 3, -1, -1), S_OK);
   EXPECT_TRUE(fullScreen());
+  screen = OtherWindowOfThisThread(window);
   ASSERT_EQ(client->renderer->SetVideoPosition(-2, -2, -2, -2), S_OK);
   EXPECT_FALSE(fullScreen());
-  EXPECT_EQ(WindowFromPoint(POINT{10, 10}), window);
+  EXPECT_FALSE(IsWindow(screen));
 }
 
 // The size and the top pixel of a PNG file; zeros when it does not decode as PNG.
@@ -427,13 +443,15 @@ TEST_F(RendererTest, SnapshotsArePngFilesOfThePictureAsShownInThePicturesFolder)
   ASSERT_EQ(SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &known), S_OK);
   const std::wstring folder = std::wstring(known) + L"\\";
   CoTaskMemFree(known);
+  // Three snapshots within a second: two of them share their second, and the later one a counter.
   const struct {
     const wchar_t* name;
     const wchar_t* pattern;
   } cases[] = {
-      {L"cam:1/\"door\"", LR"(cam_1__door__\d{8}_\d{6}\.png)"},
-      {L"cam:1/\"door\"", LR"(cam_1__door__\d{8}_\d{6}(_2)?\.png)"},  // the same second gets a counter
-      {nullptr, LR"(Snapshot_\d{8}_\d{6}\.png)"},
+      {L"cam:1/\"door\"", LR"(cam_1__door__\d{8}_\d{6}(_\d+)?\.png)"},
+      {L"cam:1/\"door\"", LR"(cam_1__door__\d{8}_\d{6}(_\d+)?\.png)"},
+      {L"cam:1/\"door\"", LR"(cam_1__door__\d{8}_\d{6}(_\d+)?\.png)"},
+      {nullptr, LR"(Snapshot_\d{8}_\d{6}(_\d+)?\.png)"},
   };
   std::vector<std::wstring> written;
   for (const auto& c : cases) {
@@ -450,8 +468,8 @@ TEST_F(RendererTest, SnapshotsArePngFilesOfThePictureAsShownInThePicturesFolder)
     EXPECT_EQ(png.height, 36u);
     EXPECT_EQ(png.top, 0x410000u) << "not the picture as shown, darkened by 127";
   }
-  EXPECT_NE(written[0], written[1]);
-  EXPECT_EQ(client->Counts().snapshots, 3u);
+  EXPECT_TRUE(written[1].ends_with(L"_2.png") || written[2].ends_with(L"_2.png"));
+  EXPECT_EQ(client->Counts().snapshots, 4u);
   EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
   for (const std::wstring& file : written) EXPECT_TRUE(DeleteFileW(file.c_str()));
 }
