@@ -340,15 +340,27 @@ TEST_F(RendererTest, StopAndShutdownReturnOnceTheBlockedBufferFails) {
   }
 }
 
-TEST_F(RendererTest, AudioIsPacedByItsTimes) {
-  flop.audio = WaveType(WAVE_FORMAT_PCM, 16, 2, 8000);
-  for (int i = 0; i < 10; ++i) flop.Queue(kAudioStream, i * 100 * kMs, std::vector<uint8_t>(3200, 0x11));
-  const auto start = steady_clock::now();
-  ASSERT_EQ(client->renderer->SetVolume(-10000), S_OK);
-  ASSERT_EQ(client->Start(flop, window), S_OK);
-  ASSERT_TRUE(WaitUntil([&] { return client->Counts().audioFramesPlayed == 10; }));
-  // The last frame is due at 900 ms and may go out at most 300 ms early.
-  EXPECT_GE(steady_clock::now() - start, milliseconds(550));
+TEST_F(RendererTest, AudioIsPacedByItsTimesAndWithoutADeviceByItsLength) {
+  // 8 kHz stereo: 32 bytes a millisecond. The last frame may go out 300 ms before its time,
+  // and a silent sink takes what would play in the next 200 ms.
+  const struct {
+    const char* name;
+    size_t bytes;
+    int64_t step;
+    int shortest;  // ms
+  } cases[] = {{"by time: 10 ms frames 100 ms apart", 320, 100, 550}, {"by length: 100 ms frames at 0", 3200, 0, 750}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedFlop local;
+    local.audio = WaveType(WAVE_FORMAT_PCM, 16, 2, 8000);
+    for (int i = 0; i < 10; ++i) local.Queue(kAudioStream, i * c.step * kMs, std::vector<uint8_t>(c.bytes, 0x11));
+    RendererClient renderer;
+    const auto start = steady_clock::now();
+    ASSERT_EQ(renderer.renderer->SetVolume(-10000), S_OK);
+    ASSERT_EQ(renderer.Start(local, window), S_OK);
+    ASSERT_TRUE(WaitUntil([&] { return renderer.Counts().audioFramesPlayed == 10; }));
+    EXPECT_GE(steady_clock::now() - start, milliseconds(c.shortest));
+  }
 }
 
 // The renderer makes its full-screen window on the thread that asks for it (other test programs
@@ -369,7 +381,6 @@ HWND OtherWindowOfThisThread(HWND known) {
 TEST_F(RendererTest, FullScreenCoversTheMonitorKeepsTheAspectAndLeavesOnEscape) {
   flop.video = VideoType(MEDIASUBTYPE_RGB32, 16, -9, 32);
   flop.Queue(kVideoStream, 0, TwoBandRows(16, 9, 4, false, 0x20C040, 0x20C040));
-  StartAndDraw(1);
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor));
@@ -379,8 +390,11 @@ TEST_F(RendererTest, FullScreenCoversTheMonitorKeepsTheAspectAndLeavesOnEscape) 
   const auto fullScreen = [&] { return client->renderer->IsFullScreen(&full) == S_OK && full; };
   EXPECT_FALSE(fullScreen());
 
+  // In full screen before the first picture: the puller draws it there itself.
+  ASSERT_EQ(client->renderer->AttachWindow(window), S_OK);
   ASSERT_EQ(client->renderer->SetVideoPosition(-1, 1, -1, -1), S_OK);  // 1:1
-  Pump(100);
+  Pump(50);
+  StartAndDraw(1);
   HWND screen = OtherWindowOfThisThread(window);
   ASSERT_TRUE(screen);
   RECT r{};
