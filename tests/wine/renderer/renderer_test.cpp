@@ -407,6 +407,9 @@ TEST_F(RendererTest, FullScreenCoversTheMonitorKeepsTheAspectAndLeavesOnEscape) 
   ASSERT_EQ(client->renderer->SetVideoPosition(-1, 5, -1, -1), S_OK);  // fill
   Pump(100);
   EXPECT_EQ(PixelAt(screen, side.x - m.left, side.y - m.top), 0x20C040u);
+  ASSERT_EQ(client->renderer->SetVideoPosition(-1, 1, -1, -1), S_OK);  // the window's own paint fits it too
+  Pump(100);
+  EXPECT_EQ(PixelAt(screen, side.x - m.left, side.y - m.top), 0u);
   SendMessageW(screen, WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_FALSE(IsWindow(screen));
   EXPECT_FALSE(fullScreen());
