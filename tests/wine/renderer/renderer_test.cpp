@@ -16,6 +16,7 @@
 
 #include "com/com_ptr.h"
 #include "malloc_spy.h"
+#include "resource_counters.h"
 #include "peers/renderer/renderer_counters.h"
 #include "scripted_flop.h"
 
@@ -338,6 +339,29 @@ TEST_F(RendererTest, StopAndShutdownReturnOnceTheBlockedBufferFails) {
     EXPECT_EQ(renderer.Counts().framesDropped, 0u);
     EXPECT_TRUE(renderer.Counts().drawnInOrder);
   }
+}
+
+TEST_F(RendererTest, SessionsLeaveNoHandlesGdiObjectsOrWindowsBehind) {
+  const std::vector<uint8_t> jpeg = TwoBandJpeg(32, 32);
+  const auto session = [&] {
+    ScriptedFlop local;
+    local.video = VideoType(MEDIASUBTYPE_MJPG, 32, 32, 24);
+    local.audio = WaveType(WAVE_FORMAT_PCM, 16);
+    local.Queue(kVideoStream, 0, jpeg);
+    local.Queue(kAudioStream, 0, std::vector<uint8_t>(1764, 0));
+    RendererClient renderer;
+    ASSERT_EQ(renderer.Start(local, window), S_OK);
+    ASSERT_TRUE(WaitUntil([&] { return renderer.Counts().framesDrawn + renderer.Counts().audioFramesPlayed == 2; }));
+    ASSERT_EQ(renderer.renderer->Pause(), S_OK);
+    ASSERT_EQ(renderer.renderer->Stop(), S_OK);
+  };
+  session();  // what the first session loads stays loaded
+  const ResourceCounts before = CountResources();
+  for (int i = 0; i < 10; ++i) session();
+  const ResourceCounts after = CountResources();
+  EXPECT_EQ(after.handles, before.handles);
+  EXPECT_EQ(after.gdiObjects, before.gdiObjects);
+  EXPECT_EQ(after.windows, before.windows);
 }
 
 TEST_F(RendererTest, AudioIsPacedByItsTimesAndWithoutADeviceByItsLength) {
