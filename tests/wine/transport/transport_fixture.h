@@ -18,7 +18,7 @@
 #include "protocol/reply_codec.h"
 #include "protocol/string_codec.h"
 #include "transport/local_peer.h"
-#include "transport/malloc_spy.h"
+#include "malloc_spy.h"
 #include "transport/tcp_source.h"
 
 namespace zm::tests {

@@ -1,4 +1,4 @@
-// A task-allocator spy for the transport tests: counts the blocks allocated and not yet
+// A task-allocator spy for the Wine tests: counts the blocks allocated and not yet
 // freed while it is registered, and can make allocations of a chosen size fail.
 #pragma once
 

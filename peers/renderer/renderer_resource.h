@@ -1,0 +1,4 @@
+// Resource identifiers of the renderer DLL.
+#pragma once
+
+#define IDR_MEDIARENDERER 101
