@@ -23,6 +23,14 @@ bool FrameChannel::Push(MediaFrame* frame) {
   return true;
 }
 
+bool FrameChannel::TryPush(MediaFrame* frame) {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (stopped_ || frames_.size() >= capacity_) return false;
+  frames_.push_back(frame);
+  items_.notify_one();
+  return true;
+}
+
 bool FrameChannel::Pop(MediaFrame*& out) {
   out = nullptr;
   std::unique_lock<std::mutex> hold(lock_);

@@ -31,6 +31,9 @@ class FrameChannel {
   // Appends the frame, waiting while the channel is full. False when the channel is stopped,
   // or is cleared while this waits for space: the frame then stays with the caller.
   bool Push(MediaFrame* frame);
+  // Appends the frame only if that needs no wait; false (the frame stays with the caller) when
+  // the channel is full or stopped.
+  bool TryPush(MediaFrame* frame);
   // Takes the oldest frame, waiting while there is none. False (and `out` null) when the
   // channel is stopped or aborted.
   bool Pop(MediaFrame*& out);

@@ -50,7 +50,11 @@ void MediaBuffer::DeliverFrame(MediaFrame* frame) {
     if (decision.openVideoGate) videoGate_.Open();
     // Posted, never sent: the control window may be waiting for a renderer that waits for us.
     if (decision.resync != kNoResync) site_.RequestResync(decision.resync);
+    // Pushed under the same lock as the decision, so that a reader cannot find the channel
+    // empty and start rebuffering in between, after the decision that would have ended it.
+    if (ChannelOf(frame->streamType)->TryPush(frame)) return;
   }
+  // Full: wait for space outside the lock. A full channel is never found empty meanwhile.
   if (!ChannelOf(frame->streamType)->Push(frame)) Drop(frame);
 }
 

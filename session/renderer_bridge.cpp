@@ -102,8 +102,12 @@ void RendererBridge::CheckDesktop(MediaBuffer& buffer, bool desktopReachable, bo
 
 bool InputDesktopReachable() {
   using GetInputDesktopFn = HDESK(WINAPI*)();
-  static const auto getInputDesktop = reinterpret_cast<GetInputDesktopFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetInputDesktop")));
+  static const GetInputDesktopFn getInputDesktop = []() -> GetInputDesktopFn {
+    // Wine exports GetInputDesktop as a stub that aborts the process when called.
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) return nullptr;
+    return reinterpret_cast<GetInputDesktopFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetInputDesktop")));
+  }();
   if (!getInputDesktop) return true;
   HDESK desktop = getInputDesktop();
   if (!desktop) return false;

@@ -79,7 +79,10 @@ STDMETHODIMP CMediaRenderer::Initialize() {
   std::optional<VideoFormat> video;
   std::optional<WAVEFORMATEX> audio;
   if (IsPresent(types[0]) && !(video = ChooseVideoFormat(types[0]))) return session::kNoVideoDecoder;
-  if (IsPresent(types[1]) && !(audio = ChooseAudioFormat(types[1]))) return session::kNoAudioDecoder;
+  // Without an audio decoder the control may go on with video alone: the renderer is then set
+  // up for the video stream, and answers that audio cannot be decoded.
+  const bool audioRefused = IsPresent(types[1]) && !(audio = ChooseAudioFormat(types[1]));
+  if (audioRefused && !video) return session::kNoAudioDecoder;
   video_ = video;
   audio_.reset();
   if (audio) {
@@ -88,7 +91,7 @@ STDMETHODIMP CMediaRenderer::Initialize() {
     audio_->Open();  // without a device the output stays silent but keeps time
   }
   initialised_ = true;
-  return S_OK;
+  return audioRefused ? session::kNoAudioDecoder : S_OK;
 }
 
 STDMETHODIMP CMediaRenderer::AttachWindow(HWND window) {
