@@ -18,6 +18,7 @@
 #include "protocol/player_enums.h"
 #include "session/player_state.h"
 #include "session/private_messages.h"
+#include "session/renderer_bridge.h"
 #include "credentials/password_dialog.h"
 #include "ui/flow_ctrl.h"
 #include "ui/status_window.h"
@@ -385,6 +386,8 @@ class CZMediaPlayer final : public IZMediaPlayer,
   // The host's settings and the session's values; see their struct for who writes what.
   session::PlayerSettings m_settings;
   session::SessionValues m_session;
+  // The external renderer while a session has one (window's thread only).
+  session::RendererBridge m_renderer;
 
   // The password dialog that WM_ZM_CREDENTIALS shows, and the session's credentials event
   // signalled when it closes (none while no session runs).

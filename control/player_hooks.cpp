@@ -9,14 +9,22 @@ namespace zm::control {
 void CZMediaPlayer::StopProcedure() {}
 void CZMediaPlayer::OnSessionTimer() {}
 
-// Renderer bridge: creation, shutdown, attachment, stop, resynchronisation and placement.
+// Renderer bridge. Creation and resynchronisation need the session's media buffer, which the
+// session controller brings; until then no renderer exists and they do nothing.
 void CZMediaPlayer::CreateRenderer() {}
-void CZMediaPlayer::ShutDownRenderer() {}
-void CZMediaPlayer::AttachRenderer() {}
-void CZMediaPlayer::StopRenderer() {}
 void CZMediaPlayer::ResyncRenderer(bool) {}
-void CZMediaPlayer::RendererSetVideoPosition(int32_t, int32_t, int32_t, int32_t) {}
-bool CZMediaPlayer::RendererIsFullScreen() { return false; }
+void CZMediaPlayer::ShutDownRenderer() { m_renderer.ShutDown(); }
+void CZMediaPlayer::AttachRenderer() {
+  if (m_renderer.Exists()) m_session.m_nErrorID = m_renderer.Attach(m_hWnd);
+}
+void CZMediaPlayer::StopRenderer() { m_renderer.Stop(); }
+void CZMediaPlayer::RendererSetVideoPosition(int32_t x, int32_t y, int32_t width, int32_t height) {
+  if (m_renderer.Exists()) m_renderer.get()->SetVideoPosition(x, y, width, height);
+}
+bool CZMediaPlayer::RendererIsFullScreen() {
+  BOOL fullScreen = FALSE;
+  return m_renderer.Exists() && SUCCEEDED(m_renderer.get()->IsFullScreen(&fullScreen)) && fullScreen;
+}
 
 // The password dialog, for the negotiation waiting on the grabber thread; the dialog signals
 // the credentials event however it closes.
