@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "bench/frame_sender.h"
+#include "bench/source_timing.h"
 #include "protocol/media_type_guids.h"
 #include "session/frame_path.h"
 #include "session/frame_queue.h"
@@ -23,15 +24,11 @@
 namespace {
 
 using zm::bench::FrameSender;
+using zm::bench::Seconds;
+using zm::bench::SourceSeconds;
 using namespace zm::session;
 
 constexpr int kRounds = 5;
-
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // A stored session's flags; nothing to tell a window.
 struct QuietSite : MediaBufferSite {
@@ -51,39 +48,11 @@ struct QuietSite : MediaBufferSite {
   int64_t NowSeconds() override { return std::time(nullptr); }
 };
 
-bool Connect(zm::transport::CZTcpMediaFramesSource& source) {
-  source.SetHost("127.0.0.1");
-  source.SetRequest("r", 80);
-  std::wstring error;
-  return source.Connect(error) != FALSE;
-}
-
-double SourceSeconds(uint32_t payload, uint32_t frames) {
-  FrameSender sender(payload, frames);
-  sender.Start();
-  zm::transport::CZTcpMediaFramesSource source(sender.Port());
-  if (!Connect(source)) return 0;
-  std::wstring error;
-  uint32_t read = 0;
-  LARGE_INTEGER start, end;
-  QueryPerformanceCounter(&start);
-  for (; read < frames; ++read) {
-    zm::MediaFrame frame{};
-    if (!source.ReadFrame(frame, error)) break;
-    CoTaskMemFree(frame.data);
-  }
-  QueryPerformanceCounter(&end);
-  source.Disconnect(error);
-  sender.Join();
-  if (read != frames) std::fprintf(stderr, "source: %u of %u frames\n", read, frames);
-  return Seconds(start, end);
-}
-
 double PathSeconds(uint32_t payload, uint32_t frames) {
   FrameSender sender(payload, frames);
   sender.Start();
   zm::transport::CZTcpMediaFramesSource source(sender.Port());
-  if (!Connect(source)) return 0;
+  if (!zm::bench::ConnectSource(source)) return 0;
   zm::protocol::StreamFormat video;
   video.type.majorType = zm::protocol::MEDIATYPE_Video;
   PlayerSettings settings;

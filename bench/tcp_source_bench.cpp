@@ -11,19 +11,16 @@
 #include <vector>
 
 #include "bench/frame_sender.h"
+#include "bench/source_timing.h"
 #include "transport/tcp_source.h"
 
 namespace {
 
 using zm::bench::FrameSender;
+using zm::bench::Seconds;
+using zm::bench::SourceSeconds;
 
 constexpr int kRounds = 5;
-
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // The baseline: one socket, recv into one buffer until every byte has come.
 double BareLoopSeconds(uint32_t payload, uint32_t frames) {
@@ -49,34 +46,6 @@ double BareLoopSeconds(uint32_t payload, uint32_t frames) {
   closesocket(s);
   sender.Join();
   if (left != 0) std::fprintf(stderr, "bare loop: %llu bytes missing\n", static_cast<unsigned long long>(left));
-  return Seconds(start, end);
-}
-
-// The TCP source as the session uses it: ReadFrame, then the consumer frees the payload.
-double SourceSeconds(uint32_t payload, uint32_t frames) {
-  FrameSender sender(payload, frames);
-  sender.Start();
-  zm::transport::CZTcpMediaFramesSource source(sender.Port());
-  source.SetHost("127.0.0.1");
-  source.SetRequest("r", 80);
-  std::wstring error;
-  if (!source.Connect(error)) {
-    std::fprintf(stderr, "connect failed\n");
-    sender.Join();
-    return 0;
-  }
-  uint32_t read = 0;
-  LARGE_INTEGER start, end;
-  QueryPerformanceCounter(&start);
-  for (; read < frames; ++read) {
-    zm::MediaFrame frame{};
-    if (!source.ReadFrame(frame, error)) break;
-    CoTaskMemFree(frame.data);
-  }
-  QueryPerformanceCounter(&end);
-  source.Disconnect(error);
-  sender.Join();
-  if (read != frames) std::fprintf(stderr, "source: %u of %u frames\n", read, frames);
   return Seconds(start, end);
 }
 
