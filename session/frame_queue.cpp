@@ -63,9 +63,7 @@ bool FrameQueue::NextFrame(MediaFrame* out, std::wstring& errorText, bool skipPe
   return site_.ReadFrame(*out, errorText);
 }
 
-bool FrameQueue::CompareStreamChange(const MediaFrame& frame, bool& rebuild) const {
-  // The caller has checked that the description decodes.
-  const protocol::StreamChange change = *DecodeDescription(frame);
+bool FrameQueue::CompareStreamChange(const protocol::StreamChange& change, bool& rebuild) const {
   // Audio is compared only when the video records are equal.
   rebuild = !(change.formats[protocol::kVideoFormatIndex] == session_.m_videoType &&
               change.formats[protocol::kAudioFormatIndex] == session_.m_audioType);
@@ -83,17 +81,19 @@ FrameQueue::StreamChange FrameQueue::CheckStreamChange(MediaFrame* frame, bool& 
   if (!IsStreamChange(*frame)) return StreamChange::None;
   // A frame marked as a stream change whose description is missing or does not fit its own
   // payload changes nothing: it is neither media nor a description.
-  if (!DecodeDescription(*frame)) {
+  std::optional<protocol::StreamChange> description = DecodeDescription(*frame);
+  if (!description) {
     site_.DropFrame(frame);
     return StreamChange::Ignored;
   }
   rebuild = true;
   bool restart = true;
-  if (!(session_.m_bSeeking && session_.m_nSeekTarget == 0)) restart = CompareStreamChange(*frame, rebuild);
+  if (!(session_.m_bSeeking && session_.m_nSeekTarget == 0)) restart = CompareStreamChange(*description, rebuild);
   std::lock_guard<std::mutex> hold(sessionLock_);
   if (restart) ClearPendingLocked();
   if (pendingStreamChange_) site_.DropFrame(pendingStreamChange_);
   pendingStreamChange_ = frame;
+  pendingDescription_ = std::move(description);
   if (restart) {
     session_.m_bSwitching = true;
     site_.SignalStop();
@@ -202,6 +202,7 @@ void FrameQueue::PushEndMarkers() {
 void FrameQueue::ClearPendingLocked() {
   if (pendingStreamChange_) site_.DropFrame(pendingStreamChange_);
   pendingStreamChange_ = nullptr;
+  pendingDescription_.reset();
   session_.m_bSwitching = false;
   for (MediaFrame* frame : pendingFrames_) site_.DropFrame(frame);
   pendingFrames_.clear();
@@ -214,14 +215,14 @@ void FrameQueue::ClearPendingFrames() {
 
 bool FrameQueue::ApplyPendingFormat() {
   MediaFrame* frame = nullptr;
+  std::optional<protocol::StreamChange> change;
   {
     std::lock_guard<std::mutex> hold(sessionLock_);
     frame = std::exchange(pendingStreamChange_, nullptr);
+    change = std::exchange(pendingDescription_, std::nullopt);
   }
   if (!frame) return false;
-  // Only frames whose description decodes become pending.
-  const protocol::StreamChange change = *DecodeDescription(*frame);
-  ApplyReply(change.status, change.formats, *frame, settings_, session_);
+  ApplyReply(change->status, change->formats, *frame, settings_, session_);
   site_.DropFrame(frame);
   session_.m_nTimeShiftCarrySec = 0;
   return true;

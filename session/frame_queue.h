@@ -11,9 +11,11 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "protocol/media_frame.h"
+#include "protocol/stream_change_codec.h"
 #include "session/player_state.h"
 
 namespace zm::session {
@@ -97,7 +99,7 @@ class FrameQueue {
   // recognises a stream change: the run ends with end markers behind what is buffered.
   // Skipped: a stream-change frame without a description was dropped.
   Read ReadPrerollFrame(bool skipPending, MediaFrame*& frame, std::wstring& errorText);
-  bool CompareStreamChange(const MediaFrame& frame, bool& rebuild) const;
+  bool CompareStreamChange(const protocol::StreamChange& change, bool& rebuild) const;
   void ClearPendingLocked();
   bool HasVideo() const;
   bool HasAudio() const;
@@ -108,6 +110,7 @@ class FrameQueue {
   mutable std::mutex sessionLock_;  // the held-back frames and the pending stream change
   std::deque<MediaFrame*> pendingFrames_;
   MediaFrame* pendingStreamChange_ = nullptr;
+  std::optional<protocol::StreamChange> pendingDescription_;  // decoded once, when it became pending
 };
 
 }  // namespace zm::session

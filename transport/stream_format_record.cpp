@@ -54,20 +54,7 @@ bool ToStreamFormatRecord(const StreamFormat& format, StreamFormatRecord& out) {
 }
 
 bool CopyStreamFormatRecord(const StreamFormatRecord& from, StreamFormatRecord& out) {
-  out = from;
-  out.pUnk = nullptr;
-  if (!from.pbFormat || from.cbFormat == 0) {
-    out.pbFormat = nullptr;
-    out.cbFormat = 0;
-    return true;
-  }
-  out.pbFormat = AllocateTaskMem(from.cbFormat).detach();
-  if (!out.pbFormat) {
-    out.cbFormat = 0;
-    return false;
-  }
-  std::memcpy(out.pbFormat, from.pbFormat, from.cbFormat);
-  return true;
+  return ToStreamFormatRecord(ToStreamFormat(from), out);
 }
 
 void FreeFormatBlock(StreamFormatRecord& record) {
