@@ -86,30 +86,32 @@ bool MediaBuffer::GetFrame(uint32_t streamType, MediaFrame*& out) {
     return false;
   }
 
+  // The resynchronisation check, the catch-up check and the bookkeeping under one hold of the
+  // lock: this runs for every frame a reader takes.
+  const bool desktop = site_.DesktopReachable();
+  bool held = false, caughtUp = false;
   {
     std::lock_guard<std::mutex> hold(bufferLock_);
-    if (state_.HoldForResync(*frame, site_.PlayerView())) {
+    const BufferPlayerView player = site_.PlayerView();
+    if (state_.HoldForResync(*frame, player)) {
       if (heldKeyFrame_) Drop(heldKeyFrame_);
       heldKeyFrame_ = frame;
-      frame = nullptr;
+      held = true;
+    } else if (channel->Count() <= 2 && site_.TimeShiftCaughtUp()) {
+      caughtUp = true;
+    } else {
+      const HandOutDecision decision = state_.OnHandOut(*frame, player, Channels(), desktop, site_.NowSeconds());
+      if (decision.closeGate) GateOf(streamType)->Close();
+      if (decision.startRebuffering) site_.StartRebuffering();
     }
   }
-  if (!frame) {
+  if (held) {
     site_.RequestResync(kResyncKeep);
     return false;
   }
-  if (channel->Count() <= 2 && site_.TimeShiftCaughtUp()) {
+  if (caughtUp) {
     Drop(frame);
     return false;
-  }
-
-  const bool desktop = site_.DesktopReachable();
-  {
-    std::lock_guard<std::mutex> hold(bufferLock_);
-    const HandOutDecision decision =
-        state_.OnHandOut(*frame, site_.PlayerView(), Channels(), desktop, site_.NowSeconds());
-    if (decision.closeGate) GateOf(streamType)->Close();
-    if (decision.startRebuffering) site_.StartRebuffering();
   }
 
   // A reader holds its frame while either stream rebuffers; a stop meanwhile frees it.

@@ -33,7 +33,7 @@ class MediaBufferSite {
   // Delivers end markers for the session's streams again.
   virtual void PushEndMarkers() = 0;
   // The time-shift catch-up check: true (and the control told) when playback from the window
-  // has reached the live edge, so that the frame in hand is dropped.
+  // has reached the live edge, so that the frame in hand is dropped. Under the buffer lock.
   virtual bool TimeShiftCaughtUp() = 0;
   // False while the interactive desktop is locked away.
   virtual bool DesktopReachable() = 0;
