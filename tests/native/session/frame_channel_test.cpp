@@ -97,15 +97,15 @@ TEST(FrameChannelTest, DestructionReleasesBlockedThreadsWaitsForThemAndDropsWhat
   EXPECT_EQ(dropped, 1);
 }
 
-TEST(GateTest, ReadersWaitWhileClosedAndStopReleasesThem) {
+TEST(GateTest, AnOpeningReleasesEveryWaitingReaderEvenIfItClosesAtOnceAndStopReleasesForGood) {
   Gate gate;
   EXPECT_TRUE(gate.IsOpen() && gate.WaitOpen());
   gate.Close();
   auto reader = Start([&] { return gate.WaitOpen(); });
   ASSERT_TRUE(Waiting(reader));
   gate.Open();
+  gate.Close();  // before the reader has run: it must not sleep through the opening
   EXPECT_TRUE(reader.get());
-  gate.Close();
   auto stopped = Start([&] { return gate.WaitOpen(); });
   ASSERT_TRUE(Waiting(stopped));
   gate.Stop();
