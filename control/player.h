@@ -19,6 +19,7 @@
 #include "session/player_state.h"
 #include "session/private_messages.h"
 #include "session/renderer_bridge.h"
+#include "session/session_controller.h"
 #include "credentials/password_dialog.h"
 #include "ui/flow_ctrl.h"
 #include "ui/status_window.h"
@@ -323,14 +324,35 @@ class CZMediaPlayer final : public IZMediaPlayer,
   // Commands and private messages (player_messages.cpp).
   bool OnCommand(WORD id, LPARAM lParam);
   void OnFire(WPARAM what, LPARAM lParam);
-  void OnSessionMessage(WPARAM what);
+  void OnSessionMessage(WPARAM what, LPARAM lParam);
   void FireResizeFor(int32_t percent);
 
-  // Where the session, the renderer bridge and the dialogs plug in (player_hooks.cpp).
-  // Until those exist these keep the control idle and do nothing visible.
+  // The session controller's steps on this thread (player_session.cpp).
+  class GrabberSiteImpl final : public session::GrabberSite {
+   public:
+    explicit GrabberSiteImpl(CZMediaPlayer* player) : owner(player) {}
+    void ReportError(const std::wstring& text, const wchar_t* caption) override;
+    credentials::PasswordRequest* PasswordRequest() override;
+    std::unique_ptr<transport::CZNetworkMediaFramesSource> CreateTransport(int32_t nTransport, uint16_t port,
+                                                                           int32_t nUDPLossControlMode) override;
+    std::wstring HResultText(HRESULT hr) override;
+    void SetFlowMode(int32_t nPlaybackMode, bool bSeekable) override;
+    void SetPlayListContent(const std::wstring& listXml, const std::wstring& folder, int32_t item) override;
+    void SyncWithFile() override;
+    CZMediaPlayer* const owner;
+  };
+  static constexpr UINT_PTR kSessionTimerId = 333;
+  HRESULT StartSession();
+  void UserStop();
+  void EndOfPlayback();
   void StopProcedure();
+  void OnSessionRequest(WPARAM what, LPARAM serial);
   void OnSessionTimer();
+  void ShowPlaybackStatus(int32_t statusCode);
+  session::RendererBridge& Renderer() { return m_sessionController.Renderer(); }
   void CreateRenderer();
+
+  // Where the renderer bridge, the context menu and the dialogs plug in (player_hooks.cpp).
   void ShutDownRenderer();
   void AttachRenderer();
   void StopRenderer();
@@ -343,6 +365,7 @@ class CZMediaPlayer final : public IZMediaPlayer,
   void OpenVideoSettingsDialog();
   void ShowAboutBox();
   void ClosePlayListDialog();
+  void CloseSessionDialogs();
 
   InnerUnknown m_inner;
   IUnknown* m_pOuter;  // the outer unknown, or &m_inner when not aggregated
@@ -386,13 +409,12 @@ class CZMediaPlayer final : public IZMediaPlayer,
   // The host's settings and the session's values; see their struct for who writes what.
   session::PlayerSettings m_settings;
   session::SessionValues m_session;
-  // The external renderer while a session has one (window's thread only).
-  session::RendererBridge m_renderer;
-
-  // The password dialog that WM_ZM_CREDENTIALS shows, and the session's credentials event
-  // signalled when it closes (none while no session runs).
+  // The password dialog that WM_ZM_CREDENTIALS shows for the grabber thread.
   credentials::CZMSPasswordDialog m_dlgPassword;
-  HANDLE m_hCredentialsEvent = nullptr;
+  // The playback session: its thread, events, transport, media buffer and renderer.
+  GrabberSiteImpl m_grabberSite{this};
+  session::SessionController m_sessionController{m_settings, m_session, m_grabberSite};
+  UINT_PTR m_nTimerId = 0;  // the one-second timer, while it runs
   // The view's layout (window's thread).
   int32_t m_nViewWidth = 0;
   int32_t m_nViewHeight = 0;

@@ -113,7 +113,7 @@ STDMETHODIMP CZMediaPlayer::Play() {
   auto fail = [this](int32_t id, const wchar_t* text) {
     m_session.m_nErrorType = protocol::kErrorTypeStart;
     m_session.m_nErrorID = id;
-    ReportError(text, L"Error");
+    ReportError(text, protocol::kCaptionError);
     return S_FALSE;
   };
   if (m_settings.m_nResourceKind == None) return fail(protocol::kErrorNoResourceName, protocol::kTextNoResourceName);
@@ -125,41 +125,31 @@ STDMETHODIMP CZMediaPlayer::Play() {
   return PlayPauseToggle();
 }
 
-// Sessions (the grabber thread, the transport and the renderer) are not part of this build
-// yet: say so plainly rather than pretend to play.
-constexpr wchar_t kTextNoSessions[] = L"Playback sessions are not available in this build of the control";
-
-HRESULT CZMediaPlayer::PlayPauseToggle() { return SetComError(E_NOTIMPL, kTextNoSessions); }
-
-STDMETHODIMP CZMediaPlayer::Stop() {
-  if (m_session.m_nState == Idle || m_session.m_nState == Stopping) return S_FALSE;
-  return SetComError(E_NOTIMPL, kTextNoSessions);
-}
-
 STDMETHODIMP CZMediaPlayer::Pause() {
   if (m_session.m_nState != Playing) return S_FALSE;
   if (m_session.m_nPlaybackMode == LiveTimeShift && !m_session.m_bBuffering) m_session.m_bLivePaused = true;
   return PlayPauseToggle();
 }
 
-STDMETHODIMP CZMediaPlayer::Seek(LONG nTimeSec) {
-  if (!m_session.m_bSeekable || m_session.m_bSeeking || !IsActive()) return S_FALSE;
-  if (nTimeSec == 0 && (m_session.m_nPlaybackMode == LiveTimeShift ||
-                        (m_session.m_nPlaybackMode == TimeShiftPlayback && !m_session.m_bTimeShiftCanSwitchToLive)))
-    return S_FALSE;
-  // No transport exists outside a session, so there is nothing to send.
+// Picture, sound and view
+
+STDMETHODIMP CZMediaPlayer::AdjustContrast(LONG nContrast) {
+  if (m_session.m_bAudioOnly || !IsActive()) return S_FALSE;
+  if (Renderer().Exists()) Renderer().get()->SetContrast(nContrast);
   return S_OK;
 }
 
-// Picture, sound and view
-
-STDMETHODIMP CZMediaPlayer::AdjustContrast(LONG) { return !m_session.m_bAudioOnly && IsActive() ? S_OK : S_FALSE; }
-
-STDMETHODIMP CZMediaPlayer::AdjustBrightness(LONG) { return !m_session.m_bAudioOnly && IsActive() ? S_OK : S_FALSE; }
+STDMETHODIMP CZMediaPlayer::AdjustBrightness(LONG nBrightness) {
+  if (m_session.m_bAudioOnly || !IsActive()) return S_FALSE;
+  if (Renderer().Exists()) Renderer().get()->SetBrightness(nBrightness);
+  return S_OK;
+}
 
 STDMETHODIMP CZMediaPlayer::AdjustVolume(LONG nVolume) {
   m_settings.m_nVolume = nVolume == -5000 ? -10000 : nVolume;  // the knob's lowest step is silence
-  return IsActive() ? S_OK : S_FALSE;
+  if (!IsActive()) return S_FALSE;
+  if (Renderer().Exists()) Renderer().get()->SetVolume(m_settings.m_nVolume);
+  return S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::EnableContextMenu(VARIANT_BOOL bEnable) {
@@ -256,7 +246,14 @@ STDMETHODIMP CZMediaPlayer::DisplayPlaybackStatus(VARIANT_BOOL bDisplay) {
   return S_OK;
 }
 
-STDMETHODIMP CZMediaPlayer::LiveVideoSnapshot() { return m_session.m_nState == Playing ? S_OK : S_FALSE; }
+STDMETHODIMP CZMediaPlayer::LiveVideoSnapshot() {
+  if (m_session.m_nState != Playing) return S_FALSE;
+  if (m_session.m_bSnapshotAllowed && Renderer().Exists()) {
+    com::UniqueBstr name(SysAllocString(m_session.m_sMediaName.c_str()));
+    Renderer().get()->TakeSnapshot(name.get());
+  }
+  return S_OK;
+}
 
 void CZMediaPlayer::ApplyLayout() {
   // Lays the control window out again with its client size; no window, nothing to lay out.

@@ -28,10 +28,13 @@ short Low16(int64_t value) { return static_cast<short>(static_cast<uint16_t>(val
 
 }  // namespace
 
-bool CZMediaPlayer::OnCommand(WORD id, LPARAM) {
+bool CZMediaPlayer::OnCommand(WORD id, LPARAM lParam) {
   switch (id) {
     case kPlayPause: PlayPauseToggle(); return true;
-    case kStop: StopProcedure(); return true;
+    case kStop:
+      if (lParam == session::kStopAtEnd) EndOfPlayback();
+      else UserStop();
+      return true;
     case kSizeHalf: RequestSize(50); return true;
     case kSizeOriginal: RequestSize(100); return true;
     case kSizeDouble: RequestSize(200); return true;
@@ -98,7 +101,7 @@ void CZMediaPlayer::FireResizeFor(int32_t percent) {
   Fire_OnResize(Low16(width), Low16(height));
 }
 
-void CZMediaPlayer::OnSessionMessage(WPARAM what) {
+void CZMediaPlayer::OnSessionMessage(WPARAM what, LPARAM lParam) {
   switch (what) {
     case session::kSessionCreateRenderer: CreateRenderer(); break;
     case session::kSessionShutDownRenderer: ShutDownRenderer(); break;
@@ -106,6 +109,8 @@ void CZMediaPlayer::OnSessionMessage(WPARAM what) {
     case session::kSessionPause: Pause(); break;
     case session::kSessionResume: Play(); break;
     case session::kSessionStopRenderer: StopRenderer(); break;
+    case session::kSessionStopRequest:
+    case session::kSessionPlaying: OnSessionRequest(what, lParam); break;
     default: break;
   }
 }

@@ -1,5 +1,7 @@
 // The 21 read-only properties of IZMediaPlayer. Each writes its initial value first,
 // then answers S_FALSE when its condition does not hold.
+#include <algorithm>
+
 #include "control/player.h"
 #include "session/stream_facts.h"
 
@@ -34,8 +36,9 @@ STDMETHODIMP CZMediaPlayer::get_CurrentPlaybackTime_Sec(LONG* pVal) {
   if (!pVal) return E_POINTER;
   *pVal = 0;
   if (!IsActive()) return S_FALSE;
-  int64_t newest = m_session.m_llLastVideoTime > m_session.m_llLastAudioTime ? m_session.m_llLastVideoTime
-                                                                             : m_session.m_llLastAudioTime;
+  const session::CMediaBuffer* buffer = m_sessionController.Buffer();
+  if (!buffer) return S_OK;
+  const int64_t newest = std::max(buffer->Frames().LastVideoTime(), buffer->Frames().LastAudioTime());
   *pVal = static_cast<LONG>((newest - m_session.m_llStartTime) / kUnitsPerSecond);
   return S_OK;
 }
@@ -68,7 +71,8 @@ STDMETHODIMP CZMediaPlayer::get_BufferingProgress_Percent(LONG* pVal) {
   if (m_session.m_nState != Paused ||
       !(m_session.m_nStreamKind == 0 || (m_session.m_nStreamKind == 1 && m_session.m_bBuffering)))
     return S_FALSE;
-  if (m_session.m_bHasMediaBuffer) *pVal = m_session.m_nBufferingPercent < 0 ? 0 : m_session.m_nBufferingPercent;
+  if (const session::CMediaBuffer* buffer = m_sessionController.Buffer())
+    *pVal = std::max(buffer->Frames().BufferingPercent(), 0);
   return S_OK;
 }
 

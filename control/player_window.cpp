@@ -6,8 +6,6 @@
 
 namespace zm::control {
 
-constexpr UINT_PTR kSessionTimerId = 333;
-
 bool CZMediaPlayer::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   result = 0;
   switch (msg) {
@@ -21,8 +19,8 @@ bool CZMediaPlayer::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM l
     case WM_CONTEXTMENU: ShowContextMenu(lParam); return true;
     case session::WM_ZM_FIRE: OnFire(wParam, lParam); return true;
     case session::WM_ZM_SESSION:
-      if (wParam >= 6) return false;
-      OnSessionMessage(wParam);
+      if (wParam >= session::kSessionCodeCount) return false;
+      OnSessionMessage(wParam, lParam);
       return true;
     case session::WM_ZM_CREDENTIALS: AskForCredentials(); return true;
     case session::WM_ZM_RESYNC: ResyncRenderer(lParam != 0); return true;
@@ -70,6 +68,9 @@ LRESULT CZMediaPlayer::OnCreate() {
 void CZMediaPlayer::OnDestroy() {
   ClosePlayListDialog();
   m_wndStatus.Destroy();
+  // A control going away ends its session for good, without a next entry or a restart.
+  m_session.m_bPlayListAdvance = false;
+  m_session.m_bSwitching = false;
   StopProcedure();
 }
 

@@ -1,13 +1,13 @@
 #include "credentials/password_dialog.h"
 
 #include "credentials/credentials_resources.h"
+#include "protocol/error_texts.h"
 
 namespace zm::credentials {
 namespace {
 
 constexpr wchar_t kRetryTitle[] = L"Authentication failed. Try again.";
 constexpr wchar_t kMissingText[] = L"Either Username or Password is missing";
-constexpr wchar_t kErrorCaption[] = L"Error";
 
 std::wstring ItemText(HWND dialog, int id) {
   HWND item = GetDlgItem(dialog, id);
@@ -86,7 +86,7 @@ void CZMSPasswordDialog::OnOk(HWND dialog) {
   request.userName = ItemText(dialog, IDC_ZMS_USERNAME);
   request.password = ItemText(dialog, IDC_ZMS_PASSWORD);
   if (request.userName.empty() || request.password.empty()) {
-    MessageBoxW(dialog, kMissingText, kErrorCaption, MB_OK);
+    MessageBoxW(dialog, kMissingText, protocol::kCaptionError, MB_OK);
     return;
   }
   request.remember = IsDlgButtonChecked(dialog, IDC_ZMS_REMEMBER) == BST_CHECKED;

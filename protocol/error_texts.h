@@ -25,8 +25,15 @@ const wchar_t* SourceFailureText(SourceFailure reason);
 inline constexpr wchar_t kTextNoResourceName[] = L"Please specify Media resource name";
 inline constexpr wchar_t kTextNoServerAddress[] = L"Please specify Media Server IP address";
 inline constexpr wchar_t kTextMulticastFile[] = L"Multicast delivery of a single file is not supported. Use playlist";
+// Play on a control that no container has given a window.
+inline constexpr wchar_t kTextNoWindow[] = L"The player has no window to play in: activate it in its container first";
 
 inline constexpr wchar_t kTextUnexpected[] = L"Unexpected error";
+// A lost connection while playing, when no seek runs: appended to the transport's text.
+inline constexpr wchar_t kTextFinishingFromBuffer[] = L".\nFinishing playing from the local buffer.";
+// The error boxes' captions: a failed negotiation is the server's error, the rest are ours.
+inline constexpr wchar_t kCaptionError[] = L"Error";
+inline constexpr wchar_t kCaptionServerError[] = L"Server error";
 inline constexpr wchar_t kTextUnspecified[] = L"Unspecified error";
 
 // Negotiation.

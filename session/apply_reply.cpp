@@ -28,6 +28,7 @@ void ApplyReply(const protocol::ReplyStatus& status, const protocol::StreamForma
   v.m_audioType = audio;
   const bool playList = settings.m_nResourceKind == protocol::FilePlayList;
 
+  v.m_replyStatus = status;
   v.m_nServerResult = static_cast<int32_t>(status.result);
   v.m_nStreamKind = status.resourceKind;
   v.m_nDurationMs = static_cast<int32_t>(status.serverFlags);

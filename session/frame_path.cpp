@@ -6,7 +6,7 @@
 namespace zm::session {
 
 bool FramePath::ReadFrame(MediaFrame& frame, std::wstring& errorText) {
-  return m_source.ReadFrame(frame, errorText) != FALSE;
+  return m_source && m_source->ReadFrame(frame, errorText) != FALSE;
 }
 
 MediaFrame* FramePath::AllocateFrame() { return transport::AllocateTaskFrame(); }
@@ -15,22 +15,30 @@ uint8_t* FramePath::AllocatePayload(size_t size) { return transport::AllocateTas
 
 void FramePath::DropFrame(MediaFrame* frame) { transport::FreeTaskFrame(frame); }
 
-void FramePath::DeliverFrame(MediaFrame* frame) { m_buffer.Frames().DeliverFrame(frame); }
+void FramePath::DeliverFrame(MediaFrame* frame) {
+  if (m_buffer) m_buffer->Frames().DeliverFrame(frame);
+  else DropFrame(frame);
+}
 
-void FramePath::FlushBuffer() { m_buffer.Frames().Flush(); }
+void FramePath::FlushBuffer() {
+  if (m_buffer) m_buffer->Frames().Flush();
+}
 
-void FramePath::ResetTimeBase() { m_buffer.Frames().ResetTimeBase(); }
+void FramePath::ResetTimeBase() {
+  if (m_buffer) m_buffer->Frames().ResetTimeBase();
+}
 
-bool FramePath::StopSignalled() { return WaitForSingleObject(m_hStopEvent, 0) == WAIT_OBJECT_0; }
+bool FramePath::StopSignalled() { return !m_hStopEvent || WaitForSingleObject(m_hStopEvent, 0) == WAIT_OBJECT_0; }
 
 void FramePath::SignalStop() {
-  SetEvent(m_hStopEvent);
+  if (m_hStopEvent) SetEvent(m_hStopEvent);
   // Every reader and producer waiting inside the media buffer returns.
-  m_buffer.Frames().Stop();
+  if (m_buffer) m_buffer->Frames().Stop();
 }
 
 void FramePath::SeekCompleted() {
   if (m_hRestartEvent) ResetEvent(m_hRestartEvent);
+  if (!m_hWnd) return;
   PostMessageW(m_hWnd, WM_CANCELMODE, 0, 0);
   PostMessageW(m_hWnd, WM_ZM_SESSION, kSessionResume, 0);
 }

@@ -11,11 +11,23 @@
 
 namespace zm::session {
 
+// A session binds it to each run's transport and media buffer; the frame queue that uses it
+// lives across runs, and between them only drops frames through it.
 class FramePath final : public FrameQueueSite {
  public:
+  FramePath() = default;
   FramePath(transport::CZNetworkMediaFramesSource& source, CMediaBuffer& buffer, HANDLE stopEvent, HANDLE restartEvent,
-            HWND window)
-      : m_source(source), m_buffer(buffer), m_hStopEvent(stopEvent), m_hRestartEvent(restartEvent), m_hWnd(window) {}
+            HWND window) {
+    Bind(&source, &buffer, stopEvent, restartEvent, window);
+  }
+  void Bind(transport::CZNetworkMediaFramesSource* source, CMediaBuffer* buffer, HANDLE stopEvent, HANDLE restartEvent,
+            HWND window) {
+    m_source = source;
+    m_buffer = buffer;
+    m_hStopEvent = stopEvent;
+    m_hRestartEvent = restartEvent;
+    m_hWnd = window;
+  }
 
   bool ReadFrame(MediaFrame& frame, std::wstring& errorText) override;
   MediaFrame* AllocateFrame() override;
@@ -29,11 +41,11 @@ class FramePath final : public FrameQueueSite {
   void SeekCompleted() override;
 
  private:
-  transport::CZNetworkMediaFramesSource& m_source;
-  CMediaBuffer& m_buffer;
-  HANDLE m_hStopEvent;
-  HANDLE m_hRestartEvent;
-  HWND m_hWnd;
+  transport::CZNetworkMediaFramesSource* m_source = nullptr;
+  CMediaBuffer* m_buffer = nullptr;
+  HANDLE m_hStopEvent = nullptr;
+  HANDLE m_hRestartEvent = nullptr;
+  HWND m_hWnd = nullptr;
 };
 
 }  // namespace zm::session

@@ -24,6 +24,7 @@ class CMediaBuffer final : public IMediaFlop {
   // False when the media types could not be copied (no memory): the session cannot start.
   bool IsValid() const { return m_bValid; }
   MediaBuffer& Frames() { return m_frames; }
+  const MediaBuffer& Frames() const { return m_frames; }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
   STDMETHODIMP_(ULONG) AddRef() override { return 1; }

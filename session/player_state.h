@@ -7,6 +7,7 @@
 #include <string>
 
 #include "protocol/player_enums.h"
+#include "protocol/reply_codec.h"
 #include "protocol/stream_format_codec.h"
 
 namespace zm::session {
@@ -83,12 +84,30 @@ struct SessionValues {
   bool m_bLiveBuffering = false;
   int32_t m_nVideoWidth = 0;
   int32_t m_nVideoHeight = 0;
-  // The media buffer's last-delivered times and buffering percentage, once a session owns
-  // one (none yet: the session controller brings it).
-  bool m_bHasMediaBuffer = false;
-  int64_t m_llLastVideoTime = -1;
-  int64_t m_llLastAudioTime = -1;
-  int32_t m_nBufferingPercent = 100;
+  protocol::ReplyStatus m_replyStatus;  // as the server sent it: the media buffer's kind and flags
+  // The session controller's flags.
+  bool m_bStreamsEnded = false;    // every stream has delivered its end
+  bool m_bConnectionLost = false;  // the transport failed during playback: no playlist advance
+  bool m_bFlowPaused = false;      // RTP file flow control asked the server to pause
+  bool m_bAudioDecoderMissing = false;
+
+  // The values a new session starts from. What the last reply or stream change settled
+  // (name, kind, duration, mode, the time-shift carry) stays until the next reply replaces it.
+  void ResetForSession() {
+    SessionValues fresh;
+    fresh.m_sMediaName = std::move(m_sMediaName);
+    fresh.m_nServerResult = m_nServerResult;
+    fresh.m_nStreamKind = m_nStreamKind;
+    fresh.m_nDurationMs = m_nDurationMs;
+    fresh.m_bSeekable = m_bSeekable;
+    fresh.m_nPlaybackMode = m_nPlaybackMode;
+    fresh.m_llTimeShiftTotalTime = m_llTimeShiftTotalTime;
+    fresh.m_nTimeShiftCarrySec = m_nTimeShiftCarrySec;
+    fresh.m_bLiveBuffering = m_bLiveBuffering;
+    fresh.m_replyStatus = m_replyStatus;
+    *this = std::move(fresh);
+    m_nState = protocol::Connecting;
+  }
 };
 
 }  // namespace zm::session

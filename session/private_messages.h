@@ -29,6 +29,12 @@ enum SessionCode : WPARAM {
   kSessionPause = 3,  // the media buffer ran dry
   kSessionResume = 4,
   kSessionStopRenderer = 5,
+  // The session's own requests, so that the window's thread does what belongs to it;
+  // lParam: the serial of the session asking, so that a late request of an ended session is
+  // ignored by the next one.
+  kSessionStopRequest = 6,  // the grabber thread has ended its run: run the stop procedure
+  kSessionPlaying = 7,      // playback has started: refresh the status, start the one-second timer
+  kSessionCodeCount = 8,
 };
 
 // OnPause reasons.
@@ -38,5 +44,8 @@ enum PauseReason : short { kPauseByUser = 0, kPauseRebuffering = 1, kPauseSeekin
 inline constexpr WORD kCommandFullScreen = 0xF8;
 inline constexpr WORD kCommandStop = 0xF9;
 inline constexpr WORD kCommandPlayPause = 0xFA;
+// kCommandStop's lParam when the media buffer has handed every stream's end to the renderer
+// (a button or menu item sends its own window or 0).
+inline constexpr LPARAM kStopAtEnd = 1;
 
 }  // namespace zm::session

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -49,6 +50,8 @@ class RendererBridge {
 
   bool Exists() const { return static_cast<bool>(m_pRenderer); }
   bool Running() const { return m_bRendererRunning; }
+  // A new session's renderer counts as running until the desktop check stops it.
+  void SetRunning(bool running) { m_bRendererRunning = running; }
   IMediaRenderer* get() const { return m_pRenderer.get(); }
 
   HRESULT Attach(HWND window);
@@ -66,7 +69,7 @@ class RendererBridge {
 
  private:
   com::ComPtr<IMediaRenderer> m_pRenderer;
-  bool m_bRendererRunning = true;
+  std::atomic<bool> m_bRendererRunning{true};  // read by the media buffer on the renderer's threads
 };
 
 // False while the interactive desktop is locked away (GetInputDesktop, where user32 has it,

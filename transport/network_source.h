@@ -6,9 +6,10 @@
 // run that long, and re-arms itself for the rest otherwise. The timer is armed only when none
 // is pending, so a stream of quick reads costs no kernel call per frame.
 //
-// Threads: every read, Connect and Disconnect run on the session's grabber thread (the
-// watchdog's completion routine too, as an APC there); SendCommand may also run on the
-// control's thread while a read is pending; SampleCounters runs on the control's thread.
+// Threads: every read and Connect run on the session's grabber thread (the watchdog's
+// completion routine too, as an APC there); Disconnect and SendCommand may also run on the
+// control's thread while a read is pending (Disconnect then ends it); SampleCounters runs on
+// the control's thread.
 #pragma once
 
 #include <windows.h>

@@ -81,9 +81,10 @@ BOOL CZTcpMediaFramesSource::Connect(std::wstring& errorText) {
 BOOL CZTcpMediaFramesSource::Disconnect(std::wstring& errorText) {
   CancelWatchdog();
   errorText.clear();
-  // Whoever takes the socket out closes it, so a command sent meanwhile finds it gone.
+  // Whoever takes the socket out closes it, so a command sent meanwhile finds it gone. The
+  // read-ahead bytes belong to a read that may still run on the grabber thread: Connect
+  // clears them.
   const SOCKET s = m_socket.exchange(INVALID_SOCKET);
-  m_readAhead.Clear();
   if (s != INVALID_SOCKET) {
     shutdown(s, SD_BOTH);
     closesocket(s);
