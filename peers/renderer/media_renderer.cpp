@@ -5,6 +5,7 @@
 
 #include "com/hresult.h"
 #include "peers/renderer/module.h"
+#include "peers/renderer/renderer_ledger.h"
 #include "peers/renderer/snapshot.h"
 
 namespace zm::renderer {
@@ -27,10 +28,14 @@ bool IsPresent(const AM_MEDIA_TYPE& type) { return type.majortype != GUID_NULL; 
 CMediaRenderer::CMediaRenderer()
     : stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), output_(Module().Instance()) {
   Module().Lock();
+  ledgerIndex_ = EnrolRenderer(this);
 }
 
 CMediaRenderer::~CMediaRenderer() {
   Shutdown();
+  RendererCounts last{};
+  GetCounts(&last);
+  RetireRenderer(ledgerIndex_, last);
   Module().Unlock();
 }
 

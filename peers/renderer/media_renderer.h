@@ -66,6 +66,7 @@ class CMediaRenderer final : public IMediaRenderer, public IMediaRendererSource,
 
   CMediaRenderer();
   ~CMediaRenderer();
+  size_t ledgerIndex_ = 0;
 
   static DWORD WINAPI VideoThread(void* self);
   static DWORD WINAPI AudioThread(void* self);

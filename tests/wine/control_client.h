@@ -7,6 +7,7 @@
 #include <olectl.h>
 #include "com/missing_uuids.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,7 @@ class EventRecorder final : public IDispatch {
     for (UINT i = params->cArgs; i-- > 0;)
       event.args.push_back(params->rgvarg[i].vt == VT_I2 ? params->rgvarg[i].iVal : params->rgvarg[i].lVal);
     events.push_back(event);
+    if (onEvent) onEvent(id);
     return failWith;
   }
   // The error ids of the OnError events (type, id) received.
@@ -76,7 +78,8 @@ class EventRecorder final : public IDispatch {
   }
 
   std::vector<RecordedEvent> events;
-  HRESULT failWith = S_OK;  // what Invoke answers, to play a failing sink
+  std::function<void(DISPID)> onEvent;  // a host's handler, run after the event is recorded
+  HRESULT failWith = S_OK;              // what Invoke answers, to play a failing sink
   ULONG refs = 1;
 };
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "control_client.h"
+#include "message_box_watcher.h"
 
 namespace zm::tests {
 namespace {
@@ -66,36 +67,6 @@ TEST(EventsTest, ConnectionsCanBeEnumeratedAndHoldTheirSinks) {
   connection.point->Unadvise(std::exchange(connection.cookie, 0));
   EXPECT_EQ(connection.sink.refs, 1u);
 }
-
-// Watches for the control's message box from another thread, reads it and closes it.
-struct MessageBoxWatcher {
-  std::wstring caption, text;
-  std::atomic<bool> stop{false};
-  std::thread thread{[this] {
-    for (int i = 0; i < 500 && !stop; ++i, Sleep(20)) {
-      // Only a box of this process: other tests running beside this one show dialogs too.
-      HWND box = nullptr;
-      DWORD process = 0;
-      while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr &&
-             (GetWindowThreadProcessId(box, &process), process != GetCurrentProcessId())) {
-      }
-      if (!box) continue;
-      wchar_t buffer[512] = {};
-      GetWindowTextW(box, buffer, 512);
-      caption = buffer;
-      // The message text is the box's non-empty static control.
-      for (HWND label = nullptr; (label = FindWindowExW(box, label, L"Static", nullptr)) != nullptr;)
-        if (GetWindowTextW(label, buffer, 512) > 0) text = buffer;
-      PostMessageW(box, WM_COMMAND, IDOK, 0);
-      return;
-    }
-  }};
-  void Finish() {
-    stop = true;
-    if (thread.joinable()) thread.join();
-  }
-  ~MessageBoxWatcher() { Finish(); }
-};
 
 TEST(EventsTest, WithoutACustomHandlerTheErrorIsAMessageBoxAndNoEvent) {
   ComPtr<IZMediaPlayer> player = CreateControl();

@@ -1,0 +1,126 @@
+// Whole sessions: the control in-place active in the host's container window, pointed at the
+// reference server that scripts/with-zms-server started (ZMS_PORT), playing through the
+// registered renderer. Its events are recorded, the renderer's counters read through the
+// renderer's ledger, and every task-allocator block counted from the start of each test.
+#pragma once
+
+#include <tlhelp32.h>
+
+#include <functional>
+#include <string>
+
+#include "hosted_control.h"
+#include "malloc_spy.h"
+#include "peers/renderer/renderer_counters.h"
+
+namespace zm::tests {
+
+inline std::wstring ServerAddress() {
+  const char* variable = std::getenv("ZMS_PORT");
+  const std::string port = variable ? variable : "0";
+  return L"127.0.0.1:" + std::wstring(port.begin(), port.end());
+}
+
+// Serves this thread's messages until `done` holds or `ms` have passed; true when it held.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (;;) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (done()) return true;
+    const ULONGLONG now = GetTickCount64();
+    if (now >= end) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(end - now, 20)), QS_ALLINPUT);
+  }
+}
+
+inline void Pump(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+}
+
+// The counters of the renderer the process created `fromLast` renderers ago (0: the newest).
+inline renderer::RendererCounts RendererCountsOf(size_t fromLast = 0) {
+  using CountsFn = HRESULT(WINAPI*)(UINT, renderer::RendererCounts*);
+  static HMODULE module = LoadLibraryW((ProgramFolder() + L"zmrenderer.dll").c_str());  // kept loaded
+  const auto counts = reinterpret_cast<CountsFn>(reinterpret_cast<void*>(GetProcAddress(module, "ZmRendererCounts")));
+  renderer::RendererCounts result{};
+  UINT created = 0;
+  while (counts && counts(created, &result) == S_OK) ++created;
+  if (counts && created > fromLast) counts(static_cast<UINT>(created - 1 - fromLast), &result);
+  return result;
+}
+
+inline size_t ThreadsOfThisProcess() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  size_t count = 0;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    count += entry.th32OwnerProcessID == GetCurrentProcessId();
+  CloseHandle(snapshot);
+  return count;
+}
+
+// Checks, when the test's control has gone, that every task-allocator block was freed.
+struct TaskAllocatorCheck {
+  TaskAllocatorCheck() { registered = MallocSpy().Register(); }
+  ~TaskAllocatorCheck() {
+    if (!registered) return;
+    EXPECT_EQ(MallocSpy().Outstanding(), 0) << "a frame or a format block was not freed";
+    MallocSpy().Revoke();
+  }
+  bool registered = false;
+};
+
+class PlaybackTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(spy.registered);
+    ASSERT_TRUE(hosted.created);
+    ASSERT_HRESULT_SUCCEEDED(hosted.Control().Activate(OLEIVERB_INPLACEACTIVATE));
+    player = hosted.Player();
+    player->UseCustomErrorHandler(VARIANT_TRUE);
+    player->UseMediaServer(Text(ServerAddress().c_str()));
+  }
+  void TearDown() override {
+    if (player) player->Stop();
+    player.reset();
+  }
+
+  std::vector<RecordedEvent>& Events() { return hosted.recorder.events; }
+  size_t CountOf(DISPID id) {
+    size_t n = 0;
+    for (const RecordedEvent& event : Events()) n += event.id == id;
+    return n;
+  }
+  // Serves messages until the `nth` event `id` has come (1: the first).
+  bool WaitForEvent(DISPID id, DWORD ms, size_t nth = 1) {
+    return PumpUntil([&] { return CountOf(id) >= nth; }, ms);
+  }
+  std::vector<DISPID> EventIds() {
+    std::vector<DISPID> ids;
+    for (const RecordedEvent& event : Events()) ids.push_back(event.id);
+    return ids;
+  }
+  const RecordedEvent* Last(DISPID id) {
+    for (auto it = Events().rbegin(); it != Events().rend(); ++it)
+      if (it->id == id) return &*it;
+    return nullptr;
+  }
+  LONG Property(HRESULT (STDMETHODCALLTYPE IZMediaPlayer::*get)(LONG*)) {
+    LONG value = -1;
+    (player.get()->*get)(&value);
+    return value;
+  }
+
+  static constexpr DISPID kOnResize = 1, kOnStart = 2, kOnPause = 3, kOnStop = 4, kOnError = 5;
+
+  TaskAllocatorCheck spy;  // first member: checked after the control has gone
+  HostedControl hosted{320, 240};
+  ComPtr<IZMediaPlayer> player;
+};
+
+}  // namespace zm::tests

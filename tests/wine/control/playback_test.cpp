@@ -1,0 +1,175 @@
+// Whole sessions through the control as a host drives them: play to the end, pause, seek and
+// stop, and the failures a server or a renderer can cause, with the events the host hears.
+#include "message_box_watcher.h"
+#include "playback_fixture.h"
+
+namespace zm::tests {
+namespace {
+
+using renderer::RendererCounts;
+
+// --- Playing from start to end.
+
+TEST_F(PlaybackTest, AStoredFilePlaysToItsEndWithEveryFrameInOrder) {
+  player->UseFile(Text(L"testlist\\alpha.zmf"));  // 2 s: 50 pictures, 50 tones
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  EXPECT_EQ(Property(&IZMediaPlayer::get_TotalTime_Sec), 2);
+  ASSERT_TRUE(WaitForEvent(kOnStop, 15000)) << "the end of both streams never stopped the session";
+  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnStop}));
+  EXPECT_EQ(Events()[0].args, (std::vector<LONG>{321, 240})) << "320 x 240 at 100 percent, width from the aspect + 1";
+  EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0});
+  const RendererCounts counts = RendererCountsOf();
+  EXPECT_EQ(counts.framesDrawn + counts.framesDropped, 50u) << "a picture was lost or shown twice";
+  EXPECT_EQ(counts.audioFramesPlayed, 50u) << "the sound's tail was cut";
+  EXPECT_TRUE(counts.drawnInOrder);
+  LONG seconds = -1;
+  EXPECT_EQ(player->get_CurrentPlaybackTime_Sec(&seconds), S_FALSE) << "idle again";
+}
+
+TEST_F(PlaybackTest, ALiveAliasPlaysWithWhatAScriptReadsUntilStopped) {
+  player->UseLiveAlias(Text(L"testcard"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  UniqueBstr name;
+  EXPECT_EQ(player->get_MediaName(name.put()), S_OK);
+  EXPECT_STREQ(name.get(), L"testcard");
+  EXPECT_EQ(Property(&IZMediaPlayer::get_VideoFrameWidth), 320);
+  const LONG first = Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec);
+  Pump(2500);
+  EXPECT_GE(Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec), first + 2) << "the playback time stood still";
+  EXPECT_EQ(player->Stop(), S_OK);
+  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnStop})) << "Stop is synchronous";
+  EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0});
+  const RendererCounts counts = RendererCountsOf();
+  EXPECT_GT(counts.framesDrawn, 40u);
+  EXPECT_TRUE(counts.drawnInOrder);
+}
+
+// --- The host steers.
+
+TEST_F(PlaybackTest, APausedFileResumesAndStillPlaysEveryFrame) {
+  player->UseFile(Text(L"testlist\\beta.zmf"));  // 3 s: 75 pictures
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  Pump(500);
+  EXPECT_EQ(player->Pause(), S_OK);
+  ASSERT_EQ(Last(kOnPause)->args, std::vector<LONG>{0}) << "paused by the host";
+  const uint64_t drawnWhilePaused = RendererCountsOf().framesDrawn;
+  Pump(1000);
+  EXPECT_LE(RendererCountsOf().framesDrawn, drawnWhilePaused + 1) << "pictures went on while paused";
+  EXPECT_EQ(player->Play(), S_OK);
+  EXPECT_EQ(CountOf(kOnStart), 2u);
+  ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
+  const RendererCounts counts = RendererCountsOf();
+  EXPECT_EQ(counts.framesDrawn + counts.framesDropped, 75u);
+  EXPECT_EQ(counts.audioFramesPlayed, 75u);
+}
+
+TEST_F(PlaybackTest, ASeekInAStoredFileLandsWhereAskedAndPlaysOnToTheEnd) {
+  player->UseFile(Text(L"testlist\\gamma.zmf"));  // 4 s
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  EXPECT_EQ(player->Seek(3), S_OK);
+  EXPECT_EQ(Last(kOnPause)->args, std::vector<LONG>{2});
+  EXPECT_EQ(player->Seek(1), S_FALSE) << "a second seek while the first runs";
+  ASSERT_TRUE(WaitForEvent(kOnStart, 10000, 2)) << "the seek never completed";
+  Pump(300);  // the position counts whole seconds from the first frame's time, a little after 0
+  EXPECT_EQ(Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec), 3);
+  ASSERT_TRUE(WaitForEvent(kOnStop, 10000));
+  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnPause, kOnStart, kOnStop}));
+  // From second 3 of 4: about 25 pictures, all in order from the new position.
+  const RendererCounts counts = RendererCountsOf();
+  EXPECT_GE(counts.framesDrawn + counts.framesDropped, 20u);
+  EXPECT_LE(counts.framesDrawn + counts.framesDropped, 40u);
+  EXPECT_TRUE(counts.drawnInOrder);
+}
+
+TEST_F(PlaybackTest, StopWhileConnectingOrInThePrerollEndsQuietly) {
+  struct Case {
+    const wchar_t* file;
+    DWORD stopAfterMs;
+  } cases[] = {{L"testlist\\gamma.zmf", 0},  // the stalled one waits in its 2-second pre-roll
+               {L"testlist\\gamma.zmf#stall-after=10", 1500}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    Events().clear();
+    player->UseFile(Text(c.file));
+    ASSERT_EQ(player->Play(), S_OK);
+    Pump(c.stopAfterMs);
+    EXPECT_EQ(player->Stop(), S_OK);
+    EXPECT_EQ(EventIds(), std::vector<DISPID>{kOnStop}) << "no error for a stop the user asked for";
+    EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0});
+  }
+}
+
+// --- The server or the renderer fails.
+
+TEST_F(PlaybackTest, ARefusalIsTheServersErrorWithItsCode) {
+  player->UseFile(Text(L"no-such-file.zmf"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
+  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnError, kOnStop}));
+  EXPECT_EQ(Events()[0].args, (std::vector<LONG>{2, static_cast<LONG>(0x80070002)}));
+}
+
+TEST_F(PlaybackTest, ARendererThatCannotDecodeIsAStartFailureWithItsResult) {
+  player->UseLiveAlias(Text(L"undecodable"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
+  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnError, kOnStop}));
+  EXPECT_EQ(Events()[0].args, (std::vector<LONG>{1, static_cast<LONG>(0x8FFF0535)}));
+}
+
+TEST_F(PlaybackTest, AConnectionClosedMidStreamPlaysOutTheBufferThenStops) {
+  player->UseCustomErrorHandler(VARIANT_FALSE);
+  player->UseFile(Text(L"testlist\\gamma.zmf#close-mid-frame=150"));
+  MessageBoxWatcher watcher;
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStop, 20000));
+  watcher.Finish();
+  EXPECT_EQ(watcher.caption, L"Error");
+  const std::wstring tail = L".\nFinishing playing from the local buffer.";
+  ASSERT_GT(watcher.text.size(), tail.size()) << "no box, or no transport text before the tail";
+  EXPECT_EQ(watcher.text.substr(watcher.text.size() - tail.size()), tail);
+  EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0});
+  const RendererCounts counts = RendererCountsOf();
+  EXPECT_GE(counts.framesDrawn + counts.framesDropped, 70u) << "what was buffered was not played out";
+}
+
+TEST_F(PlaybackTest, AStalledServerIsEndedByTheWatchdog) {
+  player->UseLiveAlias(Text(L"testcard#stall-after=80"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  ASSERT_TRUE(WaitForEvent(kOnStop, 40000)) << "the session hung on a silent server";
+  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnError, kOnStop}));
+  EXPECT_EQ(Last(kOnError)->args, (std::vector<LONG>{2, 1003}));
+}
+
+// --- A host that stops from inside its event handlers.
+
+TEST_F(PlaybackTest, StopFromInsideOnErrorOrOnStartEndsTheSessionAtOnce) {
+  struct Case {
+    const wchar_t* alias;
+    DISPID stopIn;
+  } cases[] = {{L"undecodable", kOnError}, {L"testcard", kOnStart}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.alias);
+    Events().clear();
+    hosted.recorder.onEvent = [&](DISPID id) {
+      if (id == c.stopIn) {
+        EXPECT_EQ(player->Stop(), S_OK);
+      }
+    };
+    player->UseLiveAlias(Text(c.alias));
+    ASSERT_EQ(player->Play(), S_OK);
+    const ULONGLONG start = GetTickCount64();
+    ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
+    EXPECT_LT(GetTickCount64() - start, 8000u) << "the stop waited for the grabber thread to give up";
+    EXPECT_EQ(CountOf(kOnStop), 1u);
+    hosted.recorder.onEvent = nullptr;
+  }
+}
+
+}  // namespace
+}  // namespace zm::tests
