@@ -4,12 +4,13 @@
 // renderer's ledger, and every task-allocator block counted from the start of each test.
 #pragma once
 
+#include "hosted_control.h"
+
 #include <tlhelp32.h>
 
 #include <functional>
 #include <string>
 
-#include "hosted_control.h"
 #include "malloc_spy.h"
 #include "peers/renderer/renderer_counters.h"
 
