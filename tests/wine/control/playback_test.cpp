@@ -103,6 +103,34 @@ TEST_F(PlaybackTest, StopWhileConnectingOrInThePrerollEndsQuietly) {
   }
 }
 
+TEST_F(PlaybackTest, ALiveStreamPausesOnlyWithATimeShiftWindowAndResumesFromIt) {
+  player->UseLiveAlias(Text(L"testcard"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  EXPECT_EQ(player->Pause(), S_OK);
+  EXPECT_EQ(CountOf(kOnPause), 0u) << "a plain live stream cannot pause";
+  EXPECT_EQ(player->Stop(), S_OK);
+
+  Events().clear();
+  player->UseLiveAlias(Text(L"timeshift"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  EXPECT_EQ(Property(&IZMediaPlayer::get_TimeShiftMode), 1) << "live with a window";
+  EXPECT_EQ(player->Seek(0), S_FALSE) << "live is where it plays already";
+  Pump(1200);
+  EXPECT_EQ(player->Pause(), S_OK);
+  Pump(1000);
+  // Play goes on from the paused position, out of the server's window: a seek, the stream
+  // change it brings, and a new session in time-shift playback.
+  EXPECT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000, 2));
+  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnPause, kOnPause, kOnStop, kOnResize, kOnStart}));
+  EXPECT_EQ(Events()[2].args, std::vector<LONG>{0});
+  EXPECT_EQ(Events()[3].args, std::vector<LONG>{2});
+  EXPECT_EQ(Events()[4].args, std::vector<LONG>{1}) << "another session follows at once";
+  EXPECT_EQ(Property(&IZMediaPlayer::get_TimeShiftMode), 2) << "playing from the window";
+}
+
 // --- The server or the renderer fails.
 
 TEST_F(PlaybackTest, ARefusalIsTheServersErrorWithItsCode) {
