@@ -1,5 +1,5 @@
 // zmhost's command line: when screenshots are taken and when the host leaves, in both
-// screenshot forms, and the lines it refuses.
+// screenshot forms; the times it refuses; a usage that describes every option.
 #include "peers/host/host_options.h"
 
 #include <gtest/gtest.h>
@@ -7,71 +7,45 @@
 namespace zm::host {
 namespace {
 
-using Args = std::vector<std::wstring>;
-
-TEST(HostOptionsTest, ScreenshotTimesAndLeavingFollowTheCommandLine) {
+TEST(HostOptionsTest, ScreenshotTimesAndLeavingFollowTheCommandLineOrAreRefused) {
+  const wchar_t* kTooLate = L"--screenshot and --after come no later than --quit-after";
   struct Case {
-    Args args;
-    std::vector<std::pair<std::wstring, double>> shots;
-    std::optional<double> leave, quit;
+    std::vector<std::wstring> args;
+    std::vector<TimedScreenshot> shots;
+    std::optional<double> leave = {}, quit = {};
+    const wchar_t* error = nullptr;
   } cases[] = {
-      {{L"--screenshot", L"a.png@2", L"--screenshot", L"b.png@4.5"}, {{L"a.png", 2}, {L"b.png", 4.5}}, 4.5, {}},
-      {{L"--screenshot", L"a.png", L"--after", L"1"}, {{L"a.png", 1}}, 1, {}},
+      {{L"--screenshot", L"a.png@2", L"--screenshot", L"b.png@4.5"}, {{L"a.png", 2}, {L"b.png", 4.5}}, 4.5},
+      {{L"--screenshot", L"a.png", L"--after", L"1"}, {{L"a.png", 1}}, 1},
       {{L"--after", L"3", L"--screenshot", L"x@y.png", L"--screenshot", L"c.bmp@"},
        {{L"x@y.png", 3}, {L"c.bmp@", 3}},
-       3,
-       {}},
-      {{L"--screenshot", L"a.png@2", L"--after", L"1"}, {{L"a.png", 2}}, 2, {}},
+       3},
+      {{L"--screenshot", L"a.png@2", L"--after", L"1"}, {{L"a.png", 2}}, 2},
       {{L"--screenshot", L"a.png@5", L"--quit-after", L"5"}, {{L"a.png", 5}}, {}, 5},
-      {{L"--after", L"0.2"}, {}, 0.2, {}},
       {{L"--file", L"x.zmf"}, {}, {}, {}},
+      {{L"--screenshot", L"a.png"}, {}, {}, {}, L"--screenshot needs FILE@SECONDS or --after SECONDS"},
+      {{L"--screenshot", L"a.png@6", L"--quit-after", L"5"}, {}, {}, {}, kTooLate},
+      {{L"--after", L"9", L"--quit-after", L"5"}, {}, {}, {}, kTooLate},
+      {{L"--quit-after", L"3601"}, {}, {}, {}, L"--quit-after needs seconds"},
+      {{L"--after", L"-1"}, {}, {}, {}, L"--after needs seconds"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.args.front() << " " << c.args.back());
+    SCOPED_TRACE(testing::Message() << c.args.front() << " ... " << c.args.back());
     std::wstring error;
     std::optional<HostOptions> options = ParseHostOptions(c.args, &error);
+    if (c.error) {
+      EXPECT_FALSE(options);
+      EXPECT_EQ(error, c.error);
+      continue;
+    }
     ASSERT_TRUE(options) << error;
     ASSERT_EQ(options->screenshots.size(), c.shots.size());
     for (size_t i = 0; i < c.shots.size(); ++i) {
-      EXPECT_EQ(options->screenshots[i].file, c.shots[i].first);
-      EXPECT_EQ(options->screenshots[i].seconds, c.shots[i].second);
+      EXPECT_EQ(options->screenshots[i].file, c.shots[i].file);
+      EXPECT_EQ(options->screenshots[i].seconds, c.shots[i].seconds);
     }
     EXPECT_EQ(options->LeaveAfter(), c.leave);
     EXPECT_EQ(options->quitAfter, c.quit);
-  }
-}
-
-TEST(HostOptionsTest, PrintingOptionsAndHelpAreTakenAsGiven) {
-  std::wstring error;
-  std::optional<HostOptions> options = ParseHostOptions({L"--print-properties", L"--log", L"out.log"}, &error);
-  ASSERT_TRUE(options);
-  EXPECT_TRUE(options->printProperties);
-  EXPECT_EQ(options->log, L"out.log");
-  EXPECT_FALSE(options->help);
-  // --help wins over whatever else the line holds, even what would be refused.
-  options = ParseHostOptions({L"--size", L"1x1", L"--help", L"--bogus"}, &error);
-  ASSERT_TRUE(options);
-  EXPECT_TRUE(options->help);
-}
-
-TEST(HostOptionsTest, BadTimesAreRefusedWithTheirReason) {
-  struct Case {
-    Args args;
-    const wchar_t* error;
-  } cases[] = {
-      {{L"--screenshot", L"a.png"}, L"--screenshot needs FILE@SECONDS or --after SECONDS"},
-      {{L"--screenshot", L"a.png@6", L"--quit-after", L"5"},
-       L"--screenshot and --after come no later than --quit-after"},
-      {{L"--after", L"9", L"--quit-after", L"5"}, L"--screenshot and --after come no later than --quit-after"},
-      {{L"--quit-after", L"-1"}, L"--quit-after needs seconds"},
-      {{L"--quit-after", L"3601"}, L"--quit-after needs seconds"},
-      {{L"--after", L"soon"}, L"--after needs seconds"},
-      {{L"--log"}, L"--log needs a value"},
-  };
-  for (const Case& c : cases) {
-    std::wstring error;
-    EXPECT_FALSE(ParseHostOptions(c.args, &error));
-    EXPECT_EQ(error, c.error);
   }
 }
 
