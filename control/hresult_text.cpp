@@ -33,7 +33,12 @@ std::wstring HResultText(HRESULT hr, HMODULE messageModule) {
     if (messageModule) flags |= FORMAT_MESSAGE_FROM_HMODULE;
     com::UniqueLocal<char> buffer;
     DWORD n = FormatMessageA(flags, messageModule, code, 0x400, reinterpret_cast<char*>(buffer.put()), 0, nullptr);
-    if (n && buffer) return com::CodePageToWide({buffer.get(), n}, CP_ACP);
+    if (n && buffer) {
+      // Message tables end each text with a line break, as the system's do.
+      std::wstring text = com::CodePageToWide({buffer.get(), n}, CP_ACP);
+      TrimLineBreak(&text);
+      return text;
+    }
     return IsDispatchError(code) ? DispatchErrorText(code) : std::wstring(protocol::kTextUnspecified);
   }
 

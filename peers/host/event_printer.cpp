@@ -7,11 +7,11 @@ namespace {
 
 const char* EventName(DISPID id) {
   switch (id) {
-    case 1: return "OnResize";
-    case 2: return "OnStart";
-    case 3: return "OnPause";
-    case 4: return "OnStop";
-    case 5: return "OnError";
+    case kOnResize: return "OnResize";
+    case kOnStart: return "OnStart";
+    case kOnPause: return "OnPause";
+    case kOnStop: return "OnStop";
+    case kOnError: return "OnError";
     default: return nullptr;
   }
 }
@@ -77,7 +77,7 @@ STDMETHODIMP CEventPrinter::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* pa
   if (!params) return E_POINTER;
   if (params->cArgs && !params->rgvarg) return E_INVALIDARG;
   if (m_onLine) m_onLine(FormatEvent(id, *params));
-  if (id == 1 && params->cArgs == 2 && m_onResize) {
+  if (id == kOnResize && params->cArgs == 2 && m_onResize) {
     VARIANT width, height;
     VariantInit(&width);
     VariantInit(&height);
@@ -85,6 +85,7 @@ STDMETHODIMP CEventPrinter::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* pa
         SUCCEEDED(VariantChangeType(&height, &params->rgvarg[0], 0, VT_I2)))
       m_onResize(width.iVal, height.iVal);
   }
+  if (m_onEvent) m_onEvent(id);
   return S_OK;
 }
 

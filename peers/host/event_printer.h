@@ -1,5 +1,6 @@
 // CEventPrinter: a sink for the control's _IZMediaPlayerEvents that turns each event into one
-// line ("OnError 1 1000") and passes OnResize on as a size request. Host window's thread.
+// line ("OnError 1 1000"), passes OnResize on as a size request and tells the host which
+// event came. Host window's thread.
 #pragma once
 
 #include <windows.h>
@@ -10,14 +11,19 @@
 
 namespace zm::host {
 
+// The DISPIDs of _IZMediaPlayerEvents.
+enum PlayerEvent : DISPID { kOnResize = 1, kOnStart = 2, kOnPause = 3, kOnStop = 4, kOnError = 5 };
+
 class CEventPrinter final : public IDispatch {
  public:
   using LineHandler = std::function<void(const std::string& line)>;
   using ResizeHandler = std::function<void(short width, short height)>;
+  // Called after the event's line, with its DISPID.
+  using EventHandler = std::function<void(DISPID event)>;
 
   // The object starts with one reference.
-  CEventPrinter(LineHandler onLine, ResizeHandler onResize)
-      : m_onLine(std::move(onLine)), m_onResize(std::move(onResize)) {}
+  CEventPrinter(LineHandler onLine, ResizeHandler onResize, EventHandler onEvent = nullptr)
+      : m_onLine(std::move(onLine)), m_onResize(std::move(onResize)), m_onEvent(std::move(onEvent)) {}
 
   // The line for an event: its name, then each argument in parameter order.
   static std::string FormatEvent(DISPID id, const DISPPARAMS& params);
@@ -36,6 +42,7 @@ class CEventPrinter final : public IDispatch {
   LONG m_cRef = 1;
   LineHandler m_onLine;
   ResizeHandler m_onResize;
+  EventHandler m_onEvent;
 };
 
 }  // namespace zm::host

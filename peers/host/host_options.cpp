@@ -1,9 +1,12 @@
 #include "peers/host/host_options.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace zm::host {
 namespace {
+
+constexpr double kMaxSeconds = 3600;
 
 bool ParseInt(const std::wstring& text, int* out) {
   if (text.empty()) return false;
@@ -11,6 +14,15 @@ bool ParseInt(const std::wstring& text, int* out) {
   long value = std::wcstol(text.c_str(), &end, 10);
   if (*end != L'\0' || value < -2147483647L || value > 2147483647L) return false;
   *out = static_cast<int>(value);
+  return true;
+}
+
+bool ParseSeconds(const std::wstring& text, double* out) {
+  if (text.empty()) return false;
+  wchar_t* end = nullptr;
+  double seconds = std::wcstod(text.c_str(), &end);
+  if (*end != L'\0' || !(seconds >= 0 && seconds <= kMaxSeconds)) return false;
+  *out = seconds;
   return true;
 }
 
@@ -24,14 +36,69 @@ bool ParseSize(const std::wstring& text, WindowSize* out) {
   return true;
 }
 
+// Screenshots given without @SECONDS wait for --after, which may come later on the line.
+constexpr double kUntimed = -1;
+
+// "FILE@SECONDS" names its time after the last '@'; a file name may hold an '@' itself when
+// what follows the last one is no number.
+TimedScreenshot ParseScreenshot(const std::wstring& text) {
+  size_t at = text.rfind(L'@');
+  double seconds = 0;
+  if (at != std::wstring::npos && at > 0 && ParseSeconds(text.substr(at + 1), &seconds))
+    return {text.substr(0, at), seconds};
+  return {text, kUntimed};
+}
+
+// The latest of --after and the screenshots' times.
+std::optional<double> LatestTime(const HostOptions& options) {
+  std::optional<double> latest = options.after;
+  for (const TimedScreenshot& shot : options.screenshots) latest = std::max(latest.value_or(0), shot.seconds);
+  return latest;
+}
+
 }  // namespace
 
 const wchar_t* HostUsage() {
   return L"usage: zmhost [--server ADDR] [--port N] [--transport tcp|http|https|rtp|multicast]\n"
          L"              [--live-alias NAME | --file NAME | --playlist FOLDER | --live-direct ADDR N |\n"
          L"               --live-local N] [--session-id TEXT] [--aspect CODE] [--flow-bar] [--logo PATH]\n"
-         L"              [--message-boxes] [--size WxH] [--resize WxH]... [--screenshot FILE]\n"
-         L"              [--after SECONDS]\n";
+         L"              [--message-boxes] [--size WxH] [--resize WxH]... [--screenshot FILE[@SECONDS]]...\n"
+         L"              [--after SECONDS] [--quit-after SECONDS] [--print-properties] [--log FILE] [--help]\n"
+         L"Embeds the control in a window, prints each event on a line, and plays the resource given.\n"
+         L"  --server ADDR          the media server's address (UseMediaServer)\n"
+         L"  --port N               appended to the server's address as ADDR:N\n"
+         L"  --transport KIND       UseTCP, UseHTTP, UseHTTPS, UseRTPUnicast or UseRTPMulticast\n"
+         L"  --live-alias NAME      play a live source by its alias (UseLiveAlias)\n"
+         L"  --file NAME            play a stored item (UseFile)\n"
+         L"  --playlist FOLDER      play the items of a folder in turn (UseFilePlayList)\n"
+         L"  --live-direct ADDR N   play source N of the encoder at ADDR (UseLiveDirect)\n"
+         L"  --live-local N         play local source N (UseLiveLocal)\n"
+         L"  --session-id TEXT      UseSessionID\n"
+         L"  --aspect CODE          SetVideoAspectRatio\n"
+         L"  --flow-bar             show the flow bar (EnableFlowControl)\n"
+         L"  --logo PATH            the picture shown while idle (UseCustomLogo)\n"
+         L"  --message-boxes        let the control show its own error boxes\n"
+         L"  --size WxH             the window's first client size (default 400x300)\n"
+         L"  --resize WxH           a control size applied after activation; repeatable, in turn\n"
+         L"  --screenshot FILE@SECONDS\n"
+         L"                         save the window's client area at SECONDS as PNG (.png) or BMP;\n"
+         L"                         repeatable; prints \"screenshot FILE WxH\"\n"
+         L"  --screenshot FILE --after SECONDS\n"
+         L"                         the same, at the time --after gives\n"
+         L"  --after SECONDS        without --quit-after: leave then, or after the last screenshot if later\n"
+         L"  --quit-after SECONDS   call Stop at SECONDS, wait up to 5 s for OnStop, then leave\n"
+         L"  --print-properties     while playing or paused, print each second: properties\n"
+         L"                         MediaName=\"...\" TotalTime_Sec=N CurrentPlaybackTime_Sec=N\n"
+         L"                         VideoFrameWidth=N VideoFrameHeight=N (a failed read shows its HRESULT)\n"
+         L"  --log FILE             write every printed line to FILE as well\n"
+         L"  --help                 print this text and leave\n"
+         L"Times count from Play (from activation when nothing is played). Without --after, --screenshot\n"
+         L"or --quit-after the host runs until its window is closed.\n";
+}
+
+std::optional<double> HostOptions::LeaveAfter() const {
+  if (quitAfter) return std::nullopt;
+  return LatestTime(*this);
 }
 
 std::optional<HostOptions> ParseHostOptions(const std::vector<std::wstring>& args, std::wstring* error) {
@@ -48,10 +115,15 @@ std::optional<HostOptions> ParseHostOptions(const std::vector<std::wstring>& arg
       return true;
     };
     std::wstring text;
-    if (name == L"--flow-bar") {
+    if (name == L"--help") {
+      options.help = true;
+      return options;
+    } else if (name == L"--flow-bar") {
       options.flowBar = true;
     } else if (name == L"--message-boxes") {
       options.messageBoxes = true;
+    } else if (name == L"--print-properties") {
+      options.printProperties = true;
     } else if (!value(&text)) {
       return fail(name.rfind(L"--", 0) == 0 ? name + L" needs a value" : L"unknown argument " + name);
     } else if (name == L"--server") {
@@ -90,17 +162,25 @@ std::optional<HostOptions> ParseHostOptions(const std::vector<std::wstring>& arg
       if (name == L"--size") options.size = size;
       else options.resizes.push_back(size);
     } else if (name == L"--screenshot") {
-      options.screenshot.assign(text.begin(), text.end());
-    } else if (name == L"--after") {
-      wchar_t* end = nullptr;
-      double seconds = std::wcstod(text.c_str(), &end);
-      if (text.empty() || *end != L'\0' || !(seconds >= 0 && seconds <= 3600)) return fail(L"--after needs seconds");
-      options.after = seconds;
+      options.screenshots.push_back(ParseScreenshot(text));
+    } else if (name == L"--after" || name == L"--quit-after") {
+      double seconds = 0;
+      if (!ParseSeconds(text, &seconds)) return fail(name + L" needs seconds");
+      (name == L"--after" ? options.after : options.quitAfter) = seconds;
+    } else if (name == L"--log") {
+      options.log = text;
     } else {
       return fail(L"unknown argument " + name);
     }
   }
-  if (!options.screenshot.empty() && !options.after) return fail(L"--screenshot needs --after SECONDS");
+  for (TimedScreenshot& shot : options.screenshots) {
+    if (shot.seconds != kUntimed) continue;
+    if (!options.after) return fail(L"--screenshot needs FILE@SECONDS or --after SECONDS");
+    shot.seconds = *options.after;
+  }
+  // The window goes with the stop: nothing can be taken after it.
+  if (options.quitAfter && LatestTime(options).value_or(0) > *options.quitAfter)
+    return fail(L"--screenshot and --after come no later than --quit-after");
   return options;
 }
 

@@ -3,7 +3,6 @@
 namespace zm::host {
 namespace {
 
-constexpr UINT_PTR kAfterTimer = 1;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 com::WindowClass& HostClass() {
@@ -45,8 +44,16 @@ void CHostWindow::SetClientSize(int width, int height) {
 }
 
 void CHostWindow::After(double seconds, std::function<void()> action) {
-  m_pending = std::move(action);
-  SetTimer(m_hWnd, kAfterTimer, static_cast<UINT>(seconds * 1000.0 + 0.5), nullptr);
+  StartTimer(seconds, {std::move(action), false});
+}
+
+void CHostWindow::Every(double seconds, std::function<void()> action) {
+  StartTimer(seconds, {std::move(action), true});
+}
+
+void CHostWindow::StartTimer(double seconds, Timer timer) {
+  UINT_PTR id = m_nextTimer++;
+  if (SetTimer(m_hWnd, id, static_cast<UINT>(seconds * 1000.0 + 0.5), nullptr)) m_timers.emplace(id, std::move(timer));
 }
 
 bool CHostWindow::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
@@ -62,13 +69,21 @@ bool CHostWindow::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     case WM_SETFOCUS:
       if (HWND control = m_control.ControlWindow(); control && IsWindowVisible(control)) SetFocus(control);
       return true;
-    case WM_TIMER:
-      if (wParam != kAfterTimer) return false;
-      KillTimer(hwnd, kAfterTimer);
-      if (auto action = std::move(m_pending)) action();
+    case WM_TIMER: {
+      auto it = m_timers.find(wParam);
+      if (it == m_timers.end()) return false;
+      // A copy: the action may start timers of its own or close the window.
+      std::function<void()> action = it->second.action;
+      if (!it->second.repeat) {
+        KillTimer(hwnd, wParam);
+        m_timers.erase(it);
+      }
+      action();
       return true;
+    }
     case WM_DESTROY:
       m_control.Destroy();
+      m_timers.clear();
       if (m_bQuitOnDestroy) PostQuitMessage(0);
       return true;
     default: return false;

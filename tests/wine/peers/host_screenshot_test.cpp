@@ -1,6 +1,6 @@
 // zmhost shows the idle control with its logo where the layout puts it: screenshots of two
 // window shapes and two logo proportions, black bars where the layout leaves them, a control
-// sized to 0 x 0 and back, the events it prints, and its command line.
+// sized to 0 x 0 and back, the events it prints, its timed steps and log, and its command line.
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -158,28 +158,34 @@ TEST_F(HostScreenshotTest, ControlSizedToNothingAndBackShowsTheSamePicture) {
   ExpectLogoAt(*through, ExpectedLogo(400, 300, defaultLogo), IsLogoBlue);
 }
 
-// Whether the program printed `line` as a whole line.
-bool HasLine(const HostRun& run, const std::string& line) {
-  std::string output = "\n" + run.output;
-  output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
-  return (output + "\n").find("\n" + line + "\n") != std::string::npos;
-}
-
-TEST(HostProgramTest, PrintsEachEventOnALineAndThePlayResult) {
-  HostRun run = RunHost(L"--file clip.zmf --transport http --after 0.2");
-  ASSERT_TRUE(run.finished);
-  EXPECT_EQ(run.exitCode, 0u);
-  // No server was given: the control reports error 1001 as an event, and Play returns S_FALSE.
-  EXPECT_TRUE(HasLine(run, "OnError 1 1001")) << run.output;
-  EXPECT_TRUE(HasLine(run, "Play 0x00000001")) << run.output;
-}
-
-TEST(HostProgramTest, BadCommandLinesAreRefusedWithUsage) {
+TEST(HostProgramTest, BadCommandLinesAreRefusedWithUsageAndHelpIsNot) {
   for (const wchar_t* args : {L"--transport carrier-pigeon", L"--size 400", L"--screenshot x.png", L"--bogus"}) {
     HostRun run = RunHost(args);
     EXPECT_EQ(run.exitCode, 2u) << args;
     EXPECT_NE(run.output.find("usage: zmhost"), std::string::npos) << run.output;
   }
+  HostRun help = RunHost(L"--help");
+  EXPECT_EQ(help.exitCode, 0u);
+  EXPECT_EQ(help.output.rfind("usage: zmhost", 0), 0u) << help.output;
+}
+
+// Each line in turn: the error event of a Play without server and Play's result; screenshots in
+// the order of their times, whatever the command line's; Stop at --quit-after (the idle control
+// has nothing to stop, so no OnStop is awaited). The log holds the same lines.
+TEST(HostProgramTest, TimedScreenshotsThenStopWithEveryLineInTheLog) {
+  std::wstring early = TempPath(L"early.png"), late = TempPath(L"late.bmp"), log = TempPath(L"events.log");
+  HostRun run = RunHost(L"--file clip.zmf --transport http --size 320x200 --print-properties --log \"" + log +
+                        L"\" --screenshot \"" + late + L"@0.6\" --screenshot \"" + early + L"@0.3\" --quit-after 0.6");
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0u) << run.output;
+  std::string expected = "OnError 1 1001\nPlay 0x00000001\nscreenshot " + com::WideToCodePage(early, CP_ACP) +
+                         " 320x200\nscreenshot " + com::WideToCodePage(late, CP_ACP) + " 320x200\nStop 0x00000001\n";
+  run.output.erase(std::remove(run.output.begin(), run.output.end(), '\r'), run.output.end());
+  EXPECT_EQ(run.output, expected);
+  std::ifstream in(std::filesystem::path(log), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), expected);
+  in.close();
+  for (const std::wstring& file : {early, late, log}) EXPECT_TRUE(DeleteFileW(file.c_str())) << file.size();
 }
 
 }  // namespace
