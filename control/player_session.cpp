@@ -86,7 +86,7 @@ HRESULT CZMediaPlayer::StartSession() {
     m_session.m_nErrorType = protocol::kErrorTypeStart;
     m_session.m_nErrorID = protocol::kErrorUnexpected;
     ReportError(protocol::kTextNoWindow, kCaptionError);
-    return SetComError(S_FALSE, protocol::kTextNoWindow);
+    return SetComError(OLE_E_NOT_INPLACEACTIVE, protocol::kTextNoWindow);
   }
   m_session.ResetForSession();
   m_nSizeMark = static_cast<int32_t>(SizeMark::Original);

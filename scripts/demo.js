@@ -1,5 +1,5 @@
 // Creates the control by its ProgID, as a web page or script host would, and prints
-// its idle properties and what Play says without a resource.
+// its idle properties and what Play says in a script host, which gives it no window.
 var player = new ActiveXObject("Zavren.MediaPlayer.1");
 WScript.Echo("Created Zavren.MediaPlayer.1");
 var names = ["MediaName", "PlayListContent", "CurrentPlaybackTime_Sec", "CurrentDownloadTime_Sec", "TotalTime_Sec",

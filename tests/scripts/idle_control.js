@@ -9,6 +9,7 @@ function errorOf(action) {
     return 0;
 }
 var E_INVALIDARG = -2147024809;
+var OLE_E_NOT_INPLACEACTIVE = -2147221488;
 
 var versioned = new ActiveXObject("Zavren.MediaPlayer.1");
 var player = new ActiveXObject("Zavren.MediaPlayer");
@@ -49,6 +50,8 @@ check(errorOf(function () { fresh.Play(); }) == 0, "Play without a server");
 fresh.UseMediaServer("127.0.0.1:5119");
 fresh.UseRTPMulticast();
 check(errorOf(function () { fresh.Play(); }) == 0, "Play of a single file over multicast");
+fresh.UseTCP();
+check(errorOf(function () { fresh.Play(); }) == OLE_E_NOT_INPLACEACTIVE, "Play without a window is refused");
 
 WScript.Echo(failures == 0 ? "idle_control.js: all checks passed" : "idle_control.js: " + failures + " failed");
 WScript.Quit(failures == 0 ? 0 : 1);

@@ -9,7 +9,7 @@ Sub Check(ok, what)
     End If
 End Sub
 
-Dim player, other, number
+Dim player, other, number, description
 ' Wine's VBScript CreateObject fails for objects that take a site (IObjectWithSite) when the
 ' script host offers no IServiceProvider; WScript.CreateObject creates by ProgID all the same.
 Set player = WScript.CreateObject("Zavren.MediaPlayer.1")
@@ -43,7 +43,17 @@ player.UseSessionID "ab"
 player.UseCustomErrorHandler True
 player.Play
 player.UseLiveAlias "testcard"
+player.UseMediaServer "127.0.0.1:5119"
+' A script host gives the control no window: a valid Play is refused with a clear error.
+On Error Resume Next
 player.Play
+number = Err.Number
+description = Err.Description
+Err.Clear
+On Error GoTo 0
+' OLE_E_NOT_INPLACEACTIVE, 0x80040010, as decimal: Wine's VBScript reads &H80040010 as a positive number.
+Call Check(number = -2147221488, "Play without a window raises OLE_E_NOT_INPLACEACTIVE")
+Call Check(InStr(description, "no window to play in") > 0, "with a description that says why")
 
 If failures = 0 Then
     WScript.Echo "idle_control.vbs: all checks passed"
