@@ -67,6 +67,7 @@ class CMediaRenderer final : public IMediaRenderer, public IMediaRendererSource,
   CMediaRenderer();
   ~CMediaRenderer();
   size_t ledgerIndex_ = 0;
+  bool countOnly_ = false;  // ZMRENDERER_COUNT_ONLY set: pace and count only
 
   static DWORD WINAPI VideoThread(void* self);
   static DWORD WINAPI AudioThread(void* self);
