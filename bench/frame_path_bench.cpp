@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <ctime>
 #include <string>
 #include <thread>
 
@@ -19,6 +18,7 @@
 #include "session/frame_path.h"
 #include "session/frame_queue.h"
 #include "session/media_flop.h"
+#include "session/player_buffer_site.h"
 #include "transport/tcp_source.h"
 
 namespace {
@@ -45,7 +45,7 @@ struct QuietSite : MediaBufferSite {
   void PushEndMarkers() override {}
   bool TimeShiftCaughtUp() override { return false; }
   bool DesktopReachable() override { return true; }
-  int64_t NowSeconds() override { return std::time(nullptr); }
+  int64_t NowSeconds() override { return SecondsSince1970(); }
 };
 
 double PathSeconds(uint32_t payload, uint32_t frames) {

@@ -1,7 +1,5 @@
 #include "session/player_buffer_site.h"
 
-#include <ctime>
-
 #include "session/private_messages.h"
 
 namespace zm::session {
@@ -49,6 +47,14 @@ bool PlayerBufferSite::TimeShiftCaughtUp() {
 
 bool PlayerBufferSite::DesktopReachable() { return InputDesktopReachable(); }
 
-int64_t PlayerBufferSite::NowSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
+int64_t SecondsSince1970() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  constexpr uint64_t kUnitsFrom1601To1970 = 116'444'736'000'000'000;
+  const uint64_t units = (uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+  return static_cast<int64_t>((units - kUnitsFrom1601To1970) / 10'000'000);
+}
+
+int64_t PlayerBufferSite::NowSeconds() { return SecondsSince1970(); }
 
 }  // namespace zm::session

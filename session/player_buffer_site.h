@@ -12,6 +12,10 @@
 
 namespace zm::session {
 
+// The wall clock in whole seconds since 1970, from the system time. Not the C library's time():
+// some C runtimes look the time zone up on every call, which costs more than a frame does.
+int64_t SecondsSince1970();
+
 class PlayerBufferSite final : public MediaBufferSite {
  public:
   PlayerBufferSite(const PlayerSettings& settings, SessionValues& session, FrameQueue& queue,

@@ -7,13 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <ctime>
 #include <thread>
 
 #include "peers/renderer/renderer_counters.h"
 #include "session/frame_path.h"
 #include "session/frame_queue.h"
 #include "session/media_flop.h"
+#include "session/player_buffer_site.h"
 #include "session/private_messages.h"
 #include "session/renderer_bridge.h"
 #include "session/apply_reply.h"
@@ -52,7 +52,7 @@ struct BufferSite : MediaBufferSite {
   void PushEndMarkers() override { queue->PushEndMarkers(); }
   bool TimeShiftCaughtUp() override { return false; }
   bool DesktopReachable() override { return InputDesktopReachable(); }
-  int64_t NowSeconds() override { return std::time(nullptr); }
+  int64_t NowSeconds() override { return SecondsSince1970(); }
 };
 
 class FramePathTest : public tests::TransportTest {
