@@ -153,6 +153,15 @@ TEST_F(PlaybackTest, ARefusalIsTheServersErrorWithItsCode) {
   EXPECT_EQ(EventIds(), std::vector<DISPID>{kOnStop});
 }
 
+TEST_F(PlaybackTest, AServerThatCannotBeReachedIsANegotiationFailure) {
+  player->UseMediaServer(Text(L"127.0.0.1:1"));
+  player->UseLiveAlias(Text(L"testcard"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
+  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnError, kOnStop}));
+  EXPECT_EQ(Events()[0].args, (std::vector<LONG>{1, 1004}));
+}
+
 TEST_F(PlaybackTest, ARendererThatCannotDecodeIsAStartFailureWithItsResult) {
   player->UseLiveAlias(Text(L"undecodable"));
   ASSERT_EQ(player->Play(), S_OK);
