@@ -16,7 +16,6 @@
 
 #include "com/com_ptr.h"
 #include "malloc_spy.h"
-#include "resource_counters.h"
 #include "peers/renderer/renderer_counters.h"
 #include "scripted_flop.h"
 
@@ -305,63 +304,6 @@ TEST_F(RendererTest, LateFramesAreDroppedAndAnEmptyBufferIsAskedAgainWithoutSpin
   ASSERT_TRUE(WaitUntil([&] { return client->Counts().framesDrawn == 3; }));
   EXPECT_FALSE(client->Counts().drawnInOrder);
   EXPECT_EQ(client->Counts().lastDrawnTime, 850 * kMs);
-}
-
-TEST_F(RendererTest, StopAndShutdownReturnOnceTheBlockedBufferFails) {
-  for (bool shutdown : {false, true}) {
-    SCOPED_TRACE(shutdown ? "Shutdown" : "Stop");
-    ScriptedFlop local(true);
-    local.video = VideoType(MEDIASUBTYPE_RGB32, 8, -8, 32);
-    local.audio = WaveType(WAVE_FORMAT_PCM, 16);
-    local.Queue(kVideoStream, 500 * kMs, TwoBandRows(8, 8, 4, false));
-    RendererClient renderer;
-    // Whatever fails, the buffer is aborted before the renderer is shut down, as the control does.
-    struct AbortFirst {
-      ScriptedFlop& flop;
-      ~AbortFirst() { flop.Abort(); }
-    } abortFirst{local};
-    ASSERT_EQ(renderer.Start(local, window), S_OK);
-    ASSERT_TRUE(WaitUntil([&] { return renderer.Counts().framesDrawn == 1 && local.Waiting() == 2; }));
-    std::thread aborter([&] { Sleep(300), local.Abort(); });
-    const auto start = steady_clock::now();
-    EXPECT_EQ(shutdown ? renderer.renderer->Shutdown() : renderer.renderer->Stop(), S_OK);
-    EXPECT_GE(steady_clock::now() - start, milliseconds(250));
-    aborter.join();
-    const int calls = local.Calls();
-    Pump(100);
-    EXPECT_EQ(local.Calls(), calls) << "a puller outlived the call";
-    if (shutdown) continue;
-    // After Stop the buffer's times start at 0 again, and so does the clock.
-    local.Resume();
-    for (int i = 0; i < 3; ++i) local.Queue(kVideoStream, i * 40 * kMs, TwoBandRows(8, 8, 4, false));
-    ASSERT_EQ(renderer.renderer->Run(), S_OK);
-    ASSERT_TRUE(WaitUntil([&] { return renderer.Counts().framesDrawn == 4; }));
-    EXPECT_EQ(renderer.Counts().framesDropped, 0u);
-    EXPECT_TRUE(renderer.Counts().drawnInOrder);
-  }
-}
-
-TEST_F(RendererTest, SessionsLeaveNoHandlesGdiObjectsOrWindowsBehind) {
-  const std::vector<uint8_t> jpeg = TwoBandJpeg(32, 32);
-  const auto session = [&] {
-    ScriptedFlop local;
-    local.video = VideoType(MEDIASUBTYPE_MJPG, 32, 32, 24);
-    local.audio = WaveType(WAVE_FORMAT_PCM, 16);
-    local.Queue(kVideoStream, 0, jpeg);
-    local.Queue(kAudioStream, 0, std::vector<uint8_t>(1764, 0));
-    RendererClient renderer;
-    ASSERT_EQ(renderer.Start(local, window), S_OK);
-    ASSERT_TRUE(WaitUntil([&] { return renderer.Counts().framesDrawn + renderer.Counts().audioFramesPlayed == 2; }));
-    ASSERT_EQ(renderer.renderer->Pause(), S_OK);
-    ASSERT_EQ(renderer.renderer->Stop(), S_OK);
-  };
-  session();  // what the first session loads stays loaded
-  const ResourceCounts before = CountResources();
-  for (int i = 0; i < 10; ++i) session();
-  const ResourceCounts after = CountResources();
-  EXPECT_EQ(after.handles, before.handles);
-  EXPECT_EQ(after.gdiObjects, before.gdiObjects);
-  EXPECT_EQ(after.windows, before.windows);
 }
 
 TEST_F(RendererTest, AudioIsPacedByItsTimesAndWithoutADeviceByItsLength) {

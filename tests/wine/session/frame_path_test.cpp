@@ -180,33 +180,6 @@ class FramePathTest : public tests::TransportTest {
   std::thread grabber;
 };
 
-TEST_F(FramePathTest, AStoredFilePlaysToItsEndWithEveryFrameDrawnOrDroppedInOrder) {
-  Open("/ZAMS80/0000file:testlist\\alpha.zmf");  // 2 s: 50 pictures and 50 tones
-  std::wstring error;
-  bool videoOnly = false;
-  ASSERT_EQ(CreateRenderer(error, videoOnly), S_OK) << error;
-  StartGrabber(Preroll::Stored);
-  ASSERT_TRUE(PumpUntilEnd(20000)) << "the end of both streams never reached the window";
-  const renderer::RendererCounts counts = Counts();
-  EXPECT_EQ(counts.framesDrawn + counts.framesDropped, 50u) << "a video frame was lost or handed out twice";
-  EXPECT_GT(counts.framesDrawn, 25u);
-  EXPECT_EQ(counts.audioFramesPlayed, 50u);
-  EXPECT_TRUE(counts.drawnInOrder);
-  EXPECT_GE(counts.lastDrawnTime, 19 * 400'000) << "times are relative to the first frame";
-}
-
-TEST_F(FramePathTest, LiveMotionJpegIsDecodedAndDrawnInOrder) {
-  Open("/ZAMS80/0000live-alias:mjpeg");
-  std::wstring error;
-  bool videoOnly = false;
-  ASSERT_EQ(CreateRenderer(error, videoOnly), S_OK) << error;
-  StartGrabber(Preroll::Live);
-  PumpUntilEnd(2500);
-  const renderer::RendererCounts counts = Counts();
-  EXPECT_GT(counts.framesDrawn, 20u);
-  EXPECT_TRUE(counts.drawnInOrder);
-}
-
 TEST_F(FramePathTest, AStopWhileTheLiveBufferFillsEndsThePrerollAndFreesEveryFrame) {
   Open("/ZAMS80/0000live-alias:testcard");
   std::wstring error;
