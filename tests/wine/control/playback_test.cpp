@@ -47,6 +47,17 @@ TEST_F(PlaybackTest, ALiveAliasPlaysWithWhatAScriptReadsUntilStopped) {
   EXPECT_TRUE(counts.drawnInOrder);
 }
 
+TEST_F(PlaybackTest, AServerPlaylistPlaysItsEntriesOneAfterTheOther) {
+  player->UseFilePlayList(Text(L"testlist"));  // alpha.zmf 2 s, beta.zmf 3 s, gamma.zmf 4 s
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 20000, 2)) << "the second entry never started";
+  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnStop, kOnResize, kOnStart}));
+  EXPECT_EQ(Events()[2].args, std::vector<LONG>{1}) << "the next entry follows";
+  EXPECT_EQ(RendererCountsOf(1).framesDrawn + RendererCountsOf(1).framesDropped, 50u) << "alpha.zmf, whole";
+  EXPECT_EQ(player->Stop(), S_OK);
+  EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0}) << "a user's stop ends the list";
+}
+
 // --- The host steers.
 
 TEST_F(PlaybackTest, APausedFileResumesAndStillPlaysEveryFrame) {
@@ -149,7 +160,15 @@ TEST_F(PlaybackTest, ARefusalIsTheServersErrorWithItsCode) {
   ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
   watcher.Finish();
   EXPECT_EQ(watcher.caption, L"Server error");
-  EXPECT_FALSE(watcher.text.empty());
+  wchar_t* system = nullptr;  // the server's code is a system error: the system's text for it
+  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                 0x80070002, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&system), 0,
+                 nullptr);
+  ASSERT_TRUE(system);
+  std::wstring expected = system;
+  LocalFree(system);
+  while (!expected.empty() && (expected.back() == L'\n' || expected.back() == L'\r')) expected.pop_back();
+  EXPECT_EQ(watcher.text, expected);
   EXPECT_EQ(EventIds(), std::vector<DISPID>{kOnStop});
 }
 
