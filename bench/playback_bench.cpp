@@ -16,6 +16,8 @@
 #include "com/unique_bstr.h"
 #include "peers/host/event_printer.h"
 #include "peers/host/host_window.h"
+#include "transport/task_mem_block.h"
+#include "transport/tcp_source.h"
 
 namespace {
 
@@ -57,6 +59,32 @@ double ProcessCpuSeconds() {
     return static_cast<double>((uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime) / 1e7;
   };
   return seconds(kernel) + seconds(user);
+}
+
+// The floor under a session's cost: the bare TCP source reading the same live stream on this
+// thread for `seconds`, each frame freed as it comes. Percent of one core.
+double TransportCpuPercent(uint16_t port, const char* alias, double seconds) {
+  zm::transport::CZTcpMediaFramesSource source(port);
+  source.SetHost("127.0.0.1");
+  source.SetRequest(std::string("/ZAMS80/0000live-alias:") + alias, 80);
+  std::wstring error;
+  zm::transport::StreamFormatRecord formats[2] = {};
+  zm::protocol::ReplyStatus status;
+  if (!source.Connect(error) || !source.ReadServerReply(formats, status, error, TRUE)) return -1;
+  for (auto& record : formats) CoTaskMemFree(record.pbFormat);
+  const double cpuFrom = ProcessCpuSeconds();
+  LARGE_INTEGER from, now;
+  QueryPerformanceCounter(&from);
+  do {
+    zm::MediaFrame* frame = zm::transport::AllocateTaskFrame();
+    const bool read = frame && source.ReadFrame(*frame, error);
+    zm::transport::FreeTaskFrame(frame);
+    if (!read) return -1;
+    QueryPerformanceCounter(&now);
+  } while (Seconds(from, now) < seconds);
+  const double cpu = ProcessCpuSeconds() - cpuFrom;
+  source.Disconnect(error);
+  return 100 * cpu / Seconds(from, now);
 }
 
 class Session {
@@ -157,6 +185,10 @@ int main(int argc, char** argv) {
     const char* what;
   } sources[] = {{L"testcard", "raw RGB32"}, {L"mjpeg", "Motion-JPEG"}};
   for (const auto& source : sources) {
+    std::printf("CPU of the bare TCP source reading the %s card on one thread (the floor): %.2f %% of a core\n",
+                source.what,
+                TransportCpuPercent(static_cast<uint16_t>(std::atoi(port)),
+                                    source.alias == std::wstring(L"testcard") ? "testcard" : "mjpeg", seconds));
     for (const bool countOnly : {true, false}) {
       SetEnvironmentVariableW(L"ZMRENDERER_COUNT_ONLY", countOnly ? L"1" : nullptr);
       Session session(std::wstring(address.begin(), address.end()), source.alias);
