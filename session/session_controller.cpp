@@ -230,7 +230,8 @@ void SessionController::GrabberMain() {
   }
   SetEvent(m_hFinished.get());
 
-  // From here on only the stop event and locals: the control may close everything else.
+  // The stop procedure waits for this thread to end before it closes the events and lets the
+  // control go, so everything here stays valid; it runs on the window's thread only.
   if (IsSignalled(stop)) {
     RequestStopProcedure(serial);
   } else if (m_settings.m_nResourceKind == protocol::FilePlayList && m_session.m_nStreamKind == 1) {
