@@ -10,10 +10,8 @@ namespace {
 constexpr char kHeaders[] = " HTTP/1.1\r\nUser-Agent: ZMSPlayer\r\nHost: h\r\nCache-Control: no-cache\r\n";
 
 TEST(HttpRequestReading, ConnectionIsHttpFromItsFirstBytesAndItsHeadEndsAtTheBlankLine) {
-  for (const char* text : {"G", "GET", "GET /", "GET /ZMSHttp", "P", "POST /x"}) EXPECT_TRUE(IsHttpRequestStart(text));
-  for (const char* text : {"", "GET/", "/ZAMS80/0000file:a", "file:GET /", "POSTMAN"}) {
-    EXPECT_FALSE(IsHttpRequestStart(text)) << text;
-  }
+  for (const char* text : {"G", "GET /ZMSHttp", "POST /x"}) EXPECT_TRUE(IsHttpRequestStart(text)) << text;
+  for (const char* text : {"", "GET/", "/ZAMS80/0000file:a", "POSTMAN"}) EXPECT_FALSE(IsHttpRequestStart(text)) << text;
   EXPECT_TRUE(HttpHeadMayGoOn("GET / HTTP/1.1\r\nHost: h\r\n"));
   EXPECT_FALSE(HttpHeadMayGoOn("GET / HTTP/1.1\r\nHost: h\r\n\r\n"));
 }
@@ -42,9 +40,7 @@ TEST(HttpRequestReading, HeadsThatAreNoStreamRequestAreRefusedWithAReason) {
       {"PUT /ZMSHttpx/ClientId/1 HTTP/1.1\r\n\r\n", "not a GET or POST"},
       {"GET /ZMSHttpx/ClientId/1 HTTP/1.0\r\n\r\n", "not HTTP/1.1"},
       {"GET /index.html HTTP/1.1\r\n\r\n", "not a stream path"},
-      {"GET /ZMSHttpfile:a HTTP/1.1\r\n\r\n", "no client id"},
       {"GET /ZMSHttpfile:a/ClientId/ HTTP/1.1\r\n\r\n", "no client id"},
-      {"POST /ZMSHttpfile:a/ClientId/1 HTTP/1.1\r\nContent-Length: 0\r\n\r\n", "a POST without a command"},
       {"POST /ZMSHttpfile:a/ClientId/1 HTTP/1.1\r\nX-ZMSCommand: \r\n\r\n", "a POST without a command"},
   };
   for (const auto& [head, reason] : cases) {
