@@ -1,7 +1,7 @@
 // The HTTP transport: the GET and the command POST byte for byte with a fresh client id, the
 // response head and chunk framing a scripted peer gets wrong ending in their texts, and the
 // reference server's chunked stream read whole, with a seek POST reaching that same stream.
-#include <cwctype>
+#include <regex>
 
 #include "transport/http_source.h"
 #include "transport/transport_fixture.h"
@@ -14,12 +14,7 @@ using transport::CZHttpMediaFramesSource;
 constexpr char kHead[] = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
 
 bool IsClientIdShape(const std::string& id) {
-  if (id.size() != 36) return false;
-  for (size_t i = 0; i < id.size(); ++i) {
-    const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
-    if (dash ? id[i] != '-' : !std::isxdigit(static_cast<unsigned char>(id[i])) || std::isupper(id[i])) return false;
-  }
-  return true;
+  return std::regex_match(id, std::regex("[0-9a-f]{8}(-[0-9a-f]{4}){3}-[0-9a-f]{12}"));
 }
 
 std::vector<uint8_t> Text(const std::string& text) { return {text.begin(), text.end()}; }
