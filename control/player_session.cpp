@@ -10,6 +10,8 @@
 #include "control/player.h"
 #include "protocol/error_ids.h"
 #include "protocol/error_texts.h"
+#include "protocol/player_enums.h"
+#include "transport/http_source.h"
 
 namespace zm::control {
 namespace {
@@ -61,10 +63,11 @@ credentials::PasswordRequest* CZMediaPlayer::GrabberSiteImpl::PasswordRequest() 
   return &owner->m_dlgPassword.request;
 }
 
-std::unique_ptr<transport::CZNetworkMediaFramesSource> CZMediaPlayer::GrabberSiteImpl::CreateTransport(int32_t,
-                                                                                                       uint16_t,
-                                                                                                       int32_t) {
-  return nullptr;  // TCP is the negotiation's own; the other transports are not in this build
+std::unique_ptr<transport::CZNetworkMediaFramesSource> CZMediaPlayer::GrabberSiteImpl::CreateTransport(
+    int32_t nTransport, uint16_t port, int32_t) {
+  // TCP is the negotiation's own; HTTPS and RTP are not in this build.
+  if (nTransport == protocol::Http) return std::make_unique<transport::CZHttpMediaFramesSource>(port);
+  return nullptr;
 }
 
 std::wstring CZMediaPlayer::GrabberSiteImpl::HResultText(HRESULT hr) {

@@ -14,6 +14,7 @@ const wchar_t* SourceFailureText(SourceFailure reason) {
     case SourceFailure::ServerRefused: return L"";
     case SourceFailure::CannotResolve: return L"Can not resolve media Server IP Address";
     case SourceFailure::WinSockError: return L"WinSock Error";
+    case SourceFailure::CommandNotSent: return L"Error sending Seek request";
     case SourceFailure::Unexpected: return kTextUnexpected;
   }
   return kTextUnexpected;

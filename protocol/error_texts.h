@@ -16,6 +16,7 @@ enum class SourceFailure {
   ServerRefused,  // no text of its own: the caller reads the reply's result
   CannotResolve,
   WinSockError,
+  CommandNotSent,  // the HTTP transport's command connection failed
   Unexpected,
 };
 

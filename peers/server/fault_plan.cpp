@@ -28,7 +28,8 @@ bool ParseCount(std::string_view text, int* value) {
 
 bool FaultPlan::Any() const {
   return stallAfterFrames || closeMidFrameAfter || wrongMagic || version25 || result ||
-         oversize != OversizeField::None || dripMicroseconds || videoFormat != VideoFormatFault::None;
+         oversize != OversizeField::None || dripMicroseconds || videoFormat != VideoFormatFault::None || noHttp ||
+         noTcp;
 }
 
 bool ParseFaults(std::string_view text, FaultPlan* plan, std::string* error) {
@@ -56,6 +57,12 @@ bool ParseFaults(std::string_view text, FaultPlan* plan, std::string* error) {
     } else if (name == "version25") {
       ok = !hasValue;
       plan->version25 = true;
+    } else if (name == "no-http") {
+      ok = !hasValue;
+      plan->noHttp = true;
+    } else if (name == "no-tcp") {
+      ok = !hasValue;
+      plan->noTcp = true;
     } else if (name == "result") {
       uint64_t code = 0;
       ok = hasValue && ParseNumber(value, &code) && code != 0 && code <= 0xFFFFFFFF;
@@ -106,6 +113,8 @@ std::string DescribeFaults(const FaultPlan& plan) {
   if (plan.videoFormat == VideoFormatFault::Untyped) add("video-format=untyped");
   if (plan.videoFormat == VideoFormatFault::ZeroWidth) add("video-format=zero-width");
   if (plan.videoFormat == VideoFormatFault::NegativeHeight) add("video-format=negative-height");
+  if (plan.noHttp) add("no-http");
+  if (plan.noTcp) add("no-tcp");
   return text.empty() ? "none" : text;
 }
 

@@ -23,6 +23,8 @@ struct FaultPlan {
   OversizeField oversize = OversizeField::None;           // oversize=frame|format|string
   std::optional<int> dripMicroseconds;                    // drip[=US]: one byte per send, US apart
   VideoFormatFault videoFormat = VideoFormatFault::None;  // video-format=short|untyped|zero-width|negative-height
+  bool noHttp = false;                                    // no-http: an HTTP request is answered 404
+  bool noTcp = false;                                     // no-tcp: a plain TCP request gets no answer
 
   bool Any() const;
 };

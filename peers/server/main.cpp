@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     std::printf("listening on 127.0.0.1:%u (local)\n", localPort);
   }
   std::fflush(stdout);
-  zms::LogLine("serving TCP; faults for every connection: %s; fault suffixes %s",
+  zms::LogLine("serving TCP and HTTP; faults for every connection: %s; fault suffixes %s",
                zms::DescribeFaults(options.faults).c_str(), options.allowFaultSuffix ? "allowed" : "not taken");
   zms::LogLine("live alias \"%s\" opens for user \"%s\" and session id \"%s\"%s", zms::kProtectedAlias,
                options.access.userName.c_str(), options.access.sessionToken.c_str(),

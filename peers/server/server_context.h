@@ -1,12 +1,13 @@
 // What every connection of one server run shares: the stop flag that the signal
-// handler sets, the faults given on the command line, the reply options and who may
-// open the protected alias.
+// handler sets, the faults given on the command line, the reply options, who may
+// open the protected alias, and the HTTP streams that command POSTs reach.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
 #include "peers/server/access_control.h"
+#include "peers/server/command_board.h"
 #include "peers/server/fault_plan.h"
 
 namespace zms {
@@ -19,6 +20,7 @@ struct ServerContext {
   uint16_t extensionBytes = 0;            // --extension-bytes: size of the protocol-80 reply extension
   AccessControl access{AccessOptions{}};  // --user, --session-id
   bool protocol25Only = false;            // --protocol25-only: every version-80 request gets a version-25 answer
+  CommandBoard httpCommands;              // the HTTP streams, by client id, for the commands that POSTs carry
 };
 
 }  // namespace zms

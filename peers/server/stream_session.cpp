@@ -180,6 +180,15 @@ class Session {
 
 }  // namespace
 
+FaultPlan ConnectionFaults(const ServerContext& context, std::string_view requestText) {
+  std::string error;
+  const FaultSuffix suffix = context.allowFaultSuffix ? FaultSuffix::Taken : FaultSuffix::Ignored;
+  std::optional<MediaRequest> request = ParseMediaRequest(requestText, suffix, &error);
+  FaultPlan faults = context.faults;
+  if (request && !ParseFaults(request->faults, &faults, &error)) faults = context.faults;
+  return faults;
+}
+
 void RunStreamSession(ServerContext& context, int connectionId, std::string_view requestText, ByteChannel& channel) {
   LogLine("[%d] request \"%s\"", connectionId, Printable(requestText).c_str());
   std::string error;

@@ -11,6 +11,11 @@
 namespace zms {
 
 // Runs on the connection's own thread; returns when the session is over.
+// The faults of a connection: the server's, and those the request's name adds (the server's
+// alone when the request or its faults cannot be read). For the transports that refuse
+// before any session starts (no-tcp, no-http).
+FaultPlan ConnectionFaults(const ServerContext& context, std::string_view requestText);
+
 void RunStreamSession(ServerContext& context, int connectionId, std::string_view requestText, ByteChannel& channel);
 
 }  // namespace zms

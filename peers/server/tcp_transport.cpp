@@ -12,7 +12,8 @@
 #include <list>
 #include <thread>
 
-#include "peers/server/byte_channel.h"
+#include "peers/server/http_request.h"
+#include "peers/server/http_transport.h"
 #include "peers/server/media_request.h"
 #include "peers/server/server_log.h"
 #include "peers/server/stream_session.h"
@@ -27,55 +28,6 @@ constexpr int kRequestFirstByteMs = 10000;  // a client sends its request right 
 constexpr size_t kMaxRequestBytes = 64 * 1024;
 constexpr int kFinishLingerMs = 2000;
 
-class TcpChannel : public ByteChannel {
- public:
-  TcpChannel(int fd, const ServerContext& context) : fd_(fd), context_(context) {}
-
-  bool Send(std::span<const uint8_t> bytes, WireMessage) override {
-    size_t done = 0;
-    while (done < bytes.size()) {
-      if (context_.stopping) return false;
-      ssize_t n = ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
-      if (n > 0) {
-        done += static_cast<size_t>(n);
-        continue;
-      }
-      if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return false;
-      // The client reads slowly (or not at all, while it is paused): wait, but keep
-      // an eye on the stop flag.
-      pollfd p{fd_, POLLOUT, 0};
-      if (::poll(&p, 1, kPollSliceMs) > 0 && (p.revents & (POLLERR | POLLHUP))) return false;
-    }
-    return true;
-  }
-
-  ChannelWait WaitForCommands(std::string& commands, milliseconds timeout) override {
-    pollfd p{fd_, POLLIN, 0};
-    int ready = ::poll(&p, 1, static_cast<int>(timeout.count()));
-    if (ready <= 0) return ChannelWait::Timeout;
-    char buffer[4096];
-    ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
-    if (n == 0) return ChannelWait::Closed;
-    if (n < 0) return (errno == EAGAIN || errno == EINTR) ? ChannelWait::Timeout : ChannelWait::Closed;
-    commands.append(buffer, static_cast<size_t>(n));
-    return ChannelWait::Data;
-  }
-
-  void Finish() override {
-    ::shutdown(fd_, SHUT_WR);
-    // Let the client read what was sent and close first, so that nothing it has not
-    // read is lost to a reset.
-    for (int waited = 0; waited < kFinishLingerMs && !context_.stopping; waited += kPollSliceMs) {
-      std::string ignored;
-      if (WaitForCommands(ignored, milliseconds(kPollSliceMs)) == ChannelWait::Closed) return;
-    }
-  }
-
- private:
-  int fd_;
-  const ServerContext& context_;
-};
-
 std::string PeerName(int fd) {
   sockaddr_in peer{};
   socklen_t size = sizeof peer;
@@ -86,8 +38,8 @@ std::string PeerName(int fd) {
 }
 
 // The request text has no terminator, but a client writes it at once: it is served as soon
-// as its grammar says it is whole. A beginning that could still grow waits a little for the
-// rest, and is served as it stands if none comes.
+// as its grammar says it is whole (an HTTP request's head, at its blank line). A beginning that could still grow waits
+// a little for the rest, and is served as it stands if none comes.
 bool ReadRequestText(int fd, const ServerContext& context, std::string* text) {
   int waitMs = kRequestFirstByteMs;
   for (int waited = 0; !context.stopping;) {
@@ -109,7 +61,8 @@ bool ReadRequestText(int fd, const ServerContext& context, std::string* text) {
     if (n < 0) return false;
     text->append(buffer, static_cast<size_t>(n));
     if (text->size() > kMaxRequestBytes) return false;
-    if (!RequestMayGoOn(*text)) return true;
+    const bool mayGoOn = IsHttpRequestStart(*text) ? HttpHeadMayGoOn(*text) : RequestMayGoOn(*text);
+    if (!mayGoOn) return true;
     waitMs = static_cast<int>(kRequestRestWait.count());
     waited = 0;
   }
@@ -121,7 +74,13 @@ void ServeConnection(ServerContext& context, int fd, int id) {
   std::string request;
   if (ReadRequestText(fd, context, &request)) {
     TcpChannel channel(fd, context);
-    RunStreamSession(context, id, request, channel);
+    if (IsHttpRequestStart(request)) {
+      ServeHttpConnection(context, id, request, channel);
+    } else if (ConnectionFaults(context, request).noTcp) {
+      LogLine("[%d] plain TCP refused (no-tcp): closing without a reply", id);
+    } else {
+      RunStreamSession(context, id, request, channel);
+    }
   } else {
     LogLine("[%d] no request received", id);
   }
@@ -130,6 +89,46 @@ void ServeConnection(ServerContext& context, int fd, int id) {
 }
 
 }  // namespace
+
+bool TcpChannel::Send(std::span<const uint8_t> bytes, WireMessage) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    if (context_.stopping) return false;
+    ssize_t n = ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return false;
+    // The client reads slowly (or not at all, while it is paused): wait, but keep
+    // an eye on the stop flag.
+    pollfd p{fd_, POLLOUT, 0};
+    if (::poll(&p, 1, kPollSliceMs) > 0 && (p.revents & (POLLERR | POLLHUP))) return false;
+  }
+  return true;
+}
+
+ChannelWait TcpChannel::WaitForCommands(std::string& commands, milliseconds timeout) {
+  pollfd p{fd_, POLLIN, 0};
+  int ready = ::poll(&p, 1, static_cast<int>(timeout.count()));
+  if (ready <= 0) return ChannelWait::Timeout;
+  char buffer[4096];
+  ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+  if (n == 0) return ChannelWait::Closed;
+  if (n < 0) return (errno == EAGAIN || errno == EINTR) ? ChannelWait::Timeout : ChannelWait::Closed;
+  commands.append(buffer, static_cast<size_t>(n));
+  return ChannelWait::Data;
+}
+
+void TcpChannel::Finish() {
+  ::shutdown(fd_, SHUT_WR);
+  // Let the client read what was sent and close first, so that nothing it has not
+  // read is lost to a reset.
+  for (int waited = 0; waited < kFinishLingerMs && !context_.stopping; waited += kPollSliceMs) {
+    std::string ignored;
+    if (WaitForCommands(ignored, milliseconds(kPollSliceMs)) == ChannelWait::Closed) return;
+  }
+}
 
 TcpTransport::~TcpTransport() {
   for (int fd : listeners_) ::close(fd);

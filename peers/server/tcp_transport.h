@@ -1,5 +1,6 @@
 // The plain TCP transport: listens on 127.0.0.1, reads each client's request text,
-// and runs its stream session over the same connection, one thread a connection.
+// and runs its stream session over the same connection, one thread a connection. A
+// connection that starts with "GET /" or "POST /" goes to the HTTP transport instead.
 #pragma once
 
 #include <chrono>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "peers/server/byte_channel.h"
 #include "peers/server/server_context.h"
 
 namespace zms {
@@ -14,6 +16,22 @@ namespace zms {
 // How long the beginning of a request that could still grow ("/ZAMS80/00", a digest cut
 // short) waits for its rest; a whole request is served at once.
 inline constexpr std::chrono::milliseconds kRequestRestWait{200};
+
+// One accepted connection as a channel: every byte as it is, commands as the client writes them.
+// The HTTP transport sends its chunks through it.
+class TcpChannel : public ByteChannel {
+ public:
+  TcpChannel(int fd, const ServerContext& context) : fd_(fd), context_(context) {}
+  int fd() const { return fd_; }
+
+  bool Send(std::span<const uint8_t> bytes, WireMessage message) override;
+  ChannelWait WaitForCommands(std::string& commands, std::chrono::milliseconds timeout) override;
+  void Finish() override;
+
+ private:
+  int fd_;
+  const ServerContext& context_;
+};
 
 class TcpTransport {
  public:

@@ -9,7 +9,8 @@ TEST(FaultParsing, EveryFaultIsUnderstoodAndDescribedBack) {
   FaultPlan plan;
   std::string error;
   ASSERT_TRUE(ParseFaults(
-      "stall-after=4,close-mid-frame=2,wrong-magic,version25,result=0x8FFF0543,oversize=format,drip=10", &plan, &error))
+      "stall-after=4,close-mid-frame=2,wrong-magic,version25,result=0x8FFF0543,oversize=format,drip=10,no-tcp,no-http",
+      &plan, &error))
       << error;
   EXPECT_EQ(4, plan.stallAfterFrames);
   EXPECT_EQ(2, plan.closeMidFrameAfter);
@@ -18,8 +19,10 @@ TEST(FaultParsing, EveryFaultIsUnderstoodAndDescribedBack) {
   EXPECT_EQ(0x8FFF0543u, plan.result);
   EXPECT_EQ(OversizeField::Format, plan.oversize);
   EXPECT_EQ(10, plan.dripMicroseconds);
-  EXPECT_EQ("stall-after=4,close-mid-frame=2,wrong-magic,version25,result=0x8FFF0543,oversize=format,drip=10",
-            DescribeFaults(plan));
+  EXPECT_TRUE(plan.noHttp && plan.noTcp);
+  EXPECT_EQ(
+      "stall-after=4,close-mid-frame=2,wrong-magic,version25,result=0x8FFF0543,oversize=format,drip=10,no-http,no-tcp",
+      DescribeFaults(plan));
 }
 
 TEST(FaultParsing, EveryVideoFormatSpoilIsUnderstoodAndDescribedBack) {
@@ -49,7 +52,7 @@ TEST(FaultParsing, RequestFaultsAddToTheFlagFaults) {
 
 TEST(FaultParsing, MalformedFaultsAreRefused) {
   for (const char* text : {"stall-after", "stall-after=x", "result=0", "result=0x1FFFFFFFF", "oversize=reply",
-                           "wrong-magic=1", "explode", "video-format", "video-format=tall"}) {
+                           "wrong-magic=1", "no-http=1", "explode", "video-format", "video-format=tall"}) {
     FaultPlan plan;
     std::string error;
     EXPECT_FALSE(ParseFaults(text, &plan, &error)) << text;

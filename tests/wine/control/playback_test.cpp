@@ -27,6 +27,29 @@ TEST_F(PlaybackTest, AStoredFilePlaysToItsEndWithEveryFrameInOrder) {
   EXPECT_EQ(player->get_CurrentPlaybackTime_Sec(&seconds), S_FALSE) << "idle again";
 }
 
+TEST_F(PlaybackTest, AStoredFilePlaysToItsEndOverHttpAndEachTransportFallsBackToTheOther) {
+  // HTTP itself, then a server without HTTP (back to TCP), then one without plain TCP (on to HTTP).
+  const struct {
+    HRESULT (STDMETHODCALLTYPE IZMediaPlayer::*use)();
+    const wchar_t* file;
+  } cases[] = {{&IZMediaPlayer::UseHTTP, L"testlist\\alpha.zmf"},
+               {&IZMediaPlayer::UseHTTP, L"testlist\\alpha.zmf#no-http"},
+               {&IZMediaPlayer::UseTCP, L"testlist\\alpha.zmf#no-tcp"}};
+  for (const auto& c : cases) {
+    Events().clear();
+    ASSERT_EQ((player.get()->*c.use)(), S_OK);
+    player->UseFile(Text(c.file));
+    ASSERT_EQ(player->Play(), S_OK);
+    ASSERT_TRUE(WaitForEvent(kOnStop, 20000)) << "never ended: " << c.file;
+    EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnStop})) << c.file;
+    EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0}) << c.file;
+    const RendererCounts counts = RendererCountsOf();
+    EXPECT_EQ(counts.framesDrawn + counts.framesDropped, 50u) << c.file;
+    EXPECT_EQ(counts.audioFramesPlayed, 50u) << c.file;
+    EXPECT_TRUE(counts.drawnInOrder) << c.file;
+  }
+}
+
 TEST_F(PlaybackTest, ALiveAliasPlaysWithWhatAScriptReadsUntilStopped) {
   player->UseLiveAlias(Text(L"testcard"));
   ASSERT_EQ(player->Play(), S_OK);
