@@ -243,6 +243,7 @@ STDMETHODIMP CZMediaPlayer::SetUDPPacketLossControlMode(LONG nMode) {
 
 STDMETHODIMP CZMediaPlayer::DisplayPlaybackStatus(VARIANT_BOOL bDisplay) {
   m_settings.m_bShowStatus = bDisplay != 0;
+  ShowPlaybackStatus(m_session.m_bBuffering ? 1 : 0);
   return S_OK;
 }
 

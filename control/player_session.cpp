@@ -10,6 +10,7 @@
 #include "control/player.h"
 #include "protocol/error_ids.h"
 #include "protocol/error_texts.h"
+#include "ui/status_text.h"
 #include "protocol/player_enums.h"
 #include "transport/http_source.h"
 
@@ -20,8 +21,8 @@ using protocol::kCaptionError;
 
 constexpr DWORD kLiveStopPauseMs = 200;
 constexpr DWORD kSwitchPauseMs = 100;
-constexpr int32_t kStatusNone = -1;
-constexpr int32_t kStatusSeeking = 2;
+using ui::kStatusNone;
+using ui::kStatusSeeking;
 
 // The screen saver and the monitor's power saving stay off while any session of the process
 // plays; the last session to end puts back what the user had, rather than switching them on.
@@ -116,7 +117,7 @@ HRESULT CZMediaPlayer::PlayPauseToggle() {
       if (FAILED(renderer.Pause())) m_sessionController.SignalStop();
       else OnFire(session::kFirePause, m_session.m_bBuffering ? session::kPauseRebuffering : session::kPauseByUser);
       m_session.m_nState = Paused;
-      ShowPlaybackStatus(m_session.m_bBuffering ? 1 : 0);
+      ShowPlaybackStatus(m_session.m_bBuffering ? ui::kStatusBuffering : ui::kStatusPaused);
       return S_OK;
     }
     case Paused: {
@@ -271,15 +272,11 @@ void CZMediaPlayer::OnSessionTimer() {
   m_sessionController.RtpFileFlowControl(1);
 }
 
-void CZMediaPlayer::ShowPlaybackStatus(int32_t) {
-  // The status window's texts come with its own work; whether it shows is decided here.
-  if (!m_wndStatus.m_hWnd) return;
+void CZMediaPlayer::ShowPlaybackStatus(int32_t statusCode) {
+  // After time-shifted playback paused itself at the end, every pause is the broadcast's end.
+  if (m_session.m_bTimeShiftAtEnd) statusCode = ui::kStatusBroadcastEnded;
   const bool shown = m_settings.m_bShowStatus && (m_session.m_nState == Connecting || m_session.m_nState == Paused);
-  ShowWindow(m_wndStatus.m_hWnd, shown ? SW_SHOWNA : SW_HIDE);
-  if (shown) {
-    SetWindowPos(m_wndStatus.m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    InvalidateRect(m_wndStatus.m_hWnd, nullptr, TRUE);
-  }
+  m_wndStatus.Update(m_session.m_nState, statusCode, m_sessionController.Queue().HasPendingStreamChange(), shown);
 }
 
 // The stop procedure: every session ends here, on the control window's thread.

@@ -59,7 +59,10 @@ LRESULT CZMediaPlayer::OnCreate() {
   SetClassLongPtrW(m_hWnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(GetStockObject(BLACK_BRUSH)));
   m_wndFlowBar.Create(Module().Instance(), m_hWnd);
   // The playlist dialog joins here with its own work; it is created owned, not shown.
-  m_wndStatus.Create(Module().Instance(), m_hWnd);
+  m_wndStatus.Create(Module().Instance(), m_hWnd, [this] {
+    const session::CMediaBuffer* buffer = m_sessionController.Buffer();
+    return buffer ? buffer->Frames().BufferingPercent() : 0;
+  });
   m_nFlowBarHeight = m_wndFlowBar.ClientHeight();
   if (m_wndFlowBar.m_hWnd) ShowWindow(m_wndFlowBar.m_hWnd, m_settings.m_bFlowBarShown ? SW_SHOWNA : SW_HIDE);
   return 0;

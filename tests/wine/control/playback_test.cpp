@@ -90,11 +90,20 @@ TEST_F(PlaybackTest, APausedFileResumesAndStillPlaysEveryFrame) {
   Pump(500);
   EXPECT_EQ(player->Pause(), S_OK);
   ASSERT_EQ(Last(kOnPause)->args, std::vector<LONG>{0}) << "paused by the host";
+  // The status label says so, sized to its text, unless the host switched it off.
+  const HWND status = hosted.StatusWindow();
+  EXPECT_TRUE(IsWindowVisible(status));
+  EXPECT_NE(hosted.ChildRect(status).right, 60) << "still the unmeasured 60 x 20";
+  player->DisplayPlaybackStatus(VARIANT_FALSE);
+  EXPECT_FALSE(IsWindowVisible(status));
+  player->DisplayPlaybackStatus(VARIANT_TRUE);
+  EXPECT_TRUE(IsWindowVisible(status));
   const uint64_t drawnWhilePaused = RendererCountsOf().framesDrawn;
   Pump(1000);
   EXPECT_LE(RendererCountsOf().framesDrawn, drawnWhilePaused + 1) << "pictures went on while paused";
   EXPECT_EQ(player->Play(), S_OK);
   EXPECT_EQ(CountOf(kOnStart), 2u);
+  EXPECT_FALSE(IsWindowVisible(status)) << "no label while playing";
   ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
   const RendererCounts counts = RendererCountsOf();
   EXPECT_EQ(counts.framesDrawn + counts.framesDropped, 75u);
