@@ -360,6 +360,9 @@ class CZMediaPlayer final : public IZMediaPlayer,
   void AskForCredentials();
   void RendererSetVideoPosition(int32_t x, int32_t y, int32_t width, int32_t height);
   bool RendererIsFullScreen();
+  // The context menu (player_context_menu.cpp).
+  void LoadContextMenu();
+  void DestroyContextMenu();
   void ShowContextMenu(LPARAM lParam);
   void OpenPropertiesDialog();
   void OpenVideoSettingsDialog();
@@ -414,7 +417,8 @@ class CZMediaPlayer final : public IZMediaPlayer,
   // The playback session: its thread, events, transport, media buffer and renderer.
   GrabberSiteImpl m_grabberSite{this};
   session::SessionController m_sessionController{m_settings, m_session, m_grabberSite};
-  UINT_PTR m_nTimerId = 0;  // the one-second timer, while it runs
+  UINT_PTR m_nTimerId = 0;         // the one-second timer, while it runs
+  HMENU m_hContextMenu = nullptr;  // loaded for each session
   // The view's layout (window's thread).
   int32_t m_nViewWidth = 0;
   int32_t m_nViewHeight = 0;

@@ -1,5 +1,5 @@
-// Where the renderer bridge, the context menu and the dialogs join the control window. The
-// menu and the dialogs are not part of the control yet: their hooks show nothing.
+// Where the renderer bridge and the dialogs join the control window. The dialogs are not part
+// of the control yet: their hooks show nothing.
 #include "control/player.h"
 
 namespace zm::control {
@@ -31,8 +31,7 @@ void CZMediaPlayer::AskForCredentials() {
   m_dlgPassword.ShowForCredentialsRequest(credentialsEvent);
 }
 
-// Context menu and dialogs.
-void CZMediaPlayer::ShowContextMenu(LPARAM) {}
+// Dialogs.
 void CZMediaPlayer::OpenPropertiesDialog() {}
 void CZMediaPlayer::OpenVideoSettingsDialog() {}
 void CZMediaPlayer::ShowAboutBox() {}

@@ -3,25 +3,28 @@
 #include <cstdint>
 
 #include "control/player.h"
+#include "ui/ui_resources.h"
 
 namespace zm::control {
 namespace {
 
 enum Command : WORD {
-  kSizeHalf = 0xF5,
-  kSizeOriginal = 0xF6,
-  kSizeDouble = 0xF7,
+  kSizeHalf = IDM_SIZE_HALF,
+  kSizeOriginal = IDM_SIZE_ORIGINAL,
+  kSizeDouble = IDM_SIZE_DOUBLE,
   kFullScreen = session::kCommandFullScreen,
   kStop = session::kCommandStop,
   kPlayPause = session::kCommandPlayPause,
-  kFlowBar = 0xF4,
-  kProperties = 0xCB,
-  kVideoSettings = 0x8001,
-  kAbout = 0x8003,
-  kSnapshot = 0x8007,
-  kAspectFirst = 0x8009,  // "Original" ... "Unlocked": aspect codes 0 to 5
-  kAspectLast = 0x800E,
+  kFlowBar = IDM_FLOWBAR,
+  kProperties = IDM_PROPERTIES,
+  kVideoSettings = IDM_VIDEO_SETTINGS,
+  kAbout = IDM_ABOUT,
+  kSnapshot = IDM_SNAPSHOT,
+  kAspectFirst = IDM_ASPECT_FIRST,
+  kAspectLast = IDM_ASPECT_LAST,
 };
+static_assert(kFullScreen == IDM_FULLSCREEN && kStop == IDM_STOP && kPlayPause == IDM_PLAYPAUSE,
+              "the menu and the session send the same commands");
 
 // The 16 bits an event's short parameter carries.
 short Low16(int64_t value) { return static_cast<short>(static_cast<uint16_t>(value & 0xFFFF)); }

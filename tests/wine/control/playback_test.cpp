@@ -6,6 +6,37 @@
 namespace zm::tests {
 namespace {
 
+// What the context menu showed when it opened, read from inside its own modal loop.
+struct MenuSeen {
+  UINT playPause = 0, stop = 0, snapshot = 0;
+  std::wstring flowBar;
+  bool opened = false;
+};
+MenuSeen OpenContextMenu(HWND controlWindow) {
+  static MenuSeen seen;
+  seen = MenuSeen{};
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    HMENU menu = popup ? reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;
+    if (menu) {
+      seen.opened = true;
+      seen.playPause = GetMenuState(menu, 250, MF_BYCOMMAND);
+      seen.stop = GetMenuState(menu, 249, MF_BYCOMMAND);
+      seen.snapshot = GetMenuState(menu, 32775, MF_BYCOMMAND);
+      wchar_t text[64] = {};
+      GetMenuStringW(menu, 12, text, 64, MF_BYPOSITION);
+      seen.flowBar = text;
+    }
+    EndMenu();
+  });
+  RECT rect;
+  GetWindowRect(controlWindow, &rect);
+  SendMessageW(controlWindow, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(controlWindow),
+               MAKELPARAM(rect.left + 20, rect.top + 20));
+  KillTimer(nullptr, timer);
+  return seen;
+}
+
 using renderer::RendererCounts;
 
 // --- Playing from start to end.
@@ -61,8 +92,15 @@ TEST_F(PlaybackTest, ALiveAliasPlaysWithWhatAScriptReadsUntilStopped) {
   const LONG first = Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec);
   Pump(2500);
   EXPECT_GE(Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec), first + 2) << "the playback time stood still";
+  // The context menu of a live stream: no pause, a stop, the flow bar offered.
+  const MenuSeen menu = OpenContextMenu(hosted.ControlWindow());
+  ASSERT_TRUE(menu.opened);
+  EXPECT_TRUE(menu.playPause & MF_GRAYED);
+  EXPECT_FALSE(menu.stop & MF_GRAYED);
+  EXPECT_EQ(menu.flowBar, L"Show flow bar");
   EXPECT_EQ(player->Stop(), S_OK);
   EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnStop})) << "Stop is synchronous";
+  EXPECT_FALSE(OpenContextMenu(hosted.ControlWindow()).opened) << "no menu between sessions";
   EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0});
   const RendererCounts counts = RendererCountsOf();
   EXPECT_GT(counts.framesDrawn + counts.framesDropped, 40u) << "pictures were lost on the way";
