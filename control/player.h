@@ -418,7 +418,7 @@ class CZMediaPlayer final : public IZMediaPlayer,
   GrabberSiteImpl m_grabberSite{this};
   session::SessionController m_sessionController{m_settings, m_session, m_grabberSite};
   UINT_PTR m_nTimerId = 0;         // the one-second timer, while it runs
-  HMENU m_hContextMenu = nullptr;  // loaded for each session
+  HMENU m_hContextMenu = nullptr;  // loaded with the control window
   // The view's layout (window's thread).
   int32_t m_nViewWidth = 0;
   int32_t m_nViewHeight = 0;

@@ -9,6 +9,7 @@
 #include "control/player_settings_text.h"
 #include "com/unique_bstr.h"
 #include "protocol/name_markers.h"
+#include "ui/status_text.h"
 
 namespace zm::control {
 using com::AsWide;
@@ -243,7 +244,10 @@ STDMETHODIMP CZMediaPlayer::SetUDPPacketLossControlMode(LONG nMode) {
 
 STDMETHODIMP CZMediaPlayer::DisplayPlaybackStatus(VARIANT_BOOL bDisplay) {
   m_settings.m_bShowStatus = bDisplay != 0;
-  ShowPlaybackStatus(m_session.m_bBuffering ? 1 : 0);
+  // A running seek keeps saying so.
+  ShowPlaybackStatus(m_session.m_bSeeking     ? ui::kStatusSeeking
+                     : m_session.m_bBuffering ? ui::kStatusBuffering
+                                              : ui::kStatusPaused);
   return S_OK;
 }
 

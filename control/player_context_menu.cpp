@@ -1,5 +1,6 @@
-// The context menu of the control window: loaded for each session, planned afresh at every
-// opening from the session and the settings, and tracked at the pointer.
+// The context menu of the control window: loaded with the window and destroyed with it, shown
+// only while a session runs, planned afresh at every opening from the session and the
+// settings, and tracked at the pointer.
 #include <windowsx.h>
 
 #include "control/module.h"
@@ -41,8 +42,8 @@ void CZMediaPlayer::DestroyContextMenu() {
 }
 
 void CZMediaPlayer::ShowContextMenu(LPARAM lParam) {
-  // Between sessions no menu is loaded: a right click shows nothing.
-  if (!m_settings.m_bContextMenu || !m_hContextMenu) return;
+  // Between sessions a right click shows nothing.
+  if (!m_settings.m_bContextMenu || !m_hContextMenu || m_session.m_nState == Idle) return;
   HMENU popup = GetSubMenu(m_hContextMenu, 0);
   HMENU size = GetSubMenu(popup, kSizePosition);
   HMENU aspect = GetSubMenu(popup, kAspectPosition);
@@ -52,6 +53,8 @@ void CZMediaPlayer::ShowContextMenu(LPARAM lParam) {
   in.state = m_session.m_nState;
   in.streamKind = m_session.m_nStreamKind;
   in.buffering = m_session.m_bBuffering;
+  in.seeking = m_session.m_bSeeking;
+  in.broadcastEnded = m_session.m_bTimeShiftAtEnd;
   in.audioOnly = m_session.m_bAudioOnly;
   in.sizeInMenu = m_settings.m_bSizeInContextMenu;
   in.userFullScreen = m_settings.m_bUserFullScreen;
@@ -99,7 +102,8 @@ void CZMediaPlayer::ShowContextMenu(LPARAM lParam) {
     }
   }
   TrackPopupMenu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, m_hWnd, nullptr);
-  if (plan.percentItem) RemoveMenu(size, kPercentPosition, MF_BYPOSITION);
+  // By its id: the session may have moved on while the menu was open.
+  if (plan.percentItem) RemoveMenu(size, IDM_SIZE_PERCENT, MF_BYCOMMAND);
 }
 
 }  // namespace zm::control

@@ -31,19 +31,37 @@ short Low16(int64_t value) { return static_cast<short>(static_cast<uint16_t>(val
 
 }  // namespace
 
+// A command may arrive after the session has moved on from where it was offered (a menu's
+// modal loop dispatches posted messages): each one checks again that it still applies.
 bool CZMediaPlayer::OnCommand(WORD id, LPARAM lParam) {
   switch (id) {
-    case kPlayPause: PlayPauseToggle(); return true;
+    case kPlayPause:
+      // The broadcast's end pauses a running session only; any other toggle while idle is a
+      // Play, with its checks.
+      if (m_session.m_nState == Idle) {
+        if (lParam != session::kPauseAtBroadcastEnd) Play();
+      } else {
+        PlayPauseToggle();
+      }
+      return true;
     case kStop:
       if (lParam == session::kStopAtEnd) EndOfPlayback();
       else UserStop();
       return true;
-    case kSizeHalf: RequestSize(50); return true;
-    case kSizeOriginal: RequestSize(100); return true;
-    case kSizeDouble: RequestSize(200); return true;
-    case kFullScreen: EnterFullScreen(); return true;
-    case kProperties: OpenPropertiesDialog(); return true;
-    case kVideoSettings: OpenVideoSettingsDialog(); return true;
+    case kSizeHalf:
+    case kSizeOriginal:
+    case kSizeDouble:
+      if (ShowsPicture()) RequestSize(id == kSizeHalf ? 50 : id == kSizeOriginal ? 100 : 200);
+      return true;
+    case kFullScreen:
+      if (ShowsPicture()) EnterFullScreen();
+      return true;
+    case kProperties:
+      if (IsActive()) OpenPropertiesDialog();
+      return true;
+    case kVideoSettings:
+      if (ShowsPicture()) OpenVideoSettingsDialog();
+      return true;
     case kSnapshot:
       if (m_session.m_bSnapshotAllowed) LiveVideoSnapshot();
       return true;

@@ -102,7 +102,6 @@ HRESULT CZMediaPlayer::StartSession() {
     ReportError(protocol::kTextUnexpected, kCaptionError);
     return S_FALSE;
   }
-  LoadContextMenu();
   ScreenSaverHold::Take();
   return S_OK;
 }
@@ -309,7 +308,6 @@ void CZMediaPlayer::StopProcedure() {
   else Sleep(kSwitchPauseMs);
   // Closed last: until here the renderer and the media buffer could still wait on them.
   m_sessionController.CloseSession();
-  DestroyContextMenu();
   m_session.m_nState = Idle;
   OnFire(session::kFireStop, 0);
   ScreenSaverHold::Give();

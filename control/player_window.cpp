@@ -64,6 +64,7 @@ LRESULT CZMediaPlayer::OnCreate() {
     return buffer ? buffer->Frames().BufferingPercent() : 0;
   });
   m_nFlowBarHeight = m_wndFlowBar.ClientHeight();
+  LoadContextMenu();
   if (m_wndFlowBar.m_hWnd) ShowWindow(m_wndFlowBar.m_hWnd, m_settings.m_bFlowBarShown ? SW_SHOWNA : SW_HIDE);
   return 0;
 }
@@ -75,6 +76,7 @@ void CZMediaPlayer::OnDestroy() {
   m_session.m_bPlayListAdvance = false;
   m_session.m_bSwitching = false;
   StopProcedure();
+  DestroyContextMenu();
 }
 
 void CZMediaPlayer::OnSize(int32_t cx, int32_t cy) {

@@ -41,7 +41,7 @@ bool PlayerBufferSite::TimeShiftCaughtUp() {
       !m_session.m_bStreamsEnded || m_session.m_bTimeShiftCanSwitchToLive || m_session.m_bTimeShiftAtEnd)
     return false;
   m_session.m_bTimeShiftAtEnd = true;
-  PostMessageW(m_hWnd, WM_COMMAND, kCommandPlayPause, 0);
+  PostMessageW(m_hWnd, WM_COMMAND, kCommandPlayPause, kPauseAtBroadcastEnd);
   return true;
 }
 

@@ -47,5 +47,8 @@ inline constexpr WORD kCommandPlayPause = 0xFA;
 // kCommandStop's lParam when the media buffer has handed every stream's end to the renderer
 // (a button or menu item sends its own window or 0).
 inline constexpr LPARAM kStopAtEnd = 1;
+// kCommandPlayPause's lParam when the media buffer pauses time-shifted playback at the end of
+// the recorded broadcast: it pauses a running session and does nothing to an idle control.
+inline constexpr LPARAM kPauseAtBroadcastEnd = 1;
 
 }  // namespace zm::session

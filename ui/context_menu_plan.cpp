@@ -13,7 +13,7 @@ ContextMenuPlan PlanContextMenu(const ContextMenuInputs& in) {
   if (in.state == protocol::Playing && in.streamKind == 0) {
     plan.playPauseEnabled = true;
     plan.playPauseText = L"&Pause";
-  } else if (in.state == protocol::Paused && !in.buffering && in.streamKind == 0) {
+  } else if (in.state == protocol::Paused && !in.buffering && !in.seeking && !in.broadcastEnded && in.streamKind == 0) {
     plan.playPauseEnabled = true;
     plan.playPauseText = L"&Play";
   }

@@ -13,6 +13,8 @@ struct ContextMenuInputs {
   int32_t state = 0;       // the session state
   int32_t streamKind = 0;  // 0 stored, 1 live
   bool buffering = false;
+  bool seeking = false;
+  bool broadcastEnded = false;
   bool audioOnly = false;
   bool sizeInMenu = true;
   bool userFullScreen = true;
@@ -27,7 +29,7 @@ struct ContextMenuInputs {
 };
 
 struct ContextMenuPlan {
-  bool playPauseEnabled = false;
+  bool playPauseEnabled = false;              // only when the toggle would act
   std::optional<std::wstring> playPauseText;  // none: the text stays as the last opening left it
   bool stopEnabled = false;
   bool sizeEnabled = false;

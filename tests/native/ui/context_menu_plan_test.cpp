@@ -23,9 +23,15 @@ TEST(ContextMenuPlanTest, PlayPauseFollowsTheStateAndTheKindOfStream) {
   in.state = protocol::Paused;
   EXPECT_EQ(PlanContextMenu(in).playPauseText, L"&Play");
   EXPECT_TRUE(PlanContextMenu(in).playPauseEnabled);
-  in.buffering = true;  // paused for buffering: grayed, text as it was
-  EXPECT_FALSE(PlanContextMenu(in).playPauseEnabled);
-  EXPECT_FALSE(PlanContextMenu(in).playPauseText);
+  // Paused for buffering, by a running seek or at the broadcast's end, the toggle would not act:
+  // grayed, text as it was.
+  for (bool ContextMenuInputs::*flag :
+       {&ContextMenuInputs::buffering, &ContextMenuInputs::seeking, &ContextMenuInputs::broadcastEnded}) {
+    ContextMenuInputs paused = in;
+    paused.*flag = true;
+    EXPECT_FALSE(PlanContextMenu(paused).playPauseEnabled);
+    EXPECT_FALSE(PlanContextMenu(paused).playPauseText);
+  }
   in = Playing(1);  // live
   EXPECT_FALSE(PlanContextMenu(in).playPauseEnabled);
   EXPECT_FALSE(PlanContextMenu(in).playPauseText);

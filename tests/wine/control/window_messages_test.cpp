@@ -83,10 +83,12 @@ TEST_F(WindowMessagesTest, ResizeRequestFollowsTheViewAndAddsTheFlowBarHeight) {
   EXPECT_EQ(Events()[0].id, 1);
   EXPECT_EQ(Events()[0].args, (std::vector<LONG>{1, 0}));
   EXPECT_EQ(Events()[0].firstType, VT_I2);
+  SendMessageW(hwnd, WM_COMMAND, 0xF6, 0);  // the "100%" size item asks for nothing without a picture
+  ASSERT_EQ(Events().size(), 1u);
   SendMessageW(hwnd, WM_COMMAND, 0xF4, 0);  // show the flow bar
   const int barHeight = FlowBarHeight();
   ASSERT_GT(barHeight, 0);
-  SendMessageW(hwnd, WM_COMMAND, 0xF6, 0);  // the "100%" size item
+  SendMessageW(hwnd, kFire, kFireResize, 100);
   ASSERT_EQ(Events().size(), 2u);
   EXPECT_EQ(Events()[1].args, (std::vector<LONG>{1, barHeight}));
 }
@@ -118,7 +120,6 @@ TEST_F(WindowMessagesTest, KeysAndDoubleClicksWithoutAPictureFireNothingAndKeepT
   SendMessageW(hwnd, WM_SYSKEYDOWN, VK_F10, 0);
   SendMessageW(hwnd, WM_LBUTTONDBLCLK, 0, MAKELPARAM(10, 10));
   SendMessageW(hwnd, WM_COMMAND, 0xF8, 0);  // full screen waits for a picture
-  SendMessageW(hwnd, WM_COMMAND, 0xFA, 0);  // play/pause toggle
   for (WORD aspect = 0x8009; aspect <= 0x800E; ++aspect) SendMessageW(hwnd, WM_COMMAND, aspect, 0);
   SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(20, 20));
   EXPECT_TRUE(Events().empty());
@@ -127,6 +128,12 @@ TEST_F(WindowMessagesTest, KeysAndDoubleClicksWithoutAPictureFireNothingAndKeepT
   EXPECT_EQ(hosted.Player()->ViewOriginalSize(), S_FALSE);
   EXPECT_EQ(hosted.Player()->ViewFullScreenSize(), S_OK);
   EXPECT_TRUE(Events().empty());
+  // The play/pause command while idle is Play, with its checks; the broadcast's end is nothing.
+  hosted.Player()->UseCustomErrorHandler(VARIANT_TRUE);
+  SendMessageW(hwnd, WM_COMMAND, 0xFA, 1);
+  EXPECT_TRUE(Events().empty());
+  SendMessageW(hwnd, WM_COMMAND, 0xFA, 0);
+  EXPECT_EQ(hosted.recorder.ErrorIds(), std::vector<LONG>{1000});
 }
 
 TEST_F(WindowMessagesTest, SystemKeysGoOnToTheDefaultHandlingForTheHostsShortcuts) {
