@@ -9,7 +9,7 @@ namespace {
 // What the context menu showed when it opened, read from inside its own modal loop.
 struct MenuSeen {
   UINT playPause = 0, stop = 0, snapshot = 0;
-  std::wstring flowBar;
+  std::wstring playPauseText, flowBar;
   bool opened = false;
 };
 MenuSeen OpenContextMenu(HWND controlWindow) {
@@ -26,6 +26,8 @@ MenuSeen OpenContextMenu(HWND controlWindow) {
       wchar_t text[64] = {};
       GetMenuStringW(menu, 12, text, 64, MF_BYPOSITION);
       seen.flowBar = text;
+      GetMenuStringW(menu, 250, text, 64, MF_BYCOMMAND);
+      seen.playPauseText = text;
     }
     EndMenu();
   });
@@ -136,6 +138,12 @@ TEST_F(PlaybackTest, APausedFileResumesAndStillPlaysEveryFrame) {
   EXPECT_FALSE(IsWindowVisible(status));
   player->DisplayPlaybackStatus(VARIANT_TRUE);
   EXPECT_TRUE(IsWindowVisible(status));
+  // A paused file's menu offers Play, and no snapshot.
+  const MenuSeen menu = OpenContextMenu(hosted.ControlWindow());
+  ASSERT_TRUE(menu.opened);
+  EXPECT_EQ(menu.playPauseText, L"&Play");
+  EXPECT_FALSE(menu.playPause & MF_GRAYED);
+  EXPECT_TRUE(menu.snapshot & MF_GRAYED);
   const uint64_t drawnWhilePaused = RendererCountsOf().framesDrawn;
   Pump(1000);
   EXPECT_LE(RendererCountsOf().framesDrawn, drawnWhilePaused + 1) << "pictures went on while paused";
