@@ -252,17 +252,25 @@ FrameQueue::Read FrameQueue::ReadPrerollFrame(bool skipPending, MediaFrame*& fra
   return Read::StreamChanged;
 }
 
+template <class Take>
+bool FrameQueue::RunPreroll(bool skipPending, std::wstring& errorText, Take&& take) {
+  while (!site_.StopSignalled()) {
+    MediaFrame* frame = nullptr;
+    const Read read = ReadPrerollFrame(skipPending, frame, errorText);
+    if (read == Read::Failed) return false;
+    if (read == Read::StreamChanged) return true;
+    if (read == Read::Skipped) continue;
+    if (take(frame)) return true;
+  }
+  return true;
+}
+
 bool FrameQueue::PrerollStored(int& endCount, std::wstring& errorText) {
   const int64_t videoTarget = HasVideo() ? kPrerollSeconds : 0;
   const int64_t audioTarget = HasAudio() ? kPrerollSeconds : 0;
   int64_t firstVideo = -1, firstAudio = -1, videoSpan = 0, audioSpan = 0;
   size_t counted = 0;
-  while (!site_.StopSignalled()) {
-    MediaFrame* frame = nullptr;
-    const Read read = ReadPrerollFrame(session_.m_bSeeking, frame, errorText);
-    if (read == Read::Failed) return false;
-    if (read == Read::StreamChanged) return true;
-    if (read == Read::Skipped) continue;
+  return RunPreroll(session_.m_bSeeking, errorText, [&](MediaFrame* frame) {
     if (session_.m_nPlaybackMode == protocol::TimeShiftPlayback && (frame->flags & kFlagLiveReachable) != 0) {
       session_.m_bTimeShiftCanSwitchToLive = false;
     }
@@ -289,9 +297,8 @@ bool FrameQueue::PrerollStored(int& endCount, std::wstring& errorText) {
         audioSpan = seconds - firstAudio;
       }
     }
-    if ((videoSpan >= videoTarget && audioSpan >= audioTarget) || counted >= kPrerollFrameLimit) return true;
-  }
-  return true;
+    return (videoSpan >= videoTarget && audioSpan >= audioTarget) || counted >= kPrerollFrameLimit;
+  });
 }
 
 bool FrameQueue::PrerollLive(std::wstring& errorText) {
@@ -300,12 +307,7 @@ bool FrameQueue::PrerollLive(std::wstring& errorText) {
   size_t audio = 0, video = 0;
   // Also ends on the stop event: a live source that never sends a second audio frame would
   // otherwise hold a Stop until the transport's watchdog fires.
-  while (!site_.StopSignalled()) {
-    MediaFrame* frame = nullptr;
-    const Read read = ReadPrerollFrame(false, frame, errorText);
-    if (read == Read::Failed) return false;
-    if (read == Read::StreamChanged) return true;
-    if (read == Read::Skipped) continue;
+  return RunPreroll(false, errorText, [&](MediaFrame* frame) {
     ++(frame->streamType == kStreamTypeAudio ? audio : video);
     if (playList) {
       // A frame of an earlier playlist generation belongs to the item before this one.
@@ -317,9 +319,8 @@ bool FrameQueue::PrerollLive(std::wstring& errorText) {
     }
     if (session_.m_llStartTime == -1 && frame->time != 0) session_.m_llStartTime = frame->time;
     site_.DeliverFrame(frame);
-    if (playList ? audio + video == 5 : videoOnly ? video >= 1 : audio == 2) return true;
-  }
-  return true;
+    return playList ? audio + video == 5 : videoOnly ? video >= 1 : audio == 2;
+  });
 }
 
 bool FrameQueue::PrerollLiveFill(std::wstring& errorText) {
@@ -330,12 +331,7 @@ bool FrameQueue::PrerollLiveFill(std::wstring& errorText) {
     int64_t first = 0;
   };
   Fill video{!HasVideo()}, audio{!HasAudio()};
-  while (!site_.StopSignalled()) {
-    MediaFrame* frame = nullptr;
-    const Read read = ReadPrerollFrame(false, frame, errorText);
-    if (read == Read::Failed) return false;
-    if (read == Read::StreamChanged) return true;
-    if (read == Read::Skipped) continue;
+  return RunPreroll(false, errorText, [&](MediaFrame* frame) {
     if (session_.m_llStartTime == -1 && frame->time != 0) session_.m_llStartTime = frame->time;
     Fill& stream = frame->streamType == kStreamTypeAudio ? audio : video;
     const int64_t time = frame->time;
@@ -346,11 +342,8 @@ bool FrameQueue::PrerollLiveFill(std::wstring& errorText) {
       if (time / kUnitsPerSecond - stream.first / kUnitsPerSecond >= settings_.m_nBufferSeconds) stream.done = true;
     }
     if (!stream.done && stream.count >= limit) stream.done = true;
-    if ((audio.done && video.done) || audio.count >= kLiveFillOverflow || video.count >= kLiveFillOverflow) {
-      return true;
-    }
-  }
-  return true;
+    return (audio.done && video.done) || audio.count >= kLiveFillOverflow || video.count >= kLiveFillOverflow;
+  });
 }
 
 }  // namespace zm::session

@@ -99,6 +99,11 @@ class FrameQueue {
   // recognises a stream change: the run ends with end markers behind what is buffered.
   // Skipped: a stream-change frame without a description was dropped.
   Read ReadPrerollFrame(bool skipPending, MediaFrame*& frame, std::wstring& errorText);
+  // The loop every pre-roll runs until the stop event: reads a frame, ends on a failure (false)
+  // or a stream change (true), skips what was dropped, and hands the rest to `take`, which
+  // answers true once the pre-roll has what it needs.
+  template <class Take>
+  bool RunPreroll(bool skipPending, std::wstring& errorText, Take&& take);
   bool CompareStreamChange(const protocol::StreamChange& change, bool& rebuild) const;
   void ClearPendingLocked();
   bool HasVideo() const;
