@@ -24,11 +24,10 @@
 namespace {
 
 using zm::bench::FrameSender;
+using zm::bench::kRounds;
 using zm::bench::Seconds;
 using zm::bench::SourceSeconds;
 using namespace zm::session;
-
-constexpr int kRounds = 5;
 
 // A stored session's flags; nothing to tell a window.
 struct QuietSite : MediaBufferSite {
@@ -110,14 +109,5 @@ void Compare(const char* name, uint32_t payload, uint32_t frames) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const double scale = argc > 1 ? std::atof(argv[1]) : 1.0;
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
-  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  std::printf("best of %d rounds; ratio = frame path rate / TCP source rate\n", kRounds);
-  Compare("64 KiB", 64 * 1024, static_cast<uint32_t>(4000 * scale));
-  Compare("1 KiB", 1024, static_cast<uint32_t>(100000 * scale));
-  CoUninitialize();
-  WSACleanup();
-  return 0;
+  return zm::bench::RunSizes(argc, argv, "frame path rate / TCP source rate", Compare);
 }

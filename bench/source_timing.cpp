@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "bench/frame_sender.h"
@@ -45,6 +46,19 @@ double SourceSeconds(uint32_t payload, uint32_t frames) {
   sender.Join();
   if (read != frames) std::fprintf(stderr, "source: %u of %u frames\n", read, frames);
   return Seconds(start, end);
+}
+
+int RunSizes(int argc, char** argv, const char* ratio, CompareFn compare) {
+  const double scale = argc > 1 ? std::atof(argv[1]) : 1.0;
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  std::printf("best of %d rounds; ratio = %s\n", kRounds, ratio);
+  compare("64 KiB", 64 * 1024, static_cast<uint32_t>(4000 * scale));
+  compare("1 KiB", 1024, static_cast<uint32_t>(100000 * scale));
+  CoUninitialize();
+  WSACleanup();
+  return 0;
 }
 
 }  // namespace zm::bench

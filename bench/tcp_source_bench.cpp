@@ -17,10 +17,9 @@
 namespace {
 
 using zm::bench::FrameSender;
+using zm::bench::kRounds;
 using zm::bench::Seconds;
 using zm::bench::SourceSeconds;
-
-constexpr int kRounds = 5;
 
 // The baseline: one socket, recv into one buffer until every byte has come.
 double BareLoopSeconds(uint32_t payload, uint32_t frames) {
@@ -62,15 +61,4 @@ void Compare(const char* name, uint32_t payload, uint32_t frames) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  const double scale = argc > 1 ? std::atof(argv[1]) : 1.0;
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
-  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  std::printf("best of %d rounds; ratio = TCP source rate / bare loop rate\n", kRounds);
-  Compare("64 KiB", 64 * 1024, static_cast<uint32_t>(4000 * scale));
-  Compare("1 KiB", 1024, static_cast<uint32_t>(100000 * scale));
-  CoUninitialize();
-  WSACleanup();
-  return 0;
-}
+int main(int argc, char** argv) { return zm::bench::RunSizes(argc, argv, "TCP source rate / bare loop rate", Compare); }
