@@ -39,8 +39,11 @@ class DialogImpl {
       self->m_hWnd = nullptr;
     }
     if (!handled) return FALSE;
-    // WM_INITDIALOG answers about the focus itself; other handled messages leave their result here.
-    if (msg == WM_INITDIALOG) return static_cast<INT_PTR>(result);
+    // These messages are answered by the return value itself (the focus flag, a brush); the
+    // others leave their result in the window's message result.
+    if (msg == WM_INITDIALOG || (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC)) {
+      return static_cast<INT_PTR>(result);
+    }
     SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
     return TRUE;
   }

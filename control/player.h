@@ -9,6 +9,7 @@
 #include <olectl.h>
 
 #include <string>
+#include <vector>
 
 #include "ZMediaControl_h.h"
 #include "com/com_ptr.h"
@@ -21,7 +22,9 @@
 #include "session/renderer_bridge.h"
 #include "session/session_controller.h"
 #include "credentials/password_dialog.h"
+#include "com/critical_section.h"
 #include "ui/flow_ctrl.h"
+#include "ui/playlist_dlg.h"
 #include "ui/status_window.h"
 
 namespace zm::control {
@@ -341,6 +344,26 @@ class CZMediaPlayer final : public IZMediaPlayer,
     void SyncWithFile() override;
     CZMediaPlayer* const owner;
   };
+  // The playlist dialog's requests (player_playlist.cpp).
+  class PlayListSiteImpl final : public ui::PlayListSite {
+   public:
+    explicit PlayListSiteImpl(CZMediaPlayer* player) : owner(player) {}
+    bool SessionIdle() override;
+    void PlayFileAlone(const std::wstring& path) override;
+    void StepPlayList(const std::wstring& listName, const ui::PlayListStep& step) override;
+    CZMediaPlayer* const owner;
+  };
+  // A playlist reply (or a file played alone) from the grabber thread, for the window's thread.
+  struct PlayListReply {
+    bool syncWithFile = false;
+    std::wstring xml;
+    std::wstring name;  // the entry now playing, or the file played alone
+    std::wstring folder;
+    int32_t index = 0;
+  };
+  void QueuePlayListReply(PlayListReply reply);
+  void ApplyPlayListReplies();
+  void CreatePlayListDialog();
   static constexpr UINT_PTR kSessionTimerId = 333;
   HRESULT StartSession();
   void UserStop();
@@ -405,6 +428,10 @@ class CZMediaPlayer final : public IZMediaPlayer,
   // Children of the control window.
   ui::CZFlowCtrl m_wndFlowBar;
   ui::CStatusWindow m_wndStatus;
+  ui::CPlayListDlg m_dlgPlayList;
+  PlayListSiteImpl m_playListSite{this};
+  com::CriticalSection m_playListLock;
+  std::vector<PlayListReply> m_playListReplies;  // under m_playListLock
 
   com::ComPtr<IPicture> m_pLogo;
   SIZEL m_sizeLogo = {0, 0};  // HIMETRIC extent of the logo

@@ -16,10 +16,6 @@ using com::AsWide;
 using com::BstrText;
 using com::BstrView;
 
-void CZMediaPlayer::ResetPlayListDialog() {
-  // The playlist dialog lives with the control window; without one there is nothing to reset.
-}
-
 // Source selection
 
 STDMETHODIMP CZMediaPlayer::UseMediaServer(BSTR sMediaServerIPAddr) {
@@ -185,8 +181,6 @@ STDMETHODIMP CZMediaPlayer::ViewVideoSettings() {
   OpenVideoSettingsDialog();
   return S_OK;
 }
-
-STDMETHODIMP CZMediaPlayer::ViewPlayListControl() { return S_OK; }
 
 STDMETHODIMP CZMediaPlayer::ViewHalfSize() {
   if (!ShowsPicture()) return S_FALSE;

@@ -35,7 +35,6 @@ void CZMediaPlayer::AskForCredentials() {
 void CZMediaPlayer::OpenPropertiesDialog() {}
 void CZMediaPlayer::OpenVideoSettingsDialog() {}
 void CZMediaPlayer::ShowAboutBox() {}
-void CZMediaPlayer::ClosePlayListDialog() {}
 // The dialogs that show the session's figures close with it.
 void CZMediaPlayer::CloseSessionDialogs() {}
 

@@ -132,6 +132,7 @@ void CZMediaPlayer::OnSessionMessage(WPARAM what, LPARAM lParam) {
     case session::kSessionStopRenderer: StopRenderer(); break;
     case session::kSessionStopRequest:
     case session::kSessionPlaying: OnSessionRequest(what, lParam); break;
+    case session::kSessionPlayListReply: ApplyPlayListReplies(); break;
     default: break;
   }
 }

@@ -28,7 +28,9 @@ STDMETHODIMP CZMediaPlayer::get_PlayListContent(BSTR* sListContent) {
   if (!sListContent) return E_POINTER;
   *sListContent = nullptr;
   if (m_session.m_nState == Connecting) return S_FALSE;
-  // No playlist has been received: the dialog that keeps one comes with the window.
+  const std::wstring& content = m_dlgPlayList.Content();
+  *sListContent = SysAllocStringLen(content.data(), static_cast<UINT>(content.size()));
+  if (!*sListContent) return SetComError(E_OUTOFMEMORY, L"Out of memory");
   return S_OK;
 }
 

@@ -75,11 +75,9 @@ std::wstring CZMediaPlayer::GrabberSiteImpl::HResultText(HRESULT hr) {
   return control::HResultText(hr, owner->m_hMessageModule.get());
 }
 
-// The flow bar and the playlist dialog take these over when they come; the session values
-// already hold the mode, the seek permission and the list.
+// The flow bar takes this over when it comes; the session values already hold the mode and
+// the seek permission.
 void CZMediaPlayer::GrabberSiteImpl::SetFlowMode(int32_t, bool) {}
-void CZMediaPlayer::GrabberSiteImpl::SetPlayListContent(const std::wstring&, const std::wstring&, int32_t) {}
-void CZMediaPlayer::GrabberSiteImpl::SyncWithFile() {}
 
 // Start, pause and resume.
 

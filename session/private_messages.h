@@ -32,9 +32,10 @@ enum SessionCode : WPARAM {
   // The session's own requests, so that the window's thread does what belongs to it;
   // lParam: the serial of the session asking, so that a late request of an ended session is
   // ignored by the next one.
-  kSessionStopRequest = 6,  // the grabber thread has ended its run: run the stop procedure
-  kSessionPlaying = 7,      // playback has started: refresh the status, start the one-second timer
-  kSessionCodeCount = 8,
+  kSessionStopRequest = 6,    // the grabber thread has ended its run: run the stop procedure
+  kSessionPlaying = 7,        // playback has started: refresh the status, start the one-second timer
+  kSessionPlayListReply = 8,  // a playlist reply is queued for the window's thread
+  kSessionCodeCount = 9,
 };
 
 // OnPause reasons.

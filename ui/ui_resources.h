@@ -22,3 +22,14 @@
 #define IDM_SNAPSHOT 32775
 #define IDM_ASPECT_FIRST 32777 /* "Original" ... "Unlocked": aspect codes 0 to 5 */
 #define IDM_ASPECT_LAST 32782
+
+// The playlist dialog and its controls.
+#define IDD_PLAYLIST 106
+#define IDC_PLAYLIST_ENTRIES 274
+#define IDC_PLAYLIST_CURRENT 277
+#define IDC_PLAYLIST_SELECTED_ALONE 278
+#define IDC_PLAYLIST_PREVIOUS 279
+#define IDC_PLAYLIST_NEXT 280
+#define IDC_PLAYLIST_FROM_SELECTED 281
+#define IDC_PLAYLIST_NAME 282
+#define IDC_PLAYLIST_MODE 283

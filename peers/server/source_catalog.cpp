@@ -51,9 +51,14 @@ constexpr LiveAlias kLiveAliases[] = {
     {kUndecodableAudioAlias, Make<UndecodableAudioSource>},
 };
 
-std::string TestListXml() {
-  std::string xml = "<xml><playlist type=\"alphabetical\">";
-  for (const PlayListEntry& entry : kTestPlayListEntries) xml += std::string("<file>") + entry.name + "</file>";
+// The random list plays the test list's files in this order.
+constexpr int kRandomListOrder[] = {2, 0, 1};
+
+std::string ListXml(const char* type, bool random) {
+  std::string xml = std::string("<xml><playlist type=\"") + type + "\">";
+  for (size_t i = 0; i < std::size(kTestPlayListEntries); ++i) {
+    xml += std::string("<file>") + kTestPlayListEntries[random ? kRandomListOrder[i] : i].name + "</file>";
+  }
   return xml + "</playlist>";
 }
 
@@ -88,12 +93,16 @@ Resolution ResolveRequest(const MediaRequest& request) {
       if (const PlayListEntry* entry = TestListFile(request.name)) return Stored(request.name, entry->durationSeconds);
       return request.name == kStoredTestcardFile ? Stored(request.name) : Refuse(request.name);
     case ResourceKind::FilePlayList: {
-      if (request.name == kTestPlayListFolder) {
+      const bool random = request.name == kRandomPlayListFolder;
+      if (request.name == kTestPlayListFolder || random) {
         constexpr int kEntries = static_cast<int>(std::size(kTestPlayListEntries));
         if (request.playListIndex < 0 || request.playListIndex >= kEntries) return Refuse(request.name);
-        const PlayListEntry& entry = kTestPlayListEntries[request.playListIndex];
+        const int index = random ? kRandomListOrder[request.playListIndex] : request.playListIndex;
+        const PlayListEntry& entry = kTestPlayListEntries[index];
         Resolution r = Stored(entry.name, entry.durationSeconds, kTestPlayListGeneration);
-        r.playListText = PlayListText(entry.name, TestListXml());
+        const bool describe = random || request.playListIndex == 0;
+        r.playListText =
+            PlayListText(entry.name, describe ? ListXml(random ? "random" : "alphabetical", random) : std::string());
         return r;
       }
       // One folder with one entry, enough to exercise the playlist reply.

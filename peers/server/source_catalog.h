@@ -24,7 +24,10 @@ inline constexpr char kUndecodableAudioAlias[] = "undecodable-audio";
 // only when the whole name arrives as one.
 inline constexpr char kSeparatorsAlias[] = "a b:c/d@e*f%g";
 // A server playlist of three stored entries, each also reachable as the file "testlist\NAME".
+// Its "alphabetical" description comes with the first entry only; "randomlist" names the same
+// files in another order, "random", and describes itself with every entry.
 inline constexpr char kTestPlayListFolder[] = "testlist";
+inline constexpr char kRandomPlayListFolder[] = "randomlist";
 inline constexpr uint8_t kTestPlayListGeneration = 2;
 struct PlayListEntry {
   const char* name;

@@ -15,11 +15,12 @@ struct MessageBoxWatcher {
   std::atomic<bool> stop{false};
   std::thread thread{[this] {
     for (int i = 0; i < 1500 && !stop; ++i, Sleep(20)) {
-      // Only a box of this process: other tests running beside this one show dialogs too.
+      // Only a shown box of this process: other tests running beside this one show dialogs
+      // too, and the control keeps hidden dialogs of its own.
       HWND box = nullptr;
       DWORD process = 0;
       while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr &&
-             (GetWindowThreadProcessId(box, &process), process != GetCurrentProcessId())) {
+             (GetWindowThreadProcessId(box, &process), process != GetCurrentProcessId() || !IsWindowVisible(box))) {
       }
       if (!box) continue;
       wchar_t buffer[512] = {};

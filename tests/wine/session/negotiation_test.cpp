@@ -61,20 +61,26 @@ TEST_F(NegotiationTest, EachKindIsAskedForInProtocol80AndTheReplyIsApplied) {
 TEST_F(NegotiationTest, PlayListEntryTakesItsNameAndListFromTheServersString) {
   PlayerSettings fields = WithKind(Fields(), kPlayList);
   fields.m_sPlayListFolder = L"testlist";
-  fields.m_nPlayListIndex = 1;
   NegotiationRun run = Run(fields);
   ASSERT_TRUE(run.result) << run.errorText;
-  EXPECT_EQ("/ZAMS80/0000playlist:1:testlist", run.request);
-  EXPECT_EQ(L"beta.zmf", run.session.m_sMediaName);
+  EXPECT_EQ("/ZAMS80/0000playlist:0:testlist", run.request);
+  EXPECT_EQ(L"alpha.zmf", run.session.m_sMediaName);
   EXPECT_EQ(1, site_.playListCalls);
   EXPECT_EQ(
       L"<xml><playlist type=\"alphabetical\"><file>alpha.zmf</file><file>beta.zmf</file>"
       L"<file>gamma.zmf</file></playlist>",
       site_.playListXml);
   EXPECT_EQ(L"testlist", site_.playListFolder);
-  EXPECT_EQ(1, site_.playListItem);
-  EXPECT_EQ(3000, run.session.m_nDurationMs);
+  EXPECT_EQ(0, site_.playListItem);
+  EXPECT_EQ(2000, run.session.m_nDurationMs);
   EXPECT_EQ(protocol::Stored, run.session.m_nPlaybackMode);
+  // Later entries name themselves only: the list is already known.
+  fields.m_nPlayListIndex = 1;
+  run = Run(fields);
+  ASSERT_TRUE(run.result) << run.errorText;
+  EXPECT_EQ(L"beta.zmf", run.session.m_sMediaName);
+  EXPECT_EQ(L"", site_.playListXml);
+  EXPECT_EQ(1, site_.playListItem);
 }
 
 // A server that answers a version-80 request in version 25 gets the same request again
