@@ -8,6 +8,7 @@
 #include <objsafe.h>
 #include <olectl.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@
 #include "com/critical_section.h"
 #include "ui/flow_ctrl.h"
 #include "ui/playlist_dlg.h"
+#include "ui/properties_dlg.h"
 #include "ui/status_window.h"
 
 namespace zm::control {
@@ -361,6 +363,14 @@ class CZMediaPlayer final : public IZMediaPlayer,
     std::wstring folder;
     int32_t index = 0;
   };
+  // What the properties dialog reads (player_statistics.cpp).
+  class PropertiesSiteImpl final : public ui::PropertiesSite {
+   public:
+    explicit PropertiesSiteImpl(CZMediaPlayer* player) : owner(player) {}
+    ui::PropertiesHeader Header() override;
+    ui::TransmissionInputs Transmission() override;
+    CZMediaPlayer* const owner;
+  };
   void QueuePlayListReply(PlayListReply reply);
   void ApplyPlayListReplies();
   void CreatePlayListDialog();
@@ -432,6 +442,8 @@ class CZMediaPlayer final : public IZMediaPlayer,
   PlayListSiteImpl m_playListSite{this};
   com::CriticalSection m_playListLock;
   std::vector<PlayListReply> m_playListReplies;  // under m_playListLock
+  ui::CZMediaControlProperties m_dlgProperties;
+  PropertiesSiteImpl m_propertiesSite{this};
 
   com::ComPtr<IPicture> m_pLogo;
   SIZEL m_sizeLogo = {0, 0};  // HIMETRIC extent of the logo
@@ -444,8 +456,9 @@ class CZMediaPlayer final : public IZMediaPlayer,
   // The playback session: its thread, events, transport, media buffer and renderer.
   GrabberSiteImpl m_grabberSite{this};
   session::SessionController m_sessionController{m_settings, m_session, m_grabberSite};
-  UINT_PTR m_nTimerId = 0;         // the one-second timer, while it runs
-  HMENU m_hContextMenu = nullptr;  // loaded with the control window
+  UINT_PTR m_nTimerId = 0;                             // the one-second timer, while it runs
+  std::optional<session::ReceivedFigures> m_received;  // its last sample; none without a transport
+  HMENU m_hContextMenu = nullptr;                      // loaded with the control window
   // The view's layout (window's thread).
   int32_t m_nViewWidth = 0;
   int32_t m_nViewHeight = 0;

@@ -32,10 +32,7 @@ void CZMediaPlayer::AskForCredentials() {
 }
 
 // Dialogs.
-void CZMediaPlayer::OpenPropertiesDialog() {}
 void CZMediaPlayer::OpenVideoSettingsDialog() {}
 void CZMediaPlayer::ShowAboutBox() {}
-// The dialogs that show the session's figures close with it.
-void CZMediaPlayer::CloseSessionDialogs() {}
 
 }  // namespace zm::control

@@ -91,6 +91,7 @@ HRESULT CZMediaPlayer::StartSession() {
     return SetComError(OLE_E_NOT_INPLACEACTIVE, protocol::kTextNoWindow);
   }
   m_session.ResetForSession();
+  m_received.reset();
   m_nSizeMark = static_cast<int32_t>(SizeMark::Original);
   ShowPlaybackStatus(kStatusNone);
   if (!m_sessionController.Start(m_hWnd)) {
@@ -260,7 +261,7 @@ void CZMediaPlayer::OnSessionTimer() {
     Renderer().CheckDesktop(buffer->Frames(), session::InputDesktopReachable(), m_session.m_nState == Playing,
                             top && IsIconic(top));
   }
-  m_sessionController.SampleCounters();
+  m_received = m_sessionController.SampleCounters();
   if (m_session.m_bTimeShiftCanSwitchToLive && m_session.m_nTimeShiftLength < m_session.m_nTimeShiftMax)
     ++m_session.m_nTimeShiftLength;
   if (m_session.m_nPlaybackMode == LiveTimeShift || m_session.m_nPlaybackMode == TimeShiftPlayback) {

@@ -8,6 +8,7 @@
 
 namespace zm::session {
 
+inline constexpr wchar_t kTextUnknown[] = L"Unknown";
 inline constexpr wchar_t kTextNoVideoStream[] = L"No video stream found";
 inline constexpr wchar_t kTextNoAudioStream[] = L"No audio stream found";
 

@@ -110,4 +110,10 @@ struct SessionValues {
   }
 };
 
+// The transport's figures of the last second, sampled by the one-second timer.
+struct ReceivedFigures {
+  int32_t bytesPerSecond = 0;
+  int32_t videoFramesPerSecond = 0;
+};
+
 }  // namespace zm::session

@@ -171,8 +171,11 @@ bool SessionController::HasTransport() const {
   return static_cast<bool>(m_pTransport);
 }
 
-void SessionController::SampleCounters() {
-  if (m_pTransport) m_pTransport->SampleCounters();
+std::optional<ReceivedFigures> SessionController::SampleCounters() {
+  std::lock_guard<com::CriticalSection> hold(m_csSession);  // the grabber may be setting the transport
+  if (!m_pTransport) return std::nullopt;
+  m_pTransport->SampleCounters();
+  return ReceivedFigures{m_pTransport->BytesLastPeriod(), m_pTransport->VideoFramesLastPeriod()};
 }
 
 void SessionController::RtpFileFlowControl(int code) {

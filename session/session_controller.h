@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "com/critical_section.h"
@@ -78,8 +79,9 @@ class SessionController {
   // fails or no transport exists.
   bool SendCommand(const std::string& command, std::wstring& errorText);
   bool HasTransport() const;
-  // The one-second timer's statistics: the transport's counters move to their per-second values.
-  void SampleCounters();
+  // The one-second timer's statistics: the transport's counters move to their per-second values,
+  // which are returned; none without a transport.
+  std::optional<ReceivedFigures> SampleCounters();
   // RTP flow control of a stored resource (code 0: the playing loop; code 1: the timer).
   void RtpFileFlowControl(int code);
 

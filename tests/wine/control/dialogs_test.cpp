@@ -1,5 +1,6 @@
-// The playlist dialog through the control, against the server's two lists: what it shows after
-// each reply, and what Next, "play selected file" and Enter do.
+// The control's dialogs against the server: the playlist dialog with the server's two lists
+// (what it shows after each reply, what Next, "play selected file" and Enter do) and the
+// properties dialog's figures of a running session.
 #include <string>
 
 #include "playback_fixture.h"
@@ -13,19 +14,34 @@ namespace {
 constexpr int kListLine = 282, kModeLine = 283, kCurrentLine = 277, kEntries = 274;
 constexpr int kPrevious = 279, kNext = 280, kFromSelected = 281, kSelectedAlone = 278;
 
-HWND FindPlayListDialog() {
-  HWND found = nullptr;
+// This thread's top-level windows captioned `caption`.
+std::vector<HWND> FindDialogs(const wchar_t* caption) {
+  struct Search {
+    const wchar_t* caption;
+    std::vector<HWND> found;
+  } search{caption, {}};
   EnumThreadWindows(
       GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM out) {
-        wchar_t caption[64] = {};
-        GetWindowTextW(hwnd, caption, 64);
-        if (std::wstring(caption) != L"Playlist control") return TRUE;
-        *reinterpret_cast<HWND*>(out) = hwnd;
-        return FALSE;
+      [](HWND hwnd, LPARAM param) {
+        auto* s = reinterpret_cast<Search*>(param);
+        wchar_t text[128] = {};
+        GetWindowTextW(hwnd, text, 128);
+        if (std::wstring(text) == s->caption) s->found.push_back(hwnd);
+        return TRUE;
       },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND FindPlayListDialog() {
+  const std::vector<HWND> found = FindDialogs(L"Playlist control");
+  return found.empty() ? nullptr : found.front();
+}
+
+std::wstring ItemText(HWND dialog, int id) {
+  wchar_t text[256] = {};
+  GetDlgItemTextW(dialog, id, text, 256);
+  return text;
 }
 
 struct DialogSeen {
@@ -55,7 +71,7 @@ DialogSeen Read(HWND dialog) {
   return seen;
 }
 
-class PlayListDialogTest : public PlaybackTest {
+class DialogTest : public PlaybackTest {
  protected:
   std::wstring MediaName() {
     UniqueBstr name;
@@ -65,7 +81,7 @@ class PlayListDialogTest : public PlaybackTest {
   void Click(HWND dialog, int id) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 };
 
-TEST_F(PlayListDialogTest, AnAlphabeticalListIsFollowedSteppedAndLeftForOneFile) {
+TEST_F(DialogTest, AnAlphabeticalListIsFollowedSteppedAndLeftForOneFile) {
   const HWND dialog = FindPlayListDialog();
   ASSERT_TRUE(dialog) << "created with the control window";
   EXPECT_FALSE(IsWindowVisible(dialog));
@@ -130,7 +146,7 @@ TEST_F(PlayListDialogTest, AnAlphabeticalListIsFollowedSteppedAndLeftForOneFile)
   EXPECT_TRUE(IsWindowVisible(dialog));
 }
 
-TEST_F(PlayListDialogTest, ARandomListSelectsTheEntryByItsName) {
+TEST_F(DialogTest, ARandomListSelectsTheEntryByItsName) {
   player->UseFilePlayList(Text(L"randomlist"));
   ASSERT_EQ(player->Play(), S_OK);
   ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
@@ -141,6 +157,55 @@ TEST_F(PlayListDialogTest, ARandomListSelectsTheEntryByItsName) {
   EXPECT_EQ(seen.selected, 0);
   EXPECT_FALSE(seen.fromSelected) << "a random list is not played from an entry";
   EXPECT_FALSE(seen.previous);
+}
+
+TEST_F(DialogTest, PropertiesShowWhatTheServerSentAndCloseWithTheSession) {
+  player->UseFile(Text(L"testlist\\beta.zmf"));  // 3 s of 320 x 240 at 25 fps, 44.1 kHz stereo
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  player->ViewProperties();
+  player->ViewProperties();
+  const std::vector<HWND> shown = FindDialogs(L"Properties");
+  ASSERT_EQ(shown.size(), 1u) << "a second open leaves the first alone";
+  const HWND dialog = shown.front();
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  EXPECT_EQ(ItemText(dialog, 207), ServerAddress());
+  EXPECT_EQ(ItemText(dialog, 221), L"TCP");
+  EXPECT_EQ(ItemText(dialog, 213), L"testlist\\beta.zmf");
+  EXPECT_EQ(ItemText(dialog, 235), L"03 sec");
+  EXPECT_EQ(ItemText(dialog, 237), L"File");
+  EXPECT_EQ(ItemText(dialog, 234), L"25.0 fps");
+  EXPECT_EQ(ItemText(dialog, 236), L"320x240");
+  EXPECT_EQ(ItemText(dialog, 241), L"172.3 kByte/s");
+  EXPECT_EQ(ItemText(dialog, 242), L"44.1 kHz");
+  EXPECT_EQ(ItemText(dialog, 224), L"2");
+  EXPECT_EQ(ItemText(dialog, 251).rfind(L"Video content - ", 0), 0u) << ItemText(dialog, 251);
+
+  // The whole file arrives within its first seconds: the transmission has finished.
+  Pump(2100);
+  EXPECT_EQ(ItemText(dialog, 253), L"Transmission - finished");
+  EXPECT_EQ(ItemText(dialog, 220), L"0.0 kByte/s");
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, 219)));
+  ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
+  EXPECT_FALSE(IsWindow(dialog)) << "the stop procedure closes it";
+
+  // A live stream goes on arriving: after two ticks the dialog shows the one-second timer's
+  // sample of the transport, and the channels' fill agrees with its label.
+  player->UseLiveAlias(Text(L"testcard"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000, 2));
+  player->ViewProperties();
+  const HWND live = FindDialogs(L"Properties").at(0);
+  EXPECT_EQ(ItemText(live, 237), L"Live, Real Time");
+  EXPECT_EQ(ItemText(live, 235), L"Unknown");
+  Pump(2100);
+  EXPECT_EQ(ItemText(live, 253), L"Transmission - in progress");
+  EXPECT_GT(std::wcstod(ItemText(live, 220).c_str(), nullptr), 100.0) << ItemText(live, 220);
+  // 25 pictures a second, give or take the pre-roll's burst and a late tick.
+  const int fps = std::stoi(ItemText(live, 219));
+  EXPECT_TRUE(fps >= 10 && fps <= 60) << fps;
+  const LRESULT fill = SendDlgItemMessageW(live, 254, PBM_GETPOS, 0, 0);
+  EXPECT_EQ(std::to_wstring(fill), ItemText(live, 256));
 }
 
 }  // namespace
