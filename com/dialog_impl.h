@@ -17,6 +17,12 @@ class DialogImpl {
                               reinterpret_cast<LPARAM>(static_cast<T*>(this)));
   }
 
+  // A modal box: returns the code EndDialog was given, or -1 when the box cannot be made.
+  INT_PTR RunModal(HINSTANCE instance, int resourceId, HWND parent) {
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(resourceId), parent, DialogProc,
+                           reinterpret_cast<LPARAM>(static_cast<T*>(this)));
+  }
+
   void DestroyModeless() {
     if (m_hWnd) DestroyWindow(m_hWnd);
   }

@@ -27,6 +27,7 @@
 #include "ui/flow_ctrl.h"
 #include "ui/playlist_dlg.h"
 #include "ui/properties_dlg.h"
+#include "ui/video_settings_dlg.h"
 #include "ui/status_window.h"
 
 namespace zm::control {
@@ -371,6 +372,16 @@ class CZMediaPlayer final : public IZMediaPlayer,
     ui::TransmissionInputs Transmission() override;
     CZMediaPlayer* const owner;
   };
+  // The video settings dialog's sliders (player_dialogs.cpp).
+  class VideoSettingsSiteImpl final : public ui::VideoSettingsSite {
+   public:
+    explicit VideoSettingsSiteImpl(CZMediaPlayer* player) : owner(player) {}
+    int32_t Brightness() override;
+    int32_t Contrast() override;
+    void AdjustBrightness(int32_t value) override;
+    void AdjustContrast(int32_t value) override;
+    CZMediaPlayer* const owner;
+  };
   void QueuePlayListReply(PlayListReply reply);
   void ApplyPlayListReplies();
   void CreatePlayListDialog();
@@ -444,6 +455,8 @@ class CZMediaPlayer final : public IZMediaPlayer,
   std::vector<PlayListReply> m_playListReplies;  // under m_playListLock
   ui::CZMediaControlProperties m_dlgProperties;
   PropertiesSiteImpl m_propertiesSite{this};
+  ui::CVideoSettingsDlg m_dlgVideoSettings;
+  VideoSettingsSiteImpl m_videoSettingsSite{this};
 
   com::ComPtr<IPicture> m_pLogo;
   SIZEL m_sizeLogo = {0, 0};  // HIMETRIC extent of the logo

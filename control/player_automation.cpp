@@ -132,13 +132,15 @@ STDMETHODIMP CZMediaPlayer::Pause() {
 
 STDMETHODIMP CZMediaPlayer::AdjustContrast(LONG nContrast) {
   if (m_session.m_bAudioOnly || !IsActive()) return S_FALSE;
-  if (Renderer().Exists()) Renderer().get()->SetContrast(nContrast);
+  if (Renderer().Exists() && SUCCEEDED(Renderer().get()->SetContrast(nContrast))) m_session.m_nContrast = nContrast;
   return S_OK;
 }
 
 STDMETHODIMP CZMediaPlayer::AdjustBrightness(LONG nBrightness) {
   if (m_session.m_bAudioOnly || !IsActive()) return S_FALSE;
-  if (Renderer().Exists()) Renderer().get()->SetBrightness(nBrightness);
+  if (Renderer().Exists() && SUCCEEDED(Renderer().get()->SetBrightness(nBrightness))) {
+    m_session.m_nBrightness = nBrightness;
+  }
   return S_OK;
 }
 

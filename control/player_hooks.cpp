@@ -1,5 +1,4 @@
-// Where the renderer bridge and the dialogs join the control window. The dialogs are not part
-// of the control yet: their hooks show nothing.
+// Where the renderer bridge and the password dialog join the control window.
 #include "control/player.h"
 
 namespace zm::control {
@@ -30,9 +29,5 @@ void CZMediaPlayer::AskForCredentials() {
   m_dlgPassword.parentWindow = m_hWnd;
   m_dlgPassword.ShowForCredentialsRequest(credentialsEvent);
 }
-
-// Dialogs.
-void CZMediaPlayer::OpenVideoSettingsDialog() {}
-void CZMediaPlayer::ShowAboutBox() {}
 
 }  // namespace zm::control

@@ -29,6 +29,9 @@ void CZMediaPlayer::OpenPropertiesDialog() {
 }
 
 // The dialogs that show the session's figures close with it.
-void CZMediaPlayer::CloseSessionDialogs() { m_dlgProperties.Close(); }
+void CZMediaPlayer::CloseSessionDialogs() {
+  m_dlgProperties.Close();
+  m_dlgVideoSettings.Destroy();
+}
 
 }  // namespace zm::control

@@ -90,6 +90,9 @@ struct SessionValues {
   bool m_bConnectionLost = false;  // the transport failed during playback: no playlist advance
   bool m_bFlowPaused = false;      // RTP file flow control asked the server to pause
   bool m_bAudioDecoderMissing = false;
+  // The values last passed to this session's renderer (its picture starts at 0, 0).
+  int32_t m_nBrightness = 0;
+  int32_t m_nContrast = 0;
 
   // The values a new session starts from. What the last reply or stream change settled
   // (name, kind, duration, mode, the time-shift carry) stays until the next reply replaces it.

@@ -65,3 +65,14 @@
 #define IDC_PROP_AUDIO_FILL 255
 #define IDC_PROP_VIDEO_COUNT 256
 #define IDC_PROP_AUDIO_COUNT 257
+
+// The video settings dialog and its controls.
+#define IDD_VIDEO_SETTINGS 105
+#define IDC_VIDEO_BRIGHTNESS 1019
+#define IDC_VIDEO_CONTRAST 1021
+#define IDC_VIDEO_RESET 261
+
+// The about box: its picture, and the line that shows the module's version.
+#define IDD_ABOUT 5139
+#define IDB_ABOUT_PICTURE 5142
+#define IDC_ABOUT_VERSION 5143

@@ -1,7 +1,9 @@
 // The control's dialogs against the server: the playlist dialog with the server's two lists
 // (what it shows after each reply, what Next, "play selected file" and Enter do) and the
 // properties dialog's figures of a running session.
+#include <regex>
 #include <string>
+#include <thread>
 
 #include "playback_fixture.h"
 
@@ -206,6 +208,100 @@ TEST_F(DialogTest, PropertiesShowWhatTheServerSentAndCloseWithTheSession) {
   EXPECT_TRUE(fps >= 10 && fps <= 60) << fps;
   const LRESULT fill = SendDlgItemMessageW(live, 254, PBM_GETPOS, 0, 0);
   EXPECT_EQ(std::to_wstring(fill), ItemText(live, 256));
+}
+
+// The mean of the red, green and blue values over the control window's middle.
+double MeanLevel(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  const HDC dc = GetDC(window);
+  double sum = 0;
+  int n = 0;
+  for (int y = client.bottom / 4; y < client.bottom * 3 / 4; y += 8) {
+    for (int x = client.right / 4; x < client.right * 3 / 4; x += 8, ++n) {
+      const COLORREF c = GetPixel(dc, x, y);
+      sum += (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3.0;
+    }
+  }
+  ReleaseDC(window, dc);
+  return n ? sum / n : 0;
+}
+
+TEST_F(DialogTest, VideoSettingsStartFromTheValuesInForceAndEveryMoveReachesThePicture) {
+  player->UseLiveAlias(Text(L"testcard"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  EXPECT_EQ(player->AdjustBrightness(20), S_OK);
+  EXPECT_EQ(player->ViewVideoSettings(), S_OK);
+  const std::vector<HWND> shown = FindDialogs(L"Adjust video settings");
+  ASSERT_EQ(shown.size(), 1u);
+  const HWND dialog = shown.front();
+  RECT control{}, box{};
+  GetWindowRect(hosted.ControlWindow(), &control);
+  GetWindowRect(dialog, &box);
+  EXPECT_EQ(box.left, control.left);
+  EXPECT_EQ(box.top, control.bottom);
+  const HWND brightness = GetDlgItem(dialog, 1019), contrast = GetDlgItem(dialog, 1021);
+  auto position = [](HWND slider) { return static_cast<int>(SendMessageW(slider, TBM_GETPOS, 0, 0)); };
+  EXPECT_EQ(position(brightness), 20) << "the slider starts where the host left the picture";
+  EXPECT_EQ(position(contrast), 0);
+
+  // An arrow key moves nothing; Home and End move the slider, and the picture follows.
+  SendMessageW(brightness, WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_EQ(position(brightness), 20);
+  SendMessageW(brightness, WM_KEYDOWN, VK_HOME, 0);
+  EXPECT_EQ(position(brightness), -50);
+  Pump(400);
+  const double dark = MeanLevel(hosted.ControlWindow());
+  SendMessageW(brightness, WM_KEYDOWN, VK_END, 0);
+  EXPECT_EQ(position(brightness), 50);
+  Pump(400);
+  const double bright = MeanLevel(hosted.ControlWindow());
+  EXPECT_GT(bright, dark + 60) << "brightness -50 then 50";
+
+  // The close box keeps the positions; Reset centres both; Enter destroys the dialog and a new
+  // one starts from the values in force.
+  SendMessageW(contrast, WM_KEYDOWN, VK_HOME, 0);
+  SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_FALSE(IsWindowVisible(dialog));
+  player->ViewVideoSettings();
+  EXPECT_EQ(position(brightness), 50);
+  EXPECT_EQ(position(contrast), -50);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(261, BN_CLICKED), 0);
+  EXPECT_EQ(position(brightness), 0);
+  EXPECT_EQ(position(contrast), 0);
+  SendDlgItemMessageW(dialog, 1019, WM_KEYDOWN, VK_END, 0);
+  SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_FALSE(IsWindow(dialog));
+  player->ViewVideoSettings();
+  const HWND again = FindDialogs(L"Adjust video settings").at(0);
+  EXPECT_EQ(SendDlgItemMessageW(again, 1019, TBM_GETPOS, 0, 0), 50);
+  EXPECT_EQ(player->Stop(), S_OK);
+  EXPECT_FALSE(IsWindow(again)) << "the stop procedure closes it";
+}
+
+TEST_F(DialogTest, TheAboutBoxShowsTheVersionCentredOnTheControl) {
+  std::wstring version;
+  RECT box{};
+  std::thread watcher([&] {
+    for (int i = 0; i < 500; ++i, Sleep(20)) {
+      const HWND found = FindWindowW(L"#32770", L"About");
+      if (!found || !IsWindowVisible(found)) continue;
+      wchar_t text[128] = {};
+      GetDlgItemTextW(found, 5143, text, 128);
+      version = text;
+      GetWindowRect(found, &box);
+      PostMessageW(found, WM_COMMAND, IDCANCEL, 0);
+      return;
+    }
+  });
+  SendMessageW(hosted.ControlWindow(), WM_COMMAND, 32771, 0);  // returns once the box is closed
+  watcher.join();
+  EXPECT_TRUE(std::regex_match(version, std::wregex(L"ZMediaControl7 version \\d+\\.\\d+\\.\\d+\\.\\d+"))) << version;
+  RECT control{};
+  GetWindowRect(hosted.ControlWindow(), &control);
+  EXPECT_NEAR((box.left + box.right) / 2, (control.left + control.right) / 2, 1);
+  EXPECT_NEAR((box.top + box.bottom) / 2, (control.top + control.bottom) / 2, 1);
 }
 
 }  // namespace
