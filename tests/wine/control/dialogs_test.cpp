@@ -210,6 +210,18 @@ TEST_F(DialogTest, PropertiesShowWhatTheServerSentAndCloseWithTheSession) {
   EXPECT_EQ(std::to_wstring(fill), ItemText(live, 256));
 }
 
+TEST_F(DialogTest, WithoutAnAudioDecoderTheVideoPlaysAloneAndThePropertiesSaySo) {
+  player->UseLiveAlias(Text(L"undecodable-audio"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  player->ViewProperties();
+  EXPECT_EQ(FindDialogs(L"Properties   ...No audio decoder found. Playing video only...").size(), 1u);
+  Pump(2000);
+  const renderer::RendererCounts counts = RendererCountsOf();
+  EXPECT_GT(counts.framesDrawn, 20u) << "video starved behind an audio stream nobody reads";
+  EXPECT_EQ(counts.audioFramesPlayed, 0u);
+}
+
 // The mean of the red, green and blue values over the control window's middle.
 double MeanLevel(HWND window) {
   RECT client{};

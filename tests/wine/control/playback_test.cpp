@@ -265,6 +265,14 @@ TEST_F(PlaybackTest, ARendererThatCannotDecodeIsAStartFailureWithItsResult) {
   ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
   EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnError, kOnStop}));
   EXPECT_EQ(Events()[0].args, (std::vector<LONG>{1, static_cast<LONG>(0x8FFF0535)}));
+
+  // Without a custom handler the user reads the result's text with the codec named.
+  player->UseCustomErrorHandler(VARIANT_FALSE);
+  MessageBoxWatcher watcher;
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStop, 15000, 2));
+  watcher.Finish();
+  EXPECT_NE(watcher.text.find(L"\nCodec info: H264"), std::wstring::npos) << watcher.text;
 }
 
 TEST_F(PlaybackTest, AConnectionClosedMidStreamPlaysOutTheBufferThenStops) {
