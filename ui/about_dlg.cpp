@@ -8,7 +8,7 @@
 namespace zm::ui {
 namespace {
 
-// "ZMediaControl7 version " and the module's product version, so the version is written once,
+// "ZMediaControl7 " and the module's product version, so the version is written once,
 // in its version resource.
 std::wstring VersionLine(HINSTANCE instance) {
   std::wstring line = L"ZMediaControl7";
@@ -23,7 +23,7 @@ std::wstring VersionLine(HINSTANCE instance) {
       !VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || length < sizeof *fixed) {
     return line;
   }
-  return line + L" version " + std::to_wstring(HIWORD(fixed->dwProductVersionMS)) + L"." +
+  return line + L" " + std::to_wstring(HIWORD(fixed->dwProductVersionMS)) + L"." +
          std::to_wstring(LOWORD(fixed->dwProductVersionMS)) + L"." +
          std::to_wstring(HIWORD(fixed->dwProductVersionLS)) + L"." + std::to_wstring(LOWORD(fixed->dwProductVersionLS));
 }

@@ -1,10 +1,12 @@
 // The control's dialogs against the server: the playlist dialog with the server's two lists
 // (what it shows after each reply, what Next, "play selected file" and Enter do) and the
 // properties dialog's figures of a running session.
+#include <algorithm>
 #include <regex>
 #include <string>
 #include <thread>
 
+#include "peers/host/screenshot.h"
 #include "playback_fixture.h"
 
 #include <commctrl.h>
@@ -38,6 +40,16 @@ std::vector<HWND> FindDialogs(const wchar_t* caption) {
 HWND FindPlayListDialog() {
   const std::vector<HWND> found = FindDialogs(L"Playlist control");
   return found.empty() ? nullptr : found.front();
+}
+
+// Saves the dialog as it shows into dialogs/NAME.png beside the test, for a person to look at,
+// and tells whether the picture holds the colour 0xRRGGBB.
+bool SaveAndFind(HWND dialog, const char* name, uint32_t rgb) {
+  CreateDirectoryW(L"dialogs", nullptr);
+  const std::optional<host::Image> image = host::CaptureClientArea(dialog);
+  if (!image) return false;
+  host::WriteImageFile(std::string("dialogs/") + name + ".png", *image);
+  return std::find(image->pixels.begin(), image->pixels.end(), rgb) != image->pixels.end();
 }
 
 std::wstring ItemText(HWND dialog, int id) {
@@ -107,6 +119,7 @@ TEST_F(DialogTest, AnAlphabeticalListIsFollowedSteppedAndLeftForOneFile) {
   EXPECT_EQ(seen.selected, 0);
   EXPECT_FALSE(seen.previous);
   EXPECT_TRUE(seen.next && seen.fromSelected && seen.selectedAlone);
+  EXPECT_TRUE(SaveAndFind(dialog, "playlist", 0xEBEBEB)) << "the dialog's own grey";
   UniqueBstr content;
   EXPECT_EQ(player->get_PlayListContent(content.put()), S_OK);
   EXPECT_EQ(std::wstring(content.get()).rfind(L"<xml><playlist type=\"alphabetical\"><file>alpha.zmf</file>", 0), 0u);
@@ -208,6 +221,8 @@ TEST_F(DialogTest, PropertiesShowWhatTheServerSentAndCloseWithTheSession) {
   EXPECT_TRUE(fps >= 10 && fps <= 60) << fps;
   const LRESULT fill = SendDlgItemMessageW(live, 254, PBM_GETPOS, 0, 0);
   EXPECT_EQ(std::to_wstring(fill), ItemText(live, 256));
+  const bool green = SaveAndFind(live, "properties", 0x008C05);
+  EXPECT_TRUE(fill == 0 || green) << "the fill bars' green";
 }
 
 TEST_F(DialogTest, WithoutAnAudioDecoderTheVideoPlaysAloneAndThePropertiesSaySo) {
@@ -257,6 +272,7 @@ TEST_F(DialogTest, VideoSettingsStartFromTheValuesInForceAndEveryMoveReachesTheP
   auto position = [](HWND slider) { return static_cast<int>(SendMessageW(slider, TBM_GETPOS, 0, 0)); };
   EXPECT_EQ(position(brightness), 20) << "the slider starts where the host left the picture";
   EXPECT_EQ(position(contrast), 0);
+  SaveAndFind(dialog, "video-settings", 0);
 
   // An arrow key moves nothing; Home and End move the slider, and the picture follows.
   SendMessageW(brightness, WM_KEYDOWN, VK_RIGHT, 0);
@@ -295,6 +311,7 @@ TEST_F(DialogTest, VideoSettingsStartFromTheValuesInForceAndEveryMoveReachesTheP
 TEST_F(DialogTest, TheAboutBoxShowsTheVersionCentredOnTheControl) {
   std::wstring version;
   RECT box{};
+  bool coloured = false;
   std::thread watcher([&] {
     for (int i = 0; i < 500; ++i, Sleep(20)) {
       const HWND found = FindWindowW(L"#32770", L"About");
@@ -303,13 +320,15 @@ TEST_F(DialogTest, TheAboutBoxShowsTheVersionCentredOnTheControl) {
       GetDlgItemTextW(found, 5143, text, 128);
       version = text;
       GetWindowRect(found, &box);
+      coloured = SaveAndFind(found, "about", 0x402000) && SaveAndFind(found, "about", 0xF7FF21);
       PostMessageW(found, WM_COMMAND, IDCANCEL, 0);
       return;
     }
   });
   SendMessageW(hosted.ControlWindow(), WM_COMMAND, 32771, 0);  // returns once the box is closed
   watcher.join();
-  EXPECT_TRUE(std::regex_match(version, std::wregex(L"ZMediaControl7 version \\d+\\.\\d+\\.\\d+\\.\\d+"))) << version;
+  EXPECT_TRUE(coloured) << "yellow text on brown";
+  EXPECT_TRUE(std::regex_match(version, std::wregex(L"ZMediaControl7 \\d+\\.\\d+\\.\\d+\\.\\d+"))) << version;
   RECT control{};
   GetWindowRect(hosted.ControlWindow(), &control);
   EXPECT_NEAR((box.left + box.right) / 2, (control.left + control.right) / 2, 1);
