@@ -39,8 +39,10 @@ class DialogImpl {
       self->m_hWnd = nullptr;
     }
     if (!handled) return FALSE;
-    // WM_INITDIALOG answers about the focus itself; other handled messages leave their result here.
-    if (msg == WM_INITDIALOG) return static_cast<INT_PTR>(result);
+    // WM_INITDIALOG answers about the focus itself and the WM_CTLCOLOR messages with their
+    // brush; other handled messages leave their result here.
+    if (msg == WM_INITDIALOG || (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC))
+      return static_cast<INT_PTR>(result);
     SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
     return TRUE;
   }

@@ -57,7 +57,7 @@ void CZMediaPlayer::OnFinalMessage(HWND) {
 
 LRESULT CZMediaPlayer::OnCreate() {
   SetClassLongPtrW(m_hWnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(GetStockObject(BLACK_BRUSH)));
-  m_wndFlowBar.Create(Module().Instance(), m_hWnd);
+  m_wndFlowBar.Create(Module().Instance(), m_hWnd, this);
   // The playlist dialog joins here with its own work; it is created owned, not shown.
   m_wndStatus.Create(Module().Instance(), m_hWnd, [this] {
     const session::CMediaBuffer* buffer = m_sessionController.Buffer();
