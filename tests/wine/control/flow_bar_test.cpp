@@ -84,13 +84,35 @@ TEST_F(FlowBarTest, AClickInTheSeekBarSeeksToThePointUnderIt) {
   Pump(300);
   EXPECT_EQ(Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec), 2);
   EXPECT_TRUE(IsWindowEnabled(seek));
+  // Dragging the thumb shows the time under it and seeks only where it is let go.
+  SendMessageW(bar, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 2500), reinterpret_cast<LPARAM>(seek));
+  EXPECT_EQ(TextOf(kTime), L"00:00:01");
+  EXPECT_EQ(CountOf(kOnPause), 1u);
+  SendMessageW(bar, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 2500), reinterpret_cast<LPARAM>(seek));
+  ASSERT_EQ(CountOf(kOnPause), 2u);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 10000, 3));
+  Pump(300);
+  EXPECT_EQ(Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec), 1);
   // The thumb is no target: pressing it starts a drag, and a drag alone seeks nothing.
   RECT thumb{};
   SendMessageW(seek, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
   SendMessageW(seek, WM_LBUTTONDOWN, MK_LBUTTON,
                MAKELPARAM((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2));
-  EXPECT_EQ(CountOf(kOnPause), 1u);
+  EXPECT_EQ(CountOf(kOnPause), 2u);
   SendMessageW(seek, WM_LBUTTONUP, 0, MAKELPARAM((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2));
+}
+
+TEST_F(FlowBarTest, ALiveStreamWithATimeShiftWindowSaysLiveAndParksTheThumbAtItsEdge) {
+  player->UseLiveAlias(Text(L"timeshift"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  EXPECT_EQ(TextOf(kPlayList), L"Live");
+  EXPECT_FALSE(IsWindowEnabled(Item(kPlayList))) << "it plays at the live edge already";
+  EXPECT_EQ(SendMessageW(Item(kSeek), TBM_GETPOS, 0, 0), 10000);
+  EXPECT_EQ(TextOf(kPlay), L"Pause") << "the window lets it pause";
+  EXPECT_EQ(player->Stop(), S_OK);
+  EXPECT_TRUE(IsWindowEnabled(Item(kPlayList)));
+  EXPECT_EQ(TextOf(kPlay), L"Play");
 }
 
 TEST_F(FlowBarTest, TheKnobSetsTheRenderersVolumeByMouseAndKeys) {
