@@ -144,22 +144,28 @@ PlaylistButtonLook PlaylistButtonFor(int32_t mode, bool canSwitchToLive) {
   return {L"Playlist", true};
 }
 
-FlowBarBoxes LayOutFlowBar(const FlowBarBoxes& now, int32_t width) {
+FlowBarBoxes LayOutFlowBar(const FlowBarBoxes& now, int32_t width, int32_t dpi) {
+  auto px = [dpi](int32_t pixels) { return ScaleForDpi(pixels, dpi); };
   FlowBarBoxes next = now;
   const int32_t top = now.seek.top;
-  next.seek.width = std::max(width - 95 - now.seek.left, 0);
-  next.play.top = top - 4;
-  next.stop.top = top - 4;
+  next.seek.width = std::max(width - px(95) - now.seek.left, 0);
+  next.play.top = top - px(4);
+  next.stop.top = top - px(4);
   next.playlist.left = next.seek.left + next.seek.width;
-  next.playlist.top = top + 3;
-  next.knob.left = next.playlist.left + next.playlist.width + 1;
-  next.knob.top = top - 4;
-  next.time = {next.knob.left + next.knob.width + 5, next.knob.top + 5, 49, 18};
+  next.playlist.top = top + px(3);
+  next.knob.left = next.playlist.left + next.playlist.width + px(1);
+  next.knob.top = top - px(4);
+  next.time = {next.knob.left + next.knob.width + px(5), next.knob.top + px(5), px(49), px(18)};
   return next;
 }
 
-int32_t FontHeightAt96Dpi(int32_t pointSize) {
-  return -static_cast<int32_t>(static_cast<double>(pointSize) * 96.0 / 72.0 + 0.5);
+int32_t FontHeightAtDpi(int32_t pointSize, int32_t dpi) {
+  return -static_cast<int32_t>(static_cast<double>(pointSize) * dpi / 72.0 + 0.5);
+}
+
+int32_t ScaleForDpi(int32_t pixels, int32_t dpi) {
+  if (dpi <= 0) return pixels;
+  return static_cast<int32_t>(static_cast<double>(pixels) * dpi / kBaseDpi + 0.5);
 }
 
 int32_t HorizontalBaseUnit(int32_t widthOf52Letters) { return (widthOf52Letters / 26 + 1) / 2; }

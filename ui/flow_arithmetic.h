@@ -11,6 +11,9 @@
 
 namespace zm::ui {
 
+// The dpi at which the bar's pixel sizes are given.
+inline constexpr int32_t kBaseDpi = 96;
+
 // The seek bar's scale: 0 .. kSeekScale.
 inline constexpr int32_t kSeekScale = 10000;
 
@@ -90,7 +93,8 @@ struct PlaylistButtonLook {
 };
 PlaylistButtonLook PlaylistButtonFor(int32_t mode, bool canSwitchToLive);
 
-// The bar's children after a resize to `width`, from where they are now (bar coordinates).
+// The bar's children after a resize to `width`, from where they are now (bar coordinates); the
+// gaps and the time display's size grow with the window's dpi.
 struct Box {
   int32_t left = 0, top = 0, width = 0, height = 0;
   bool operator==(const Box&) const = default;
@@ -99,11 +103,13 @@ struct FlowBarBoxes {
   Box play, stop, seek, playlist, knob, time;
   bool operator==(const FlowBarBoxes&) const = default;
 };
-FlowBarBoxes LayOutFlowBar(const FlowBarBoxes& now, int32_t width);
+FlowBarBoxes LayOutFlowBar(const FlowBarBoxes& now, int32_t width, int32_t dpi = kBaseDpi);
 
-// The 96-dpi re-layout: the font height for a point size, the horizontal base unit from the
-// width of the 52 letters, and a dialog-unit length in pixels.
-int32_t FontHeightAt96Dpi(int32_t pointSize);
+// The re-layout of the template at the window's dpi (96 at 100 percent, whatever the system
+// font): the font height for a point size, the horizontal base unit from the width of the 52
+// letters, a dialog-unit length in pixels, and a 100-percent length at `dpi`.
+int32_t FontHeightAtDpi(int32_t pointSize, int32_t dpi = kBaseDpi);
+int32_t ScaleForDpi(int32_t pixels, int32_t dpi);
 int32_t HorizontalBaseUnit(int32_t widthOf52Letters);
 int32_t DialogUnitsToPixels(int32_t units, int32_t baseUnit, int32_t perBaseUnit);
 

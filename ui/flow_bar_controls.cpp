@@ -255,7 +255,7 @@ void CKnobSlider::Paint() {
     const int32_t radius = client.right / 2;
     const Offset dot = KnobDotOffset(m_nPos, m_nMin, m_nMax, client.right);
     const int32_t px = radius + dot.dx, py = radius + dot.dy;
-    const int32_t d = std::min(radius, 2);
+    const int32_t d = std::min(radius, std::max(2, radius / 5));  // 2 for a 26-pixel knob
     HBRUSH red = CreateSolidBrush(m_bBlink ? RGB(255, 0, 0) : RGB(192, 0, 0));
     HGDIOBJ oldBrush = SelectObject(memory, red);
     Ellipse(memory, px - d, py - d, px + d + 1, py + d + 1);

@@ -12,7 +12,7 @@
 namespace zm::ui {
 namespace {
 
-constexpr int kButtonPicture = 26;  // the button and knob pictures at 96 dpi
+constexpr int kButtonPicture = 26;  // the button and knob pictures at 100 percent
 constexpr int kListPicture = 13;
 constexpr int kThumbLength = 15;
 constexpr wchar_t kTipPlay[] = L"Play";
@@ -23,6 +23,20 @@ LONG Read(IZMediaPlayer* player, HRESULT (STDMETHODCALLTYPE IZMediaPlayer::*get)
   LONG value = 0;
   if ((player->*get)(&value) != S_OK) return 0;
   return value;
+}
+
+// The dpi of the monitor the window is on where the system says so, else the system's.
+int32_t WindowDpi(HWND window) {
+  using DpiForWindow = UINT(WINAPI*)(HWND);
+  static const auto forWindow = reinterpret_cast<DpiForWindow>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (forWindow) {
+    if (const UINT dpi = forWindow(window)) return static_cast<int32_t>(dpi);
+  }
+  HDC dc = GetDC(window);
+  const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+  if (dc) ReleaseDC(window, dc);
+  return dpi > 0 ? dpi : kBaseDpi;
 }
 
 Box BoxOf(HWND child, HWND bar) {
@@ -71,7 +85,8 @@ int CZFlowCtrl::ClientHeight() const {
 }
 
 void CZFlowCtrl::OnInitDialog() {
-  LayOutAt96Dpi();
+  m_nDpi = WindowDpi(m_hWnd);
+  LayOutAtDpi();
   m_nFlowState = FlowStopped;
   m_bTracking = false;
   m_bSeekEnabled = false;
@@ -79,25 +94,22 @@ void CZFlowCtrl::OnInitDialog() {
   m_hTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, m_hInstance, nullptr);
 
-  m_btnPlay.AddImageSet(DrawFlowPicture(FlowPicture::Play, kButtonPicture),
-                        DrawFlowPicture(FlowPicture::PlayPushed, kButtonPicture));
-  m_btnPlay.AddImageSet(DrawFlowPicture(FlowPicture::Pause, kButtonPicture),
-                        DrawFlowPicture(FlowPicture::PausePushed, kButtonPicture));
+  const int button = ScaleForDpi(kButtonPicture, m_nDpi), list = ScaleForDpi(kListPicture, m_nDpi);
+  m_btnPlay.AddImageSet(DrawFlowPicture(FlowPicture::Play, button), DrawFlowPicture(FlowPicture::PlayPushed, button));
+  m_btnPlay.AddImageSet(DrawFlowPicture(FlowPicture::Pause, button), DrawFlowPicture(FlowPicture::PausePushed, button));
   m_btnPlay.Attach(this, m_hWnd, IDC_FLOW_PLAY);
   SetTip(m_btnPlay, kTipPlay);
-  m_btnStop.AddImageSet(DrawFlowPicture(FlowPicture::Stop, kButtonPicture),
-                        DrawFlowPicture(FlowPicture::StopPushed, kButtonPicture));
+  m_btnStop.AddImageSet(DrawFlowPicture(FlowPicture::Stop, button), DrawFlowPicture(FlowPicture::StopPushed, button));
   m_btnStop.Attach(this, m_hWnd, IDC_FLOW_STOP);
   SetTip(m_btnStop, kTipStop);
-  m_btnPlayList.AddImageSet(DrawFlowPicture(FlowPicture::List, kListPicture),
-                            DrawFlowPicture(FlowPicture::ListPushed, kListPicture));
+  m_btnPlayList.AddImageSet(DrawFlowPicture(FlowPicture::List, list), DrawFlowPicture(FlowPicture::ListPushed, list));
   m_btnPlayList.Attach(this, m_hWnd, IDC_FLOW_PLAYLIST);
   SetTip(m_btnPlayList, PlaylistButtonFor(0, false).tooltip);
 
   if (m_trackSeek.Attach(this, m_hWnd, IDC_FLOW_SEEK)) {
     HWND seek = m_trackSeek.m_hWnd;
     SetWindowLongPtrW(seek, GWL_STYLE, GetWindowLongPtrW(seek, GWL_STYLE) | TBS_FIXEDLENGTH);
-    SendMessageW(seek, TBM_SETTHUMBLENGTH, kThumbLength, 0);
+    SendMessageW(seek, TBM_SETTHUMBLENGTH, ScaleForDpi(kThumbLength, m_nDpi), 0);
     SendMessageW(seek, TBM_SETRANGE, TRUE, MAKELPARAM(0, kSeekScale));
     // Neither page nor line steps: a click jumps, and only the thumb is dragged.
     SendMessageW(seek, TBM_SETPAGESIZE, 0, 0);
@@ -105,13 +117,13 @@ void CZFlowCtrl::OnInitDialog() {
     EnableWindow(seek, FALSE);
   }
   SetTime(0);
-  m_knobVolume.SetFace(DrawFlowPicture(FlowPicture::Knob, kButtonPicture));
+  m_knobVolume.SetFace(DrawFlowPicture(FlowPicture::Knob, button));
   m_knobVolume.Attach(this, m_hWnd, IDC_FLOW_VOLUME);
 }
 
-// The bar keeps its pixel layout whatever the system font and dpi: its template is laid out
-// again with its own font made at 96 dpi.
-void CZFlowCtrl::LayOutAt96Dpi() {
+// The bar keeps its pixel layout whatever the system font: its template is laid out again with
+// its own font made at the window's dpi, which at 100 percent is 96.
+void CZFlowCtrl::LayOutAtDpi() {
   HRSRC found = FindResourceW(m_hInstance, MAKEINTRESOURCEW(IDD_FLOWBAR), MAKEINTRESOURCEW(5));  // RT_DIALOG
   HGLOBAL loaded = found ? LoadResource(m_hInstance, found) : nullptr;
   const auto* bytes = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
@@ -120,8 +132,8 @@ void CZFlowCtrl::LayOutAt96Dpi() {
       ReadDialogTemplate(std::span(bytes, SizeofResource(m_hInstance, found)));
   if (!layout) return;
   const std::wstring face(layout->face.begin(), layout->face.end());
-  m_font.reset(CreateFontW(FontHeightAt96Dpi(layout->pointSize), 0, 0, 0, layout->weight, layout->italic, FALSE, FALSE,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+  m_font.reset(CreateFontW(FontHeightAtDpi(layout->pointSize, m_nDpi), 0, 0, 0, layout->weight, layout->italic, FALSE,
+                           FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                            DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
   if (!m_font) return;
   m_hOldFont = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
@@ -162,7 +174,7 @@ void CZFlowCtrl::LayOutControls() {
                             BoxOf(m_knobVolume.m_hWnd, m_hWnd), BoxOf(time, m_hWnd)};
   RECT client{};
   GetClientRect(m_hWnd, &client);
-  const FlowBarBoxes next = LayOutFlowBar(now, client.right);
+  const FlowBarBoxes next = LayOutFlowBar(now, client.right, m_nDpi);
   MoveTo(m_trackSeek.m_hWnd, next.seek);
   MoveTo(m_btnPlay.m_hWnd, next.play);
   MoveTo(m_btnStop.m_hWnd, next.stop);

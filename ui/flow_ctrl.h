@@ -58,7 +58,7 @@ class CZFlowCtrl : public com::DialogImpl<CZFlowCtrl> {
  private:
   void OnInitDialog();
   void OnDestroyDialog();
-  void LayOutAt96Dpi();
+  void LayOutAtDpi();
   void OnButton(int id);
   void OnHScroll(int code, int pos);
   void ShowPlayPicture(size_t set);
@@ -75,9 +75,10 @@ class CZFlowCtrl : public com::DialogImpl<CZFlowCtrl> {
   int32_t m_nFlowState = FlowStopped;
   bool m_bTracking = false;
   bool m_bSeekEnabled = false;
+  int32_t m_nDpi = kBaseDpi;  // the window's, when the bar was made
   COLORREF m_crBack = RGB(235, 235, 235);
   UniqueBrush m_hbrBack;
-  UniqueFont m_font;           // the bar's font at 96 dpi
+  UniqueFont m_font;           // the bar's font at the window's dpi
   HFONT m_hOldFont = nullptr;  // the dialog's font before it
   HWND m_hTip = nullptr;       // the buttons' tooltips
 };

@@ -179,12 +179,25 @@ TEST(FlowLayoutTest, TheSeekBarStretchesAndTheRestFollowsItsRightEdge) {
   EXPECT_EQ(wide.knob, (Box{420, -1, 23, 24}));
   EXPECT_EQ(wide.time, (Box{448, 4, 49, 18}));
   EXPECT_EQ(LayOutFlowBar(now, 100).seek.width, 0) << "never a negative width";
+  // At 150 percent the gaps and the time display grow with the children.
+  const FlowBarBoxes large = LayOutFlowBar(now, 500, 144);
+  EXPECT_EQ(large.seek, (Box{54, 3, 303, 20}));
+  EXPECT_EQ(large.play.top, -3);
+  EXPECT_EQ(large.playlist, (Box{357, 8, 14, 15}));  // 3 * 1.5 = 4.5 rounds up
+  EXPECT_EQ(large.knob.left, 373);
+  EXPECT_EQ(large.time, (Box{404, 5, 74, 27}));
 }
 
-TEST(FlowLayoutTest, DialogUnitsBecomePixelsAt96Dpi) {
-  EXPECT_EQ(FontHeightAt96Dpi(8), -11);
-  EXPECT_EQ(FontHeightAt96Dpi(9), -12);
-  EXPECT_EQ(FontHeightAt96Dpi(10), -13);
+TEST(FlowLayoutTest, DialogUnitsBecomePixelsAtTheWindowsDpi) {
+  const struct {
+    int32_t pointSize, dpi, height;
+  } fonts[] = {{8, 96, -11}, {9, 96, -12}, {10, 96, -13}, {8, 144, -16}, {8, 192, -21}};
+  for (const auto& f : fonts)
+    EXPECT_EQ(FontHeightAtDpi(f.pointSize, f.dpi), f.height) << f.pointSize << " at " << f.dpi;
+  EXPECT_EQ(ScaleForDpi(26, 96), 26);
+  EXPECT_EQ(ScaleForDpi(26, 120), 33);  // 32.5 rounds up
+  EXPECT_EQ(ScaleForDpi(13, 192), 26);
+  EXPECT_EQ(ScaleForDpi(15, 0), 15) << "an unknown dpi leaves 100 percent";
   EXPECT_EQ(HorizontalBaseUnit(312), 6);  // (312 / 26 + 1) / 2
   EXPECT_EQ(HorizontalBaseUnit(286), 6);
   EXPECT_EQ(DialogUnitsToPixels(305, 6, 4), 458);  // 457.5 rounds up
