@@ -93,12 +93,18 @@ TEST_F(FlowBarTest, AClickInTheSeekBarSeeksToThePointUnderIt) {
   ASSERT_TRUE(WaitForEvent(kOnStart, 10000, 3));
   Pump(300);
   EXPECT_EQ(Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec), 1);
+  // Keys seek as clicks do: Home goes back to the start.
+  Key(seek, VK_HOME);
+  ASSERT_EQ(CountOf(kOnPause), 3u);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 10000, 4));
+  Pump(300);
+  EXPECT_EQ(Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec), 0);
   // The thumb is no target: pressing it starts a drag, and a drag alone seeks nothing.
   RECT thumb{};
   SendMessageW(seek, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
   SendMessageW(seek, WM_LBUTTONDOWN, MK_LBUTTON,
                MAKELPARAM((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2));
-  EXPECT_EQ(CountOf(kOnPause), 2u);
+  EXPECT_EQ(CountOf(kOnPause), 3u);
   SendMessageW(seek, WM_LBUTTONUP, 0, MAKELPARAM((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2));
 }
 
