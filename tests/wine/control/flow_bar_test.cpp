@@ -156,6 +156,28 @@ TEST_F(FlowBarTest, TheKnobSetsTheRenderersVolumeByMouseAndKeys) {
   EXPECT_EQ(RendererCountsOf().volume, -10000);
 }
 
+TEST_F(FlowBarTest, TheBarSpansTheControlAndItsControlsFollowTheSeekBarsRightEdge) {
+  auto inBar = [&](int id) {
+    RECT rect{};
+    GetWindowRect(Item(id), &rect);
+    MapWindowPoints(HWND_DESKTOP, bar, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+  };
+  RECT client{};
+  GetClientRect(bar, &client);
+  EXPECT_EQ(client.right, 320);
+  const RECT seek = inBar(kSeek), list = inBar(kPlayList), knob = inBar(kVolume), time = inBar(kTime);
+  EXPECT_EQ(seek.right, 320 - 95);
+  EXPECT_EQ(inBar(kPlay).top, seek.top - 4);
+  EXPECT_EQ(std::vector<LONG>({list.left, list.top}), std::vector<LONG>({seek.right, seek.top + 3}));
+  EXPECT_EQ(std::vector<LONG>({knob.left, knob.top}), std::vector<LONG>({list.right + 1, seek.top - 4}));
+  EXPECT_EQ(Edges(time), (std::vector<LONG>{knob.right + 5, knob.top + 5, knob.right + 54, knob.top + 23}));
+  // A wider control stretches the seek bar and moves the rest along.
+  hosted.Control().Resize(RECT{0, 0, 500, 240});
+  EXPECT_EQ(inBar(kSeek).right, 500 - 95);
+  EXPECT_EQ(inBar(kTime).left, time.left + 180);
+}
+
 TEST_F(FlowBarTest, TabMovesAlongTheBarAndEachStopHasItsName) {
   SetFocus(Item(kPlay));
   ASSERT_EQ(GetFocus(), Item(kPlay));
