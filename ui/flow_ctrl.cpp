@@ -267,6 +267,11 @@ void CZFlowCtrl::MoveFocus(HWND from, bool backward) {
   if (HWND next = GetNextDlgTabItem(m_hWnd, from, backward)) SetFocus(next);
 }
 
+void CZFlowCtrl::TakeFocus(bool last) {
+  if (!m_hWnd) return;
+  if (HWND stop = GetNextDlgTabItem(m_hWnd, nullptr, last)) SetFocus(stop);
+}
+
 void CZFlowCtrl::OnFlowEvent(int event) {
   const std::optional<FlowEventEffect> effect = FlowEventOutcome(event, m_nPlaybackMode);
   if (!effect || !m_hWnd) return;

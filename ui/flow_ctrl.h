@@ -50,6 +50,8 @@ class CZFlowCtrl : public com::DialogImpl<CZFlowCtrl> {
   // For the bar's own controls.
   HBRUSH BackBrush() const { return m_hbrBack.get(); }
   void MoveFocus(HWND from, bool backward);
+  // The keyboard enters the bar at its first stop, or at its last.
+  void TakeFocus(bool last);
   void SeekToScale(int32_t pos);
   void ChangeVolume(int32_t volume);
 

@@ -179,8 +179,9 @@ TEST_F(FlowBarTest, TheBarSpansTheControlAndItsControlsFollowTheSeekBarsRightEdg
 }
 
 TEST_F(FlowBarTest, TabMovesAlongTheBarAndEachStopHasItsName) {
-  SetFocus(Item(kPlay));
-  ASSERT_EQ(GetFocus(), Item(kPlay));
+  SetFocus(hosted.ControlWindow());
+  Key(hosted.ControlWindow(), VK_TAB);
+  ASSERT_EQ(GetFocus(), Item(kPlay)) << "Tab in the control leads into the bar";
   Key(Item(kPlay), VK_TAB);
   EXPECT_EQ(GetFocus(), Item(kStop));
   Key(Item(kStop), VK_TAB);
