@@ -125,6 +125,7 @@ TEST_F(FlowBarTest, TheKnobSetsTheRenderersVolumeByMouseAndKeys) {
   player->UseLiveAlias(Text(L"testcard"));
   ASSERT_EQ(player->Play(), S_OK);
   ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  EXPECT_EQ(TextOf(kPlay), L"Play") << "a plain live stream cannot pause: no pause picture";
   const HWND knob = Item(kVolume);
   RECT client{};
   GetClientRect(knob, &client);
