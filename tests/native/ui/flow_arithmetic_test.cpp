@@ -239,18 +239,16 @@ TEST(FlowLayoutTest, TheTemplateGivesItsFontAndItemsAndRefusesATruncatedOne) {
   const std::vector<uint8_t> bytes = TwoItemTemplate();
   const std::optional<DialogTemplateLayout> layout = ReadDialogTemplate(bytes);
   ASSERT_TRUE(layout);
-  EXPECT_EQ(layout->cx, 305);
-  EXPECT_EQ(layout->cy, 16);
-  EXPECT_TRUE(layout->hasFont);
-  EXPECT_EQ(layout->pointSize, 8);
-  EXPECT_TRUE(layout->italic);
+  EXPECT_EQ(std::vector<int>({layout->cx, layout->cy, layout->hasFont, layout->pointSize, layout->italic}),
+            std::vector<int>({305, 16, 1, 8, 1}));
   EXPECT_EQ(layout->face, u"Sans");
   ASSERT_EQ(layout->items.size(), 2u);
-  EXPECT_EQ(layout->items[0].id, 261u);
-  EXPECT_EQ(layout->items[0].cx, 15);
-  EXPECT_EQ(layout->items[1].id, 263u);
-  EXPECT_EQ(layout->items[1].x, 181);
-  EXPECT_EQ(layout->items[1].cy, 8);
+  const DialogTemplateItem& button = layout->items[0];
+  const DialogTemplateItem& text = layout->items[1];
+  EXPECT_EQ(std::vector<int>({static_cast<int>(button.id), button.x, button.y, button.cx, button.cy}),
+            std::vector<int>({261, 2, 0, 15, 15}));
+  EXPECT_EQ(std::vector<int>({static_cast<int>(text.id), text.x, text.y, text.cx, text.cy}),
+            std::vector<int>({263, 181, 3, 28, 8}));
   for (size_t cut : {size_t{0}, size_t{3}, size_t{30}, bytes.size() - 1})
     EXPECT_FALSE(ReadDialogTemplate(std::span(bytes).first(cut))) << "cut at " << cut;
   std::vector<uint8_t> classic = bytes;
