@@ -146,6 +146,7 @@ STDMETHODIMP CZMediaPlayer::AdjustBrightness(LONG nBrightness) {
 
 STDMETHODIMP CZMediaPlayer::AdjustVolume(LONG nVolume) {
   m_settings.m_nVolume = nVolume == -5000 ? -10000 : nVolume;  // the knob's lowest step is silence
+  m_wndFlowBar.ShowVolume(nVolume);
   if (!IsActive()) return S_FALSE;
   if (Renderer().Exists()) Renderer().get()->SetVolume(m_settings.m_nVolume);
   return S_OK;

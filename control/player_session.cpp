@@ -75,9 +75,12 @@ std::wstring CZMediaPlayer::GrabberSiteImpl::HResultText(HRESULT hr) {
   return control::HResultText(hr, owner->m_hMessageModule.get());
 }
 
-// The flow bar takes this over when it comes; the session values already hold the mode and
-// the seek permission.
-void CZMediaPlayer::GrabberSiteImpl::SetFlowMode(int32_t, bool) {}
+// The bar lives on the control's thread; sent, so that the mode is in place before the
+// session's start event reaches the bar.
+void CZMediaPlayer::GrabberSiteImpl::SetFlowMode(int32_t nPlaybackMode, bool bSeekable) {
+  if (HWND bar = owner->m_wndFlowBar.m_hWnd)
+    SendMessageW(bar, ui::CZFlowCtrl::WM_ZM_FLOWMODE, nPlaybackMode, bSeekable);
+}
 
 // Start, pause and resume.
 
@@ -269,6 +272,7 @@ void CZMediaPlayer::OnSessionTimer() {
     else if (m_session.m_nState == Paused && m_session.m_bTimeShiftCanSwitchToLive) ++m_session.m_nTimeShiftPosition;
   }
   m_sessionController.RtpFileFlowControl(1);
+  m_wndFlowBar.Refresh();
 }
 
 void CZMediaPlayer::ShowPlaybackStatus(int32_t statusCode) {

@@ -30,6 +30,8 @@ bool CZMediaPlayer::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM l
       return true;
     case WM_KEYDOWN:
       if (wParam == VK_ESCAPE) LeaveFullScreen();
+      // Tab leads the keyboard into the flow bar, Shift+Tab to its last stop.
+      else if (wParam == VK_TAB && m_settings.m_bFlowBarShown) m_wndFlowBar.TakeFocus(GetKeyState(VK_SHIFT) < 0);
       return true;  // no key reaches the default handling
     case WM_SYSKEYDOWN:
       LeaveFullScreen();
@@ -57,7 +59,7 @@ void CZMediaPlayer::OnFinalMessage(HWND) {
 
 LRESULT CZMediaPlayer::OnCreate() {
   SetClassLongPtrW(m_hWnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(GetStockObject(BLACK_BRUSH)));
-  m_wndFlowBar.Create(Module().Instance(), m_hWnd);
+  m_wndFlowBar.Create(Module().Instance(), m_hWnd, this);
   CreatePlayListDialog();  // owned by the control window, not shown
   m_wndStatus.Create(Module().Instance(), m_hWnd, [this] {
     const session::CMediaBuffer* buffer = m_sessionController.Buffer();

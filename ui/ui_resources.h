@@ -1,8 +1,14 @@
 // Resource identifiers of this subsystem.
 #pragma once
 
-// The flow bar's dialog template.
+// The flow bar's dialog template and its controls.
 #define IDD_FLOWBAR 104
+#define IDC_FLOW_PLAY 261
+#define IDC_FLOW_STOP 262
+#define IDC_FLOW_TIME 263
+#define IDC_FLOW_SEEK 264
+#define IDC_FLOW_VOLUME 265
+#define IDC_FLOW_PLAYLIST 272
 
 // The context menu and its commands, which arrive as WM_COMMAND at the control window. The
 // play/pause, stop and full-screen ids are the session's own commands as well (0xFA, 0xF9,

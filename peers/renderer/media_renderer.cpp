@@ -201,6 +201,7 @@ STDMETHODIMP CMediaRenderer::GetCounts(RendererCounts* counts) {
   counts->lastDrawnTime = lastDrawnTime_;
   counts->snapshots = snapshots_;
   counts->drawnInOrder = drawnInOrder_;
+  counts->volume = volume_;
   return S_OK;
 }
 

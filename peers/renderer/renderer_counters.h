@@ -16,6 +16,7 @@ struct RendererCounts {
   int64_t lastDrawnTime;       // presentation time of the last picture drawn, 100 ns; -1 before any
   uint32_t snapshots;          // pictures written by TakeSnapshot
   BOOL drawnInOrder;           // every drawn time was >= the one before it (compared since the last Stop)
+  int32_t volume;              // the last SetVolume, hundredths of a decibel (0 before any)
 };
 
 inline constexpr GUID IID_IRendererCounters = {

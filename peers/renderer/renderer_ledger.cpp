@@ -25,7 +25,7 @@ std::vector<Entry>& Ledger() {
 
 size_t EnrolRenderer(IRendererCounters* renderer) {
   std::lock_guard<std::mutex> hold(LedgerLock());
-  Ledger().push_back(Entry{renderer, RendererCounts{0, 0, 0, -1, 0, TRUE}});
+  Ledger().push_back(Entry{renderer, RendererCounts{0, 0, 0, -1, 0, TRUE, 0}});
   return Ledger().size() - 1;
 }
 

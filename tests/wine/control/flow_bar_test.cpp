@@ -1,0 +1,213 @@
+// The flow bar as a user works it, with the mouse and the keyboard, in a control that plays
+// from the reference server: its buttons, the seek bar, the volume knob and the time display.
+#include "playback_fixture.h"
+
+#include <commctrl.h>
+#include <oleacc.h>
+
+namespace zm::tests {
+namespace {
+
+class FlowBarTest : public PlaybackTest {
+ protected:
+  void SetUp() override {
+    PlaybackTest::SetUp();
+    player->EnableFlowControl(VARIANT_TRUE, VARIANT_TRUE);
+    bar = hosted.FlowBar();
+    ASSERT_TRUE(bar);
+  }
+  HWND Item(int id) { return GetDlgItem(bar, id); }
+  std::wstring TextOf(int id) {
+    wchar_t text[64] = {};
+    GetWindowTextW(Item(id), text, 64);
+    return text;
+  }
+  void Click(HWND window, int x, int y) {
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  }
+  void Key(HWND window, WPARAM key) {
+    SendMessageW(window, WM_KEYDOWN, key, 1);
+    SendMessageW(window, WM_KEYUP, key, 0xC0000001);
+  }
+
+  static constexpr int kPlay = 261, kStop = 262, kTime = 263, kSeek = 264, kVolume = 265, kPlayList = 272;
+  HWND bar = nullptr;
+};
+
+TEST_F(FlowBarTest, PlayPauseAndStopSteerTheSessionAndTheTimeRuns) {
+  player->UseFile(Text(L"testlist\\gamma.zmf"));  // 4 s
+  EXPECT_EQ(TextOf(kTime), L"00:00:00");
+  EXPECT_FALSE(IsWindowEnabled(Item(kSeek)));
+  Key(Item(kPlay), VK_RETURN);  // Enter presses the focused button
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  EXPECT_EQ(TextOf(kPlay), L"Pause") << "a stored file shows the pause picture while it plays";
+  EXPECT_TRUE(IsWindowEnabled(Item(kSeek)));
+  EXPECT_TRUE(PumpUntil([&] { return TextOf(kTime) == L"00:00:01" || TextOf(kTime) == L"00:00:02"; }, 2500))
+      << "the time stood at " << TextOf(kTime);
+
+  Key(Item(kPlay), VK_SPACE);
+  ASSERT_EQ(CountOf(kOnPause), 1u);
+  EXPECT_EQ(Last(kOnPause)->args, std::vector<LONG>{0}) << "paused by the user";
+  EXPECT_EQ(TextOf(kPlay), L"Play");
+  SendMessageW(Item(kPlay), BM_CLICK, 0, 0);
+  EXPECT_EQ(CountOf(kOnStart), 2u) << "the button resumed";
+  EXPECT_EQ(TextOf(kPlay), L"Pause");
+
+  SendMessageW(Item(kStop), BM_CLICK, 0, 0);
+  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnPause, kOnStart, kOnStop}));
+  EXPECT_EQ(TextOf(kPlay), L"Play");
+  EXPECT_EQ(TextOf(kTime), L"00:00:00");
+  EXPECT_FALSE(IsWindowEnabled(Item(kSeek)));
+  EXPECT_EQ(SendMessageW(Item(kSeek), TBM_GETPOS, 0, 0), 0);
+}
+
+TEST_F(FlowBarTest, AClickInTheSeekBarSeeksToThePointUnderIt) {
+  player->UseFile(Text(L"testlist\\gamma.zmf"));  // 4 s
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  const HWND seek = Item(kSeek);
+  ASSERT_TRUE(IsWindowEnabled(seek));
+  RECT channel{};
+  SendMessageW(seek, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+  const int width = channel.right - channel.left;
+  ASSERT_GT(width, 100);
+  ASSERT_GT(channel.left, 4) << "the left edge must count";
+  // 72.5 percent along the channel is second 2.9: second 2. Measured from the window's left
+  // edge instead, the click would land past 75 percent, in second 3.
+  Click(seek, channel.left + width * 29 / 40, (channel.top + channel.bottom) / 2);
+  EXPECT_NEAR(SendMessageW(seek, TBM_GETPOS, 0, 0), 7250, 80);
+  ASSERT_EQ(CountOf(kOnPause), 1u) << "the click did not seek";
+  EXPECT_EQ(Last(kOnPause)->args, std::vector<LONG>{2});
+  EXPECT_FALSE(IsWindowEnabled(seek)) << "no second seek while the first runs";
+  ASSERT_TRUE(WaitForEvent(kOnStart, 10000, 2)) << "the seek never completed";
+  Pump(300);
+  EXPECT_EQ(Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec), 2);
+  EXPECT_TRUE(IsWindowEnabled(seek));
+  // Dragging the thumb shows the time under it and seeks only where it is let go.
+  SendMessageW(bar, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 2500), reinterpret_cast<LPARAM>(seek));
+  EXPECT_EQ(TextOf(kTime), L"00:00:01");
+  EXPECT_EQ(CountOf(kOnPause), 1u);
+  SendMessageW(bar, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 2500), reinterpret_cast<LPARAM>(seek));
+  ASSERT_EQ(CountOf(kOnPause), 2u);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 10000, 3));
+  Pump(300);
+  EXPECT_EQ(Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec), 1);
+  // Keys seek as clicks do: Home goes back to the start.
+  Key(seek, VK_HOME);
+  ASSERT_EQ(CountOf(kOnPause), 3u);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 10000, 4));
+  Pump(300);
+  EXPECT_EQ(Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec), 0);
+  // The thumb is no target: pressing it starts a drag, and a drag alone seeks nothing.
+  RECT thumb{};
+  SendMessageW(seek, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+  SendMessageW(seek, WM_LBUTTONDOWN, MK_LBUTTON,
+               MAKELPARAM((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2));
+  EXPECT_EQ(CountOf(kOnPause), 3u);
+  SendMessageW(seek, WM_LBUTTONUP, 0, MAKELPARAM((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2));
+}
+
+TEST_F(FlowBarTest, ALiveStreamWithATimeShiftWindowSaysLiveAndParksTheThumbAtItsEdge) {
+  player->UseLiveAlias(Text(L"timeshift"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  EXPECT_EQ(TextOf(kPlayList), L"Live");
+  EXPECT_FALSE(IsWindowEnabled(Item(kPlayList))) << "it plays at the live edge already";
+  EXPECT_EQ(SendMessageW(Item(kSeek), TBM_GETPOS, 0, 0), 10000);
+  EXPECT_EQ(TextOf(kPlay), L"Pause") << "the window lets it pause";
+  EXPECT_EQ(player->Stop(), S_OK);
+  EXPECT_TRUE(IsWindowEnabled(Item(kPlayList)));
+  EXPECT_EQ(TextOf(kPlay), L"Play");
+}
+
+TEST_F(FlowBarTest, TheKnobSetsTheRenderersVolumeByMouseAndKeys) {
+  player->UseLiveAlias(Text(L"testcard"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  EXPECT_EQ(TextOf(kPlay), L"Play") << "a plain live stream cannot pause: no pause picture";
+  const HWND knob = Item(kVolume);
+  RECT client{};
+  GetClientRect(knob, &client);
+  const int centre = client.right / 2;
+  const struct {
+    int x, y;
+    int32_t volume;
+  } clicks[] = {
+      {centre, 0, -2500},                 // the top: half way
+      {-1, centre, -4166},                // a pixel left of the knob is left of it, not near full volume
+      {centre - 2, centre + 10, -10000},  // below, a little left: silence
+      {centre + 2, centre + 10, 0}        // below, a little right: loudest
+  };
+  for (const auto& c : clicks) {
+    Click(knob, c.x, c.y);
+    EXPECT_EQ(RendererCountsOf().volume, c.volume) << c.x << "," << c.y;
+  }
+  // A drag follows the pointer to where it is let go.
+  SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(centre, 0));
+  SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(0, centre));
+  EXPECT_EQ(RendererCountsOf().volume, -4166);
+  SendMessageW(knob, WM_LBUTTONUP, 0, MAKELPARAM(client.right, centre));
+  EXPECT_EQ(RendererCountsOf().volume, -833);
+  SendMessageW(knob, WM_MOUSEMOVE, 0, MAKELPARAM(centre, 0));
+  EXPECT_EQ(RendererCountsOf().volume, -833) << "a move without the button moves nothing";
+  Key(knob, VK_RIGHT);
+  EXPECT_EQ(RendererCountsOf().volume, -583);
+  Key(knob, VK_HOME);
+  EXPECT_EQ(RendererCountsOf().volume, -10000);
+}
+
+TEST_F(FlowBarTest, TheBarSpansTheControlAndItsControlsFollowTheSeekBarsRightEdge) {
+  auto inBar = [&](int id) {
+    RECT rect{};
+    GetWindowRect(Item(id), &rect);
+    MapWindowPoints(HWND_DESKTOP, bar, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+  };
+  RECT client{};
+  GetClientRect(bar, &client);
+  EXPECT_EQ(client.right, 320);
+  const RECT seek = inBar(kSeek), list = inBar(kPlayList), knob = inBar(kVolume), time = inBar(kTime);
+  EXPECT_EQ(seek.right, 320 - 95);
+  EXPECT_EQ(inBar(kPlay).top, seek.top - 4);
+  EXPECT_EQ(std::vector<LONG>({list.left, list.top}), std::vector<LONG>({seek.right, seek.top + 3}));
+  EXPECT_EQ(std::vector<LONG>({knob.left, knob.top}), std::vector<LONG>({list.right + 1, seek.top - 4}));
+  EXPECT_EQ(Edges(time), (std::vector<LONG>{knob.right + 5, knob.top + 5, knob.right + 54, knob.top + 23}));
+  // A wider control stretches the seek bar and moves the rest along.
+  hosted.Control().Resize(RECT{0, 0, 500, 240});
+  EXPECT_EQ(inBar(kSeek).right, 500 - 95);
+  EXPECT_EQ(inBar(kTime).left, time.left + 180);
+}
+
+TEST_F(FlowBarTest, TabMovesAlongTheBarAndEachStopHasItsName) {
+  SetFocus(hosted.ControlWindow());
+  Key(hosted.ControlWindow(), VK_TAB);
+  ASSERT_EQ(GetFocus(), Item(kPlay)) << "Tab in the control leads into the bar";
+  Key(Item(kPlay), VK_TAB);
+  EXPECT_EQ(GetFocus(), Item(kStop));
+  Key(Item(kStop), VK_TAB);
+  EXPECT_EQ(GetFocus(), Item(kPlayList)) << "the seek bar is no stop while it is disabled";
+  Key(Item(kPlayList), VK_TAB);
+  EXPECT_EQ(GetFocus(), Item(kVolume));
+  Key(Item(kVolume), VK_TAB);
+  EXPECT_EQ(GetFocus(), Item(kPlay)) << "the last stop leads back to the first";
+
+  const struct {
+    int id;
+    const wchar_t* name;
+  } names[] = {{kPlay, L"Play"}, {kStop, L"Stop"}, {kSeek, L"Seek"}, {kPlayList, L"Playlist"}, {kVolume, L"Volume"}};
+  for (const auto& n : names) {
+    ComPtr<IAccessible> accessible;
+    ASSERT_HRESULT_SUCCEEDED(
+        AccessibleObjectFromWindow(Item(n.id), OBJID_CLIENT, IID_IAccessible, accessible.put_void()));
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    UniqueBstr name;
+    accessible->get_accName(self, name.put());
+    EXPECT_STREQ(name.get(), n.name);
+  }
+}
+
+}  // namespace
+}  // namespace zm::tests
