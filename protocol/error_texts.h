@@ -17,6 +17,8 @@ enum class SourceFailure {
   CannotResolve,
   WinSockError,
   CommandNotSent,  // the HTTP transport's command connection failed
+  HttpsInitialization,  // no TLS context or session, or the handshake failed
+  RequestNotSent,       // the HTTPS transport wrote the request or a command short
   Unexpected,
 };
 
