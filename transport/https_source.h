@@ -57,7 +57,7 @@ class CZHttpsMediaFramesSource : public CZNetworkMediaFramesSource {
   // Set once the handshake is done, cleared by Disconnect: only an open session is shut down,
   // read or written from a thread other than Connect's.
   std::atomic<bool> m_bOpen{false};
-  com::CriticalSection m_lock;  // every call into the TLS session
+  com::CriticalSection m_lock;       // every call into the TLS session
   com::UniqueHandle m_hSocketEvent;  // WSAEventSelect's event: readable, writable or closed
   bool m_bWinsockStarted = false;
   bool m_bTlsStarted = false;

@@ -131,7 +131,8 @@ void ServeHttpConnection(ServerContext& context, int connectionId, std::string_v
   if (faults.longHttpHead) {
     // A status line the client takes, then a head that never ends within its limit.
     LogLine("[%d] HTTP head without end (long-head)", connectionId);
-    const std::string head = "HTTP/1.1 200 OK\r\nX-Padding: " + std::string(zp::kMaxHttpHeadRestBytes, 'z') + "\r\n\r\n";
+    const std::string head =
+        "HTTP/1.1 200 OK\r\nX-Padding: " + std::string(zp::kMaxHttpHeadRestBytes, 'z') + "\r\n\r\n";
     wire.Send(Bytes(head), WireMessage::Reply);
     wire.Finish();
     return;

@@ -85,7 +85,8 @@ int main(int argc, char** argv) {
   }
   std::fflush(stdout);
   zms::LogLine("serving TCP, HTTP%s; faults for every connection: %s; fault suffixes %s",
-               context.tls ? " and HTTPS" : "", zms::DescribeFaults(options.faults).c_str(), options.allowFaultSuffix ? "allowed" : "not taken");
+               context.tls ? " and HTTPS" : "", zms::DescribeFaults(options.faults).c_str(),
+               options.allowFaultSuffix ? "allowed" : "not taken");
   zms::LogLine("live alias \"%s\" opens for user \"%s\" and session id \"%s\"%s", zms::kProtectedAlias,
                options.access.userName.c_str(), options.access.sessionToken.c_str(),
                options.protocol25Only ? "; protocol 25 only" : "");

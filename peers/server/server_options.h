@@ -19,10 +19,10 @@ struct ServerOptions {
   FaultPlan faults;
   bool allowFaultSuffix = false;  // --allow-fault-suffix
   uint16_t extensionBytes = 0;
-  AccessOptions access;         // --user, --session-id: who may open the protected alias
-  bool protocol25Only = false;  // --protocol25-only
-  std::string tlsCertificate;   // --tls-cert: PEM file; with --tls-key it turns TLS on
-  std::string tlsKey;           // --tls-key: PEM file of the certificate's private key
+  AccessOptions access;               // --user, --session-id: who may open the protected alias
+  bool protocol25Only = false;        // --protocol25-only
+  std::string tlsCertificate;         // --tls-cert: PEM file; with --tls-key it turns TLS on
+  std::string tlsKey;                 // --tls-key: PEM file of the certificate's private key
   std::optional<uint16_t> httpsPort;  // --https-port: a listener that speaks TLS only
   bool help = false;
 };

@@ -68,9 +68,14 @@ TEST_F(HttpsSourceTest, OffersExactlyEightSuitesAndCompletesAHandshakeWithEach) 
   const struct {
     const char* name;
     uint16_t id;
-  } suites[] = {{"AES128-SHA", 0x002F},         {"DHE-RSA-AES128-SHA", 0x0033},    {"AES256-SHA", 0x0035},
-                {"DHE-RSA-AES256-SHA", 0x0039}, {"AES128-SHA256", 0x003C},         {"AES256-SHA256", 0x003D},
-                {"DHE-RSA-AES128-SHA256", 0x0067}, {"DHE-RSA-AES256-SHA256", 0x006B}};
+  } suites[] = {{"AES128-SHA", 0x002F},
+                {"DHE-RSA-AES128-SHA", 0x0033},
+                {"AES256-SHA", 0x0035},
+                {"DHE-RSA-AES256-SHA", 0x0039},
+                {"AES128-SHA256", 0x003C},
+                {"AES256-SHA256", 0x003D},
+                {"DHE-RSA-AES128-SHA256", 0x0067},
+                {"DHE-RSA-AES256-SHA256", 0x006B}};
   constexpr uint16_t kRenegotiationSignal = 0x00FF;  // a marker in the list, not a suite
   std::vector<uint16_t> expected;
   for (const auto& suite : suites) expected.push_back(suite.id);
