@@ -42,7 +42,7 @@ void ServeConnection(ServerContext& context, int fd, int id, bool tlsOnly) {
   LogLine("[%d] connection from %s", id, PeerName(fd).c_str());
   std::string request;
   TcpChannel channel(fd, context);
-  if (context.tls && (tlsOnly || OpensWithTlsHandshake(fd))) {
+  if (context.tls && (tlsOnly || OpensWithTlsHandshake(fd, context))) {
     ServeTlsConnection(context, id, fd);
   } else if (ReadRequestText(channel, context, &request)) {
     if (IsHttpRequestStart(request)) {

@@ -133,10 +133,14 @@ bool TlsServer::Load(const std::string& certificateFile, const std::string& keyF
   return true;
 }
 
-bool OpensWithTlsHandshake(int fd) {
-  pollfd p{fd, POLLIN, 0};
-  uint8_t first = 0;
-  return ::poll(&p, 1, kHandshakeMs) > 0 && ::recv(fd, &first, 1, MSG_PEEK) == 1 && first == kTlsHandshakeRecord;
+bool OpensWithTlsHandshake(int fd, const ServerContext& context) {
+  for (int waited = 0; waited < kHandshakeMs && !context.stopping; waited += kPollSliceMs) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, kPollSliceMs) == 0) continue;
+    uint8_t first = 0;
+    return ::recv(fd, &first, 1, MSG_PEEK) == 1 && first == kTlsHandshakeRecord;
+  }
+  return false;
 }
 
 void ServeTlsConnection(ServerContext& context, int connectionId, int fd) {

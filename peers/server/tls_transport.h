@@ -32,7 +32,7 @@ class TlsServer {
 };
 
 // True when the connection's first byte (waited for, not taken) opens a TLS handshake record.
-bool OpensWithTlsHandshake(int fd);
+bool OpensWithTlsHandshake(int fd, const ServerContext& context);
 
 // Runs on the connection's thread: handshake, request, stream session; the caller closes fd.
 void ServeTlsConnection(ServerContext& context, int connectionId, int fd);
