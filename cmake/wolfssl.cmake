@@ -20,7 +20,7 @@ set(ZM_WOLFSSL_OPTIONS
 # Static-RSA key exchange is off by default in this version; it is one of the suites offered.
 set(ZM_WOLFSSL_DEFINES -DWOLFSSL_STATIC_RSA)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  # mingw-w64's long is 32 bits wide, which the 64-bit big-number words assume otherwise.
+  # The big-number code's 64-bit words do not build for x86_64 mingw-w64, whose long is 32 bits.
   list(APPEND ZM_WOLFSSL_DEFINES -DSP_WORD_SIZE=32)
 endif()
 string(JOIN " " ZM_WOLFSSL_C_FLAGS ${ZM_WOLFSSL_DEFINES} -I${ZM_WOLFSSL_ROOT}/mingw-include)
