@@ -20,6 +20,9 @@ if(ZM_RUNS_TESTS)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 endif()
 
+# The TLS library of the HTTPS transport.
+include(${CMAKE_CURRENT_LIST_DIR}/wolfssl.cmake)
+
 
 # Programs and DLLs side by side, so test programs find the control beside them.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

@@ -13,6 +13,7 @@
 #include "ui/status_text.h"
 #include "protocol/player_enums.h"
 #include "transport/http_source.h"
+#include "transport/https_source.h"
 
 namespace zm::control {
 namespace {
@@ -66,8 +67,9 @@ credentials::PasswordRequest* CZMediaPlayer::GrabberSiteImpl::PasswordRequest() 
 
 std::unique_ptr<transport::CZNetworkMediaFramesSource> CZMediaPlayer::GrabberSiteImpl::CreateTransport(
     int32_t nTransport, uint16_t port, int32_t) {
-  // TCP is the negotiation's own; HTTPS and RTP are not in this build.
+  // TCP is the negotiation's own; RTP is not in this build.
   if (nTransport == protocol::Http) return std::make_unique<transport::CZHttpMediaFramesSource>(port);
+  if (nTransport == protocol::Https) return std::make_unique<transport::CZHttpsMediaFramesSource>(port);
   return nullptr;
 }
 

@@ -15,6 +15,8 @@ const wchar_t* SourceFailureText(SourceFailure reason) {
     case SourceFailure::CannotResolve: return L"Can not resolve media Server IP Address";
     case SourceFailure::WinSockError: return L"WinSock Error";
     case SourceFailure::CommandNotSent: return L"Error sending Seek request";
+    case SourceFailure::HttpsInitialization: return L"HTTPS initialization error";
+    case SourceFailure::RequestNotSent: return L"Error sending request to Media Server";
     case SourceFailure::Unexpected: return kTextUnexpected;
   }
   return kTextUnexpected;

@@ -16,7 +16,9 @@ enum class SourceFailure {
   ServerRefused,  // no text of its own: the caller reads the reply's result
   CannotResolve,
   WinSockError,
-  CommandNotSent,  // the HTTP transport's command connection failed
+  CommandNotSent,       // the HTTP transport's command connection failed
+  HttpsInitialization,  // no TLS context or session, or the handshake failed
+  RequestNotSent,       // the HTTPS transport wrote the request or a command short
   Unexpected,
 };
 

@@ -16,18 +16,6 @@ constexpr ULONG kKeepAliveTimeMs = 15000;
 constexpr ULONG kKeepAliveIntervalMs = 2000;
 constexpr DWORD kCommandRetryMs = 10;
 
-in_addr ResolveOrRaise(const std::string& host) {
-  in_addr address{};
-  address.s_addr = inet_addr(host.c_str());
-  if (address.s_addr != INADDR_NONE) return address;
-  const hostent* entry = gethostbyname(host.c_str());
-  if (!entry || !entry->h_addr_list || !entry->h_addr_list[0]) RaiseSourceError(SourceFailure::CannotResolve);
-  const size_t size =
-      entry->h_length < static_cast<short>(sizeof address) ? static_cast<size_t>(entry->h_length) : sizeof address;
-  std::memcpy(&address, entry->h_addr_list[0], size);
-  return address;
-}
-
 // Wine passes SO_RCVBUF 0 on to the host, whose minimal buffer then caps the TCP window at ~2 KB.
 bool HostShrinksZeroReceiveBuffer() {
   static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
@@ -39,6 +27,26 @@ void SetIntOption(SOCKET s, int level, int name, int value) {
 }
 
 }  // namespace
+
+in_addr ResolveServerOrRaise(const std::string& host) {
+  in_addr address{};
+  address.s_addr = inet_addr(host.c_str());
+  if (address.s_addr != INADDR_NONE) return address;
+  const hostent* entry = gethostbyname(host.c_str());
+  if (!entry || !entry->h_addr_list || !entry->h_addr_list[0]) RaiseSourceError(SourceFailure::CannotResolve);
+  const size_t size =
+      entry->h_length < static_cast<short>(sizeof address) ? static_cast<size_t>(entry->h_length) : sizeof address;
+  std::memcpy(&address, entry->h_addr_list[0], size);
+  return address;
+}
+
+SOCKET NewStreamSocket() {
+  const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+  SetIntOption(s, IPPROTO_TCP, TCP_NODELAY, 1);
+  // No socket buffering: the stack delivers straight into the reader's buffers.
+  if (!HostShrinksZeroReceiveBuffer()) SetIntOption(s, SOL_SOCKET, SO_RCVBUF, 0);
+  return s;
+}
 
 CZTcpMediaFramesSource::CZTcpMediaFramesSource(uint16_t port) : m_nPort(port) {
   WSADATA data;
@@ -55,16 +63,13 @@ BOOL CZTcpMediaFramesSource::Connect(std::wstring& errorText) {
     sockaddr_in server{};
     server.sin_family = AF_INET;
     server.sin_port = htons(m_nPort);
-    server.sin_addr = ResolveOrRaise(m_sHost);
+    server.sin_addr = ResolveServerOrRaise(m_sHost);
 
     m_readAhead.Clear();
     // A socket left by a failed attempt is not carried into this one.
     if (SOCKET old = m_socket.exchange(INVALID_SOCKET); old != INVALID_SOCKET) closesocket(old);
-    const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    const SOCKET s = NewStreamSocket();
     m_socket = s;
-    SetIntOption(s, IPPROTO_TCP, TCP_NODELAY, 1);
-    // No socket buffering: the stack delivers straight into the reader's buffers.
-    if (!HostShrinksZeroReceiveBuffer()) SetIntOption(s, SOL_SOCKET, SO_RCVBUF, 0);
     if (m_nKeepAlive != 0) {
       SetIntOption(s, SOL_SOCKET, SO_KEEPALIVE, 1);
       tcp_keepalive values{1, kKeepAliveTimeMs, kKeepAliveIntervalMs};

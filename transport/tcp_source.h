@@ -18,6 +18,11 @@
 
 namespace zm::transport {
 
+// The server's address from a dotted address or a host name; raises CannotResolve.
+in_addr ResolveServerOrRaise(const std::string& host);
+// A stream socket with TCP_NODELAY on and no receive buffering where the host allows it.
+SOCKET NewStreamSocket();
+
 class CZTcpMediaFramesSource : public CZNetworkMediaFramesSource {
  public:
   explicit CZTcpMediaFramesSource(uint16_t port);

@@ -29,7 +29,7 @@ bool ParseCount(std::string_view text, int* value) {
 bool FaultPlan::Any() const {
   return stallAfterFrames || closeMidFrameAfter || wrongMagic || version25 || result ||
          oversize != OversizeField::None || dripMicroseconds || videoFormat != VideoFormatFault::None || noHttp ||
-         noTcp;
+         noTcp || longHttpHead || longChunkLine || tls11Only || closeInHandshake;
 }
 
 bool ParseFaults(std::string_view text, FaultPlan* plan, std::string* error) {
@@ -63,6 +63,18 @@ bool ParseFaults(std::string_view text, FaultPlan* plan, std::string* error) {
     } else if (name == "no-tcp") {
       ok = !hasValue;
       plan->noTcp = true;
+    } else if (name == "long-head") {
+      ok = !hasValue;
+      plan->longHttpHead = true;
+    } else if (name == "long-chunk-line") {
+      ok = !hasValue;
+      plan->longChunkLine = true;
+    } else if (name == "tls11-only") {
+      ok = !hasValue;
+      plan->tls11Only = true;
+    } else if (name == "close-in-handshake") {
+      ok = !hasValue;
+      plan->closeInHandshake = true;
     } else if (name == "result") {
       uint64_t code = 0;
       ok = hasValue && ParseNumber(value, &code) && code != 0 && code <= 0xFFFFFFFF;
@@ -115,6 +127,10 @@ std::string DescribeFaults(const FaultPlan& plan) {
   if (plan.videoFormat == VideoFormatFault::NegativeHeight) add("video-format=negative-height");
   if (plan.noHttp) add("no-http");
   if (plan.noTcp) add("no-tcp");
+  if (plan.longHttpHead) add("long-head");
+  if (plan.longChunkLine) add("long-chunk-line");
+  if (plan.tls11Only) add("tls11-only");
+  if (plan.closeInHandshake) add("close-in-handshake");
   return text.empty() ? "none" : text;
 }
 

@@ -25,6 +25,11 @@ struct FaultPlan {
   VideoFormatFault videoFormat = VideoFormatFault::None;  // video-format=short|untyped|zero-width|negative-height
   bool noHttp = false;                                    // no-http: an HTTP request is answered 404
   bool noTcp = false;                                     // no-tcp: a plain TCP request gets no answer
+  bool longHttpHead = false;   // long-head: an HTTP stream's head runs on past 512 bytes without its blank line
+  bool longChunkLine = false;  // long-chunk-line: the first chunk's size line is 16 bytes and more
+  // The TLS faults act before any request, so they come from --fault only.
+  bool tls11Only = false;         // tls11-only: TLS connections speak TLS 1.1 and nothing newer
+  bool closeInHandshake = false;  // close-in-handshake: a TLS connection closes after the client's hello
 
   bool Any() const;
 };

@@ -40,7 +40,9 @@ void Answer(TcpChannel& wire, const char* status) {
 // else sends it alone. Commands come from the stream's mailbox, not from its socket.
 class HttpChannel : public ByteChannel {
  public:
-  HttpChannel(TcpChannel& wire, CommandMailbox& box) : wire_(wire), box_(box) {}
+  // longFirstChunkLine: the long-chunk-line fault pads the first size line with zeros.
+  HttpChannel(TcpChannel& wire, CommandMailbox& box, bool longFirstChunkLine)
+      : wire_(wire), box_(box), padNextChunkLine_(longFirstChunkLine) {}
 
   bool Send(std::span<const uint8_t> bytes, WireMessage message) override {
     if (message == WireMessage::String && !heldReply_.empty()) {
@@ -77,6 +79,8 @@ class HttpChannel : public ByteChannel {
  private:
   bool SendChunk(std::span<const uint8_t> message) {
     std::vector<uint8_t> chunk;
+    if (padNextChunkLine_) chunk.assign(zp::kMaxChunkLineBytes, '0');
+    padNextChunkLine_ = false;
     zp::AppendHttpChunk(message, chunk);
     return wire_.Send(chunk, WireMessage::Frame);
   }
@@ -98,6 +102,7 @@ class HttpChannel : public ByteChannel {
   TcpChannel& wire_;
   CommandMailbox& box_;
   std::vector<uint8_t> heldReply_;
+  bool padNextChunkLine_;
 };
 
 }  // namespace
@@ -117,16 +122,26 @@ void ServeHttpConnection(ServerContext& context, int connectionId, std::string_v
     Answer(wire, delivered ? "200 OK" : "404 Not Found");
     return;
   }
-  if (ConnectionFaults(context, request->requestText).noHttp) {
+  const FaultPlan faults = ConnectionFaults(context, request->requestText);
+  if (faults.noHttp) {
     LogLine("[%d] HTTP refused (no-http): answering 404", connectionId);
     Answer(wire, "404 Not Found");
+    return;
+  }
+  if (faults.longHttpHead) {
+    // A status line the client takes, then a head that never ends within its limit.
+    LogLine("[%d] HTTP head without end (long-head)", connectionId);
+    const std::string head =
+        "HTTP/1.1 200 OK\r\nX-Padding: " + std::string(zp::kMaxHttpHeadRestBytes, 'z') + "\r\n\r\n";
+    wire.Send(Bytes(head), WireMessage::Reply);
+    wire.Finish();
     return;
   }
   LogLine("[%d] HTTP stream for client %s", connectionId, request->clientId.c_str());
   if (!wire.Send(Bytes(kStreamHead), WireMessage::Reply)) return;
   CommandMailbox box;
   context.httpCommands.Open(request->clientId, &box);
-  HttpChannel channel(wire, box);
+  HttpChannel channel(wire, box, faults.longChunkLine);
   RunStreamSession(context, connectionId, request->requestText, channel);
   context.httpCommands.Close(request->clientId, &box);
 }

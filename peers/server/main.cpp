@@ -8,6 +8,7 @@
 #include "peers/server/server_log.h"
 #include "peers/server/server_options.h"
 #include "peers/server/tcp_transport.h"
+#include "peers/server/tls_transport.h"
 
 namespace {
 
@@ -50,6 +51,15 @@ int main(int argc, char** argv) {
   g_context = &context;
   InstallStopHandlers();
 
+  static zms::TlsServer tls;
+  if (!options.tlsCertificate.empty()) {
+    if (!tls.Load(options.tlsCertificate, options.tlsKey, &error)) {
+      std::fprintf(stderr, "zms-server: %s\n", error.c_str());
+      return 1;
+    }
+    context.tls = &tls;
+  }
+
   zms::TcpTransport tcp(context);
   uint16_t port = 0;
   if (!tcp.Listen(options.port, &port, &error)) {
@@ -65,9 +75,18 @@ int main(int argc, char** argv) {
     }
     std::printf("listening on 127.0.0.1:%u (local)\n", localPort);
   }
+  if (options.httpsPort) {
+    uint16_t httpsPort = 0;
+    if (!tcp.Listen(*options.httpsPort, &httpsPort, &error, true)) {
+      std::fprintf(stderr, "zms-server: %s\n", error.c_str());
+      return 1;
+    }
+    std::printf("listening on 127.0.0.1:%u (https)\n", httpsPort);
+  }
   std::fflush(stdout);
-  zms::LogLine("serving TCP and HTTP; faults for every connection: %s; fault suffixes %s",
-               zms::DescribeFaults(options.faults).c_str(), options.allowFaultSuffix ? "allowed" : "not taken");
+  zms::LogLine("serving TCP, HTTP%s; faults for every connection: %s; fault suffixes %s",
+               context.tls ? " and HTTPS" : "", zms::DescribeFaults(options.faults).c_str(),
+               options.allowFaultSuffix ? "allowed" : "not taken");
   zms::LogLine("live alias \"%s\" opens for user \"%s\" and session id \"%s\"%s", zms::kProtectedAlias,
                options.access.userName.c_str(), options.access.sessionToken.c_str(),
                options.protocol25Only ? "; protocol 25 only" : "");

@@ -1,6 +1,6 @@
 // What every connection of one server run shares: the stop flag that the signal
 // handler sets, the faults given on the command line, the reply options, who may
-// open the protected alias, and the HTTP streams that command POSTs reach.
+// open the protected alias, the HTTP streams that command POSTs reach, and the TLS certificate.
 #pragma once
 
 #include <atomic>
@@ -12,6 +12,8 @@
 
 namespace zms {
 
+class TlsServer;
+
 struct ServerContext {
   std::atomic<bool> stopping{false};
   std::atomic<int> nextConnectionId{1};
@@ -21,6 +23,7 @@ struct ServerContext {
   AccessControl access{AccessOptions{}};  // --user, --session-id
   bool protocol25Only = false;            // --protocol25-only: every version-80 request gets a version-25 answer
   CommandBoard httpCommands;              // the HTTP streams, by client id, for the commands that POSTs carry
+  const TlsServer* tls = nullptr;         // --tls-cert and --tls-key: TLS connections are served
 };
 
 }  // namespace zms

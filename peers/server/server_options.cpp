@@ -33,6 +33,13 @@ const char* ServerUsage() {
          "                         drip[=US]          send one byte at a time, US microseconds apart\n"
          "                         video-format=short|untyped|zero-width|negative-height\n"
          "                                            spoil the reply's video format block\n"
+         "                         no-http            answer an HTTP stream 404 Not Found\n"
+         "                         no-tcp             close a plain TCP request without a reply\n"
+         "                         long-head          an HTTP stream's head of more than 512 bytes\n"
+         "                         long-chunk-line    a first chunk-size line of 16 bytes and more\n"
+         "                         tls11-only         TLS 1.1 and nothing newer (--fault only)\n"
+         "                         close-in-handshake close TLS connections after the client's\n"
+         "                                            hello (--fault only)\n"
          "  --allow-fault-suffix a request may add faults of its own after the last '#' of\n"
          "                       its resource name (testcard#drip); without this flag '#'\n"
          "                       is part of the name\n"
@@ -41,6 +48,10 @@ const char* ServerUsage() {
          "                       \"protected\" (default viewer:s3cret)\n"
          "  --session-id TOKEN   a session id made of TOKEN also opens it (default zms-session)\n"
          "  --protocol25-only    answer every protocol-80 request with a version-25 reply\n"
+         "  --tls-cert FILE      PEM certificate (self-signed will do); with --tls-key, a\n"
+         "                       connection that opens with a TLS handshake is served inside TLS\n"
+         "  --tls-key FILE       PEM private key of that certificate\n"
+         "  --https-port N       also listen on N for TLS connections only (0 picks a free port)\n"
          "  --help               print this text\n"
          "\n"
          "Prints \"listening on 127.0.0.1:PORT\" on stdout for each listener once it is ready,\n"
@@ -102,10 +113,29 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions* options, std::stri
       options->access.sessionToken = text;
     } else if (flag == "--protocol25-only") {
       options->protocol25Only = true;
+    } else if (flag == "--tls-cert" || flag == "--tls-key") {
+      if (!value(&text)) return false;
+      (flag == "--tls-cert" ? options->tlsCertificate : options->tlsKey) = text;
+    } else if (flag == "--https-port") {
+      uint16_t port = 0;
+      if (!value(&text)) return false;
+      if (!ParsePort(text, &port)) {
+        *error = "bad port \"" + std::string(text) + "\"";
+        return false;
+      }
+      options->httpsPort = port;
     } else {
       *error = "unknown flag \"" + std::string(flag) + "\"";
       return false;
     }
+  }
+  if (options->tlsCertificate.empty() != options->tlsKey.empty()) {
+    *error = "--tls-cert and --tls-key go together";
+    return false;
+  }
+  if (options->httpsPort && options->tlsCertificate.empty()) {
+    *error = "--https-port needs --tls-cert and --tls-key";
+    return false;
   }
   return true;
 }

@@ -1,5 +1,5 @@
 // The command line of zms-server: ports, faults for every connection, reply options,
-// the protected alias's user and session id, and the protocol-25-only mode.
+// the protected alias's user and session id, the protocol-25-only mode, and TLS.
 #pragma once
 
 #include <cstdint>
@@ -19,8 +19,11 @@ struct ServerOptions {
   FaultPlan faults;
   bool allowFaultSuffix = false;  // --allow-fault-suffix
   uint16_t extensionBytes = 0;
-  AccessOptions access;         // --user, --session-id: who may open the protected alias
-  bool protocol25Only = false;  // --protocol25-only
+  AccessOptions access;               // --user, --session-id: who may open the protected alias
+  bool protocol25Only = false;        // --protocol25-only
+  std::string tlsCertificate;         // --tls-cert: PEM file; with --tls-key it turns TLS on
+  std::string tlsKey;                 // --tls-key: PEM file of the certificate's private key
+  std::optional<uint16_t> httpsPort;  // --https-port: a listener that speaks TLS only
   bool help = false;
 };
 

@@ -17,6 +17,7 @@
 #include "peers/server/media_request.h"
 #include "peers/server/server_log.h"
 #include "peers/server/stream_session.h"
+#include "peers/server/tls_transport.h"
 
 namespace zms {
 namespace {
@@ -37,43 +38,13 @@ std::string PeerName(int fd) {
   return std::string(address) + ":" + std::to_string(ntohs(peer.sin_port));
 }
 
-// The request text has no terminator, but a client writes it at once: it is served as soon
-// as its grammar says it is whole (an HTTP request's head, at its blank line). A beginning that could still grow waits
-// a little for the rest, and is served as it stands if none comes.
-bool ReadRequestText(int fd, const ServerContext& context, std::string* text) {
-  int waitMs = kRequestFirstByteMs;
-  for (int waited = 0; !context.stopping;) {
-    pollfd p{fd, POLLIN, 0};
-    const int slice = std::min(waitMs - waited, kPollSliceMs);
-    int ready = ::poll(&p, 1, slice);
-    if (ready == 0) {
-      waited += slice;
-      if (waited >= waitMs) return !text->empty();
-      continue;
-    }
-    if (ready < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    char buffer[4096];
-    ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-    if (n == 0) return !text->empty();  // the client sent its request and half-closed
-    if (n < 0) return false;
-    text->append(buffer, static_cast<size_t>(n));
-    if (text->size() > kMaxRequestBytes) return false;
-    const bool mayGoOn = IsHttpRequestStart(*text) ? HttpHeadMayGoOn(*text) : RequestMayGoOn(*text);
-    if (!mayGoOn) return true;
-    waitMs = static_cast<int>(kRequestRestWait.count());
-    waited = 0;
-  }
-  return false;
-}
-
-void ServeConnection(ServerContext& context, int fd, int id) {
+void ServeConnection(ServerContext& context, int fd, int id, bool tlsOnly) {
   LogLine("[%d] connection from %s", id, PeerName(fd).c_str());
   std::string request;
-  if (ReadRequestText(fd, context, &request)) {
-    TcpChannel channel(fd, context);
+  TcpChannel channel(fd, context);
+  if (context.tls && (tlsOnly || OpensWithTlsHandshake(fd, context))) {
+    ServeTlsConnection(context, id, fd);
+  } else if (ReadRequestText(channel, context, &request)) {
     if (IsHttpRequestStart(request)) {
       ServeHttpConnection(context, id, request, channel);
     } else if (ConnectionFaults(context, request).noTcp) {
@@ -89,6 +60,29 @@ void ServeConnection(ServerContext& context, int fd, int id) {
 }
 
 }  // namespace
+
+// The request text has no terminator, but a client writes it at once: it is served as soon
+// as its grammar says it is whole (an HTTP request's head, at its blank line). A beginning that could still grow waits
+// a little for the rest, and is served as it stands if none comes.
+bool ReadRequestText(ByteChannel& channel, const ServerContext& context, std::string* text) {
+  int waitMs = kRequestFirstByteMs;
+  for (int waited = 0; !context.stopping;) {
+    const int slice = std::min(waitMs - waited, kPollSliceMs);
+    const ChannelWait wait = channel.WaitForCommands(*text, milliseconds(slice));
+    if (wait == ChannelWait::Closed) return !text->empty();  // the client sent its request and half-closed
+    if (wait == ChannelWait::Timeout) {
+      waited += slice;
+      if (waited >= waitMs) return !text->empty();
+      continue;
+    }
+    if (text->size() > kMaxRequestBytes) return false;
+    const bool mayGoOn = IsHttpRequestStart(*text) ? HttpHeadMayGoOn(*text) : RequestMayGoOn(*text);
+    if (!mayGoOn) return true;
+    waitMs = static_cast<int>(kRequestRestWait.count());
+    waited = 0;
+  }
+  return false;
+}
 
 bool TcpChannel::Send(std::span<const uint8_t> bytes, WireMessage) {
   size_t done = 0;
@@ -134,7 +128,7 @@ TcpTransport::~TcpTransport() {
   for (int fd : listeners_) ::close(fd);
 }
 
-bool TcpTransport::Listen(uint16_t port, uint16_t* bound, std::string* error) {
+bool TcpTransport::Listen(uint16_t port, uint16_t* bound, std::string* error, bool tlsOnly) {
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     *error = std::string("socket: ") + std::strerror(errno);
@@ -155,6 +149,7 @@ bool TcpTransport::Listen(uint16_t port, uint16_t* bound, std::string* error) {
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
   *bound = ntohs(address.sin_port);
   listeners_.push_back(fd);
+  tlsOnly_.push_back(tlsOnly);
   return true;
 }
 
@@ -174,7 +169,9 @@ void TcpTransport::Serve() {
   while (!context_.stopping) {
     int ready = ::poll(polls.data(), polls.size(), kPollSliceMs);
     if (ready <= 0) continue;
-    for (pollfd& p : polls) {
+    for (size_t i = 0; i < polls.size(); ++i) {
+      const pollfd& p = polls[i];
+      const bool tlsOnly = tlsOnly_[i];
       if (!(p.revents & POLLIN)) continue;
       int fd = ::accept4(p.fd, nullptr, nullptr, SOCK_CLOEXEC);
       if (fd < 0) continue;
@@ -182,8 +179,8 @@ void TcpTransport::Serve() {
       ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
       const int id = context_.nextConnectionId++;
       Connection& c = connections.emplace_back();
-      c.thread = std::thread([this, fd, id, &c] {
-        ServeConnection(context_, fd, id);
+      c.thread = std::thread([this, fd, id, tlsOnly, &c] {
+        ServeConnection(context_, fd, id, tlsOnly);
         c.done = true;
       });
     }

@@ -1,6 +1,7 @@
 // The plain TCP transport: listens on 127.0.0.1, reads each client's request text,
 // and runs its stream session over the same connection, one thread a connection. A
-// connection that starts with "GET /" or "POST /" goes to the HTTP transport instead.
+// connection that starts with "GET /" or "POST /" goes to the HTTP transport instead, and one
+// that opens with a TLS handshake to the HTTPS transport when the server has a certificate.
 #pragma once
 
 #include <chrono>
@@ -40,14 +41,20 @@ class TcpTransport {
   TcpTransport(const TcpTransport&) = delete;
   TcpTransport& operator=(const TcpTransport&) = delete;
 
-  // Opens a listening socket on 127.0.0.1:port (0 picks a free port); returns the port.
-  bool Listen(uint16_t port, uint16_t* bound, std::string* error);
+  // Opens a listening socket on 127.0.0.1:port (0 picks a free port); returns the port. A
+  // tlsOnly listener hands every connection to the HTTPS transport.
+  bool Listen(uint16_t port, uint16_t* bound, std::string* error, bool tlsOnly = false);
   // Accepts connections until context.stopping is set, then waits for every connection.
   void Serve();
 
  private:
   ServerContext& context_;
   std::vector<int> listeners_;
+  std::vector<bool> tlsOnly_;  // beside listeners_
 };
+
+// Reads a client's request text through the channel until its grammar says it is whole;
+// false when none came or it grew past any request's size.
+bool ReadRequestText(ByteChannel& channel, const ServerContext& context, std::string* text);
 
 }  // namespace zms

@@ -8,9 +8,10 @@ namespace {
 TEST(FaultParsing, EveryFaultIsUnderstoodAndDescribedBack) {
   FaultPlan plan;
   std::string error;
-  ASSERT_TRUE(ParseFaults(
-      "stall-after=4,close-mid-frame=2,wrong-magic,version25,result=0x8FFF0543,oversize=format,drip=10,no-tcp,no-http",
-      &plan, &error))
+  ASSERT_TRUE(
+      ParseFaults("stall-after=4,close-mid-frame=2,wrong-magic,version25,result=0x8FFF0543,oversize=format,"
+                  "drip=10,no-tcp,no-http,close-in-handshake,tls11-only,long-chunk-line,long-head",
+                  &plan, &error))
       << error;
   EXPECT_EQ(4, plan.stallAfterFrames);
   EXPECT_EQ(2, plan.closeMidFrameAfter);
@@ -20,8 +21,10 @@ TEST(FaultParsing, EveryFaultIsUnderstoodAndDescribedBack) {
   EXPECT_EQ(OversizeField::Format, plan.oversize);
   EXPECT_EQ(10, plan.dripMicroseconds);
   EXPECT_TRUE(plan.noHttp && plan.noTcp);
+  EXPECT_TRUE(plan.longHttpHead && plan.longChunkLine && plan.tls11Only && plan.closeInHandshake);
   EXPECT_EQ(
-      "stall-after=4,close-mid-frame=2,wrong-magic,version25,result=0x8FFF0543,oversize=format,drip=10,no-http,no-tcp",
+      "stall-after=4,close-mid-frame=2,wrong-magic,version25,result=0x8FFF0543,oversize=format,drip=10,no-http,"
+      "no-tcp,long-head,long-chunk-line,tls11-only,close-in-handshake",
       DescribeFaults(plan));
 }
 
@@ -51,8 +54,9 @@ TEST(FaultParsing, RequestFaultsAddToTheFlagFaults) {
 }
 
 TEST(FaultParsing, MalformedFaultsAreRefused) {
-  for (const char* text : {"stall-after", "stall-after=x", "result=0", "result=0x1FFFFFFFF", "oversize=reply",
-                           "wrong-magic=1", "no-http=1", "explode", "video-format", "video-format=tall"}) {
+  for (const char* text :
+       {"stall-after", "stall-after=x", "result=0", "result=0x1FFFFFFFF", "oversize=reply", "wrong-magic=1",
+        "no-http=1", "tls11-only=1", "explode", "video-format", "video-format=tall"}) {
     FaultPlan plan;
     std::string error;
     EXPECT_FALSE(ParseFaults(text, &plan, &error)) << text;

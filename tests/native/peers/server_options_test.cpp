@@ -43,5 +43,20 @@ TEST(ServerOptions, UnknownFlagsAndBadValuesAreRefusedWithAText) {
   }
 }
 
+TEST(ServerOptions, TlsFilesComeInPairsAndTheHttpsPortNeedsThem) {
+  ServerOptions options;
+  std::string error;
+  ASSERT_TRUE(Parse({"--tls-cert", "c.pem", "--tls-key", "k.pem", "--https-port", "0"}, &options, &error)) << error;
+  EXPECT_EQ("c.pem", options.tlsCertificate);
+  EXPECT_EQ("k.pem", options.tlsKey);
+  EXPECT_EQ(0, options.httpsPort);
+  const std::vector<std::vector<const char*>> bad = {
+      {"--tls-cert", "c.pem"}, {"--https-port", "0"}, {"--tls-key", "k.pem", "--https-port", "1"}};
+  for (const auto& args : bad) {
+    ServerOptions refused;
+    EXPECT_FALSE(Parse(args, &refused, &error)) << args[0];
+  }
+}
+
 }  // namespace
 }  // namespace zms

@@ -1,5 +1,6 @@
 // The real zms-server over a socket: start and stop, the flag that lets a request name its
-// own faults, a whole request answered without waiting, and the Motion-JPEG card's first frame.
+// own faults, a whole request answered without waiting, the Motion-JPEG card's first frame,
+// and the HTTP faults' heads and chunk lines.
 // What a client sees of the sessions themselves is proven by the Wine tests of the control's
 // transport and negotiation.
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 
 #include "peers/server/tcp_transport.h"
 #include "peers/server/testcard_variants.h"
+#include "protocol/http_framing.h"
 #include "protocol/media_frame_codec.h"
 #include "protocol/reply_codec.h"
 #include "protocol/result_codes.h"
@@ -95,6 +97,26 @@ TEST(ServerLiveVariants, MjpegAliasSendsItsDescriptionsThenPictureZeroAsJpeg) {
   zp::AppendMediaFrame(source.NextFrame().value(), expected);
   ServerProcess server;
   EXPECT_EQ(expected, Exchange(server.port(), "/ZAMS80/0000live-alias:mjpeg", expected.size())) << server.Log();
+}
+
+// The HTTP faults break the client's two limits: a head without its blank line within 512
+// bytes after the status line, and a chunk-size line of 16 bytes before its CR LF.
+TEST(ServerHttpFaults, LongHeadAndLongChunkLineRunPastTheClientsLimits) {
+  ServerProcess server({"--allow-fault-suffix"});
+  auto get = [&](const std::string& fault) {
+    const std::vector<uint8_t> bytes = Exchange(
+        server.port(), "GET /ZMSHttp/ZAMS80/0000file:testcard.zmf%23" + fault + "/ClientId/1 HTTP/1.1\r\n\r\n", 1024);
+    return std::string(bytes.begin(), bytes.end());
+  };
+  const std::string status = "HTTP/1.1 200 OK\r\n";
+  const std::string longHead = get("long-head");
+  ASSERT_EQ(0u, longHead.find(status)) << server.Log();
+  EXPECT_GT(longHead.find("\r\n\r\n"), status.size() + zp::kMaxHttpHeadRestBytes);
+  const std::string longLine = get("long-chunk-line");
+  const size_t line = longLine.find("\r\n\r\n") + 4;
+  ASSERT_EQ(0u, longLine.find(status)) << server.Log();
+  EXPECT_EQ(longLine.substr(line, zp::kMaxChunkLineBytes), std::string(zp::kMaxChunkLineBytes, '0'));
+  EXPECT_GT(longLine.find("\r\n", line), line + zp::kMaxChunkLineBytes);
 }
 
 }  // namespace

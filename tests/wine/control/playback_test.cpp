@@ -60,14 +60,16 @@ TEST_F(PlaybackTest, AStoredFilePlaysToItsEndWithEveryFrameInOrder) {
   EXPECT_EQ(player->get_CurrentPlaybackTime_Sec(&seconds), S_FALSE) << "idle again";
 }
 
-TEST_F(PlaybackTest, AStoredFilePlaysToItsEndOverHttpAndEachTransportFallsBackToTheOther) {
-  // HTTP itself, then a server without HTTP (back to TCP), then one without plain TCP (on to HTTP).
+TEST_F(PlaybackTest, AStoredFilePlaysToItsEndOverHttpAndHttpsAndEachTransportFallsBackToTheOther) {
+  // HTTP itself, then a server without HTTP (back to TCP), then one without plain TCP (on to
+  // HTTP), then HTTPS (inside TLS on the server's main port).
   const struct {
     HRESULT (STDMETHODCALLTYPE IZMediaPlayer::*use)();
     const wchar_t* file;
   } cases[] = {{&IZMediaPlayer::UseHTTP, L"testlist\\alpha.zmf"},
                {&IZMediaPlayer::UseHTTP, L"testlist\\alpha.zmf#no-http"},
-               {&IZMediaPlayer::UseTCP, L"testlist\\alpha.zmf#no-tcp"}};
+               {&IZMediaPlayer::UseTCP, L"testlist\\alpha.zmf#no-tcp"},
+               {&IZMediaPlayer::UseHTTPS, L"testlist\\alpha.zmf"}};
   for (const auto& c : cases) {
     Events().clear();
     ASSERT_EQ((player.get()->*c.use)(), S_OK);

@@ -68,6 +68,8 @@ class LocalPeer {
     m_client = INVALID_SOCKET;
   }
   bool IsClientOpen() const { return m_client != INVALID_SOCKET; }
+  // The accepted connection, for a peer that speaks through a library of its own.
+  SOCKET Client() const { return m_client; }
 
  private:
   static bool WaitReadable(SOCKET s, DWORD timeoutMs) {

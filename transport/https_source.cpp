@@ -1,0 +1,192 @@
+#include "transport/https_source.h"
+
+// clang-format off
+#include <wolfssl/options.h>
+#include <cyassl/ssl.h>
+// clang-format on
+
+#include <mutex>
+
+#include "transport/source_error.h"
+#include "transport/tcp_source.h"
+
+namespace zm::transport {
+
+using namespace protocol;
+namespace {
+
+// How long a wait for the socket lasts before it looks again whether the session is still
+// open; a Disconnect also wakes it at once through the socket's event.
+constexpr DWORD kSocketWaitSliceMs = 50;
+
+// The library's global state is made by the first source of the process and freed by the last.
+std::mutex g_tlsUsersLock;
+int g_nTlsUsers = 0;
+
+bool StartTlsLibrary() {
+  std::lock_guard guard(g_tlsUsersLock);
+  if (g_nTlsUsers == 0 && CyaSSL_Init() != SSL_SUCCESS) return false;
+  ++g_nTlsUsers;
+  return true;
+}
+
+void StopTlsLibrary() {
+  std::lock_guard guard(g_tlsUsersLock);
+  if (--g_nTlsUsers == 0) CyaSSL_Cleanup();
+}
+
+bool WantsMore(CYASSL* session, int result) {
+  const int error = CyaSSL_get_error(session, result);
+  return error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE;
+}
+
+}  // namespace
+
+CZHttpsMediaFramesSource::CZHttpsMediaFramesSource(uint16_t port)
+    : m_nPort(port), m_hSocketEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  WSADATA data;
+  m_bWinsockStarted = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  m_bTlsStarted = StartTlsLibrary();
+}
+
+CZHttpsMediaFramesSource::~CZHttpsMediaFramesSource() {
+  {
+    std::lock_guard guard(m_lock);
+    // A session still open says goodbye to the server; one that Disconnect closed has already.
+    if (m_bOpen.exchange(false)) CyaSSL_shutdown(m_pTlsSession);
+    FreeTls();
+  }
+  DropSocket();
+  if (m_bTlsStarted) StopTlsLibrary();
+  if (m_bWinsockStarted) WSACleanup();
+}
+
+void CZHttpsMediaFramesSource::FreeTls() {
+  if (m_pTlsSession) CyaSSL_free(m_pTlsSession);
+  m_pTlsSession = nullptr;
+  if (m_pTlsContext) CyaSSL_CTX_free(m_pTlsContext);
+  m_pTlsContext = nullptr;
+}
+
+void CZHttpsMediaFramesSource::DropSocket() {
+  const SOCKET s = m_socket.exchange(INVALID_SOCKET);
+  if (s == INVALID_SOCKET) return;
+  shutdown(s, SD_BOTH);
+  closesocket(s);
+}
+
+BOOL CZHttpsMediaFramesSource::Connect(std::wstring& errorText) {
+  errorText.clear();
+  return RunOperation(errorText, [&] {
+    // Whatever an earlier attempt left goes first: a second Connect makes everything afresh.
+    DropSocket();
+    {
+      std::lock_guard guard(m_lock);
+      m_bOpen = false;
+      FreeTls();
+    }
+    if (!m_bTlsStarted) RaiseSourceError(SourceFailure::HttpsInitialization);
+    m_pTlsContext = CyaSSL_CTX_new(CyaTLSv1_2_client_method());
+    if (!m_pTlsContext) RaiseSourceError(SourceFailure::HttpsInitialization);
+    // The server's certificate is taken as it comes, self-signed or expired.
+    CyaSSL_CTX_set_verify(m_pTlsContext, SSL_VERIFY_NONE, nullptr);
+
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(m_nPort);
+    server.sin_addr = ResolveServerOrRaise(m_sHost);
+    const SOCKET s = NewStreamSocket();
+    m_socket = s;
+    if (connect(s, reinterpret_cast<const sockaddr*>(&server), sizeof server) < 0)
+      RaiseSourceError(SourceFailure::NoResponse);
+
+    // Until the session is open no other thread touches it, so the handshake and the request
+    // run blocking and without the lock; a Disconnect meanwhile closes the socket under them.
+    m_pTlsSession = CyaSSL_new(m_pTlsContext);
+    if (!m_pTlsSession) RaiseSourceError(SourceFailure::HttpsInitialization);
+    CyaSSL_set_fd(m_pTlsSession, static_cast<int>(s));
+    if (CyaSSL_connect(m_pTlsSession) != SSL_SUCCESS) RaiseSourceError(SourceFailure::HttpsInitialization);
+    const int size = static_cast<int>(m_sRequest.size());
+    if (CyaSSL_write(m_pTlsSession, m_sRequest.data(), size) != size) RaiseSourceError(SourceFailure::RequestNotSent);
+
+    // From here reads and commands share the session: non-blocking, waiting on the event.
+    ResetEvent(m_hSocketEvent.get());
+    if (WSAEventSelect(s, m_hSocketEvent.get(), FD_READ | FD_WRITE | FD_CLOSE) != 0)
+      RaiseSourceError(SourceFailure::WinSockError);
+    m_bOpen = true;
+  });
+}
+
+BOOL CZHttpsMediaFramesSource::Disconnect(std::wstring& errorText) {
+  CancelWatchdog();
+  errorText.clear();
+  {
+    std::lock_guard guard(m_lock);
+    if (m_bOpen.exchange(false)) CyaSSL_shutdown(m_pTlsSession);
+  }
+  DropSocket();
+  // A read waiting for data sees the session closed at once.
+  SetEvent(m_hSocketEvent.get());
+  return TRUE;
+}
+
+BOOL CZHttpsMediaFramesSource::SendCommand(const std::string& command, std::wstring& errorText) {
+  errorText.clear();
+  return RunOperation(errorText, [&] {
+    const int size = static_cast<int>(command.size());
+    const uint64_t start = m_clock.Now();
+    for (;;) {
+      int written = 0;
+      bool again = false;
+      {
+        std::lock_guard guard(m_lock);
+        if (!m_bOpen) RaiseSourceError(SourceFailure::RequestNotSent);
+        written = CyaSSL_write(m_pTlsSession, command.data(), size);
+        again = written <= 0 && WantsMore(m_pTlsSession, written);
+      }
+      if (written == size) return;
+      // A full send buffer (a paused reader) is waited out for as long as a read would be.
+      if (!again || m_clock.Now() - start >= static_cast<uint64_t>(m_nTimeoutMs))
+        RaiseSourceError(SourceFailure::RequestNotSent);
+      WaitForSocket(kSocketWaitSliceMs);
+    }
+  });
+}
+
+void CZHttpsMediaFramesSource::SetPort(uint16_t port) { m_nPort = port; }
+
+void CZHttpsMediaFramesSource::WaitForSocket(DWORD sliceMs) {
+  // Alertable: the watchdog's completion routine runs here and disconnects.
+  WaitForSingleObjectEx(m_hSocketEvent.get(), sliceMs, TRUE);
+}
+
+BOOL CZHttpsMediaFramesSource::ReadExact(void* buffer, uint32_t count) {
+  if (count == 0) return TRUE;
+  char* at = static_cast<char*>(buffer);
+  uint32_t left = count;
+  while (left > 0) {
+    if (m_socket.load() == INVALID_SOCKET) return FALSE;
+    // Reset before reading: data that comes after this read sets the event again.
+    ResetEvent(m_hSocketEvent.get());
+    int received = 0;
+    bool again = false;
+    {
+      std::lock_guard guard(m_lock);
+      if (!m_bOpen) return FALSE;
+      received = CyaSSL_read(m_pTlsSession, at, static_cast<int>(left));
+      again = received <= 0 && WantsMore(m_pTlsSession, received);
+    }
+    if (received > 0) {
+      at += received;
+      left -= static_cast<uint32_t>(received);
+    } else if (again) {
+      WaitForSocket(kSocketWaitSliceMs);
+    } else {
+      return FALSE;
+    }
+  }
+  CountBytes(count);
+  return TRUE;
+}
+
+}  // namespace zm::transport
