@@ -57,7 +57,8 @@ TEST_F(PlaybackTest, FourControlsPlayAtOnceInOneHost) {
   // The two files play to their ends while the live streams go on.
   ASSERT_TRUE(PumpUntil([&] { return count(2, kOnStop) == 1 && count(3, kOnStop) == 1; }, 30000));
   for (int i = 0; i < kControls; ++i) {
-    EXPECT_EQ(count(i, kOnStart), 1u) << "control " << i;
+    // A loaded machine may starve a control into rebuffering: each pause has its own restart.
+    EXPECT_EQ(count(i, kOnStart), 1u + count(i, kOnPause)) << "control " << i;
     EXPECT_EQ(count(i, kOnError), 0u) << "control " << i;
   }
   EXPECT_EQ(count(0, kOnStop) + count(1, kOnStop), 0u) << "a live stream stopped by itself";
