@@ -61,20 +61,30 @@ TEST_F(PlaybackTest, AStoredFilePlaysToItsEndWithEveryFrameInOrder) {
 }
 
 TEST_F(PlaybackTest, AStoredFilePlaysToItsEndOverHttpAndHttpsAndEachTransportFallsBackToTheOther) {
-  // HTTP itself, then a server without HTTP (back to TCP), then one without plain TCP (on to
-  // HTTP), then HTTPS (inside TLS on the server's main port).
+  // HTTP itself, then a server without HTTP (back to TCP), HTTPS (inside TLS on the server's
+  // main port), then one without plain TCP (on to HTTP), and the next session without a choice
+  // of transport: the fallback's setting stays. The properties dialog shows the transport used.
   const struct {
     HRESULT (STDMETHODCALLTYPE IZMediaPlayer::*use)();
     const wchar_t* file;
-  } cases[] = {{&IZMediaPlayer::UseHTTP, L"testlist\\alpha.zmf"},
-               {&IZMediaPlayer::UseHTTP, L"testlist\\alpha.zmf#no-http"},
-               {&IZMediaPlayer::UseTCP, L"testlist\\alpha.zmf#no-tcp"},
-               {&IZMediaPlayer::UseHTTPS, L"testlist\\alpha.zmf"}};
+    const wchar_t* protocol;
+  } cases[] = {{&IZMediaPlayer::UseHTTP, L"testlist\\alpha.zmf", L"HTTP"},
+               {&IZMediaPlayer::UseHTTP, L"testlist\\alpha.zmf#no-http", L"TCP"},
+               {&IZMediaPlayer::UseHTTPS, L"testlist\\alpha.zmf", L"HTTPS"},
+               {&IZMediaPlayer::UseTCP, L"testlist\\alpha.zmf#no-tcp", L"HTTP"},
+               {nullptr, L"testlist\\alpha.zmf", L"HTTP"}};
   for (const auto& c : cases) {
     Events().clear();
-    ASSERT_EQ((player.get()->*c.use)(), S_OK);
+    if (c.use) {
+      ASSERT_EQ((player.get()->*c.use)(), S_OK);
+    }
     player->UseFile(Text(c.file));
     ASSERT_EQ(player->Play(), S_OK);
+    ASSERT_TRUE(WaitForEvent(kOnStart, 20000)) << "never started: " << c.file;
+    player->ViewProperties();
+    wchar_t protocol[32] = {};
+    GetDlgItemTextW(FindWindowW(L"#32770", L"Properties"), 221, protocol, 32);
+    EXPECT_STREQ(protocol, c.protocol) << c.file;
     ASSERT_TRUE(WaitForEvent(kOnStop, 20000)) << "never ended: " << c.file;
     EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnStop})) << c.file;
     EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0}) << c.file;
