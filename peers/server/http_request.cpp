@@ -98,6 +98,9 @@ std::optional<HttpRequest> ParseHttpRequest(std::string_view head, std::string* 
   }
   request.clientId = line.substr(marker + zp::kHttpClientIdMarker.size());
   request.requestText = PercentDecode(line.substr(0, marker));
+  // A name's "&" reaches a plain connection as "*"; decoded here it is "&" again. Read both
+  // alike, so that one name opens over either transport.
+  std::replace(request.requestText.begin(), request.requestText.end(), '&', '*');
   if (request.method == HttpMethod::Post) {
     const std::string_view headers = lineEnd == std::string_view::npos ? std::string_view() : head.substr(lineEnd + 2);
     const auto command = HeaderValue(headers, zp::kHttpCommandHeader);

@@ -95,6 +95,18 @@ TEST_F(PlaybackTest, AStoredFilePlaysToItsEndOverHttpAndHttpsAndEachTransportFal
   }
 }
 
+TEST_F(PlaybackTest, ANameMadeOfTheRequestsSeparatorsOpensOverTcpAndHttpAlike) {
+  for (auto use : {&IZMediaPlayer::UseTCP, &IZMediaPlayer::UseHTTP}) {
+    Events().clear();
+    ASSERT_EQ((player.get()->*use)(), S_OK);
+    player->UseLiveAlias(Text(L"a b:c/d@e&f%g"));
+    ASSERT_EQ(player->Play(), S_OK);
+    EXPECT_TRUE(WaitForEvent(kOnStart, 15000));
+    EXPECT_EQ(CountOf(kOnError), 0u) << "refused over " << (use == &IZMediaPlayer::UseTCP ? "TCP" : "HTTP");
+    EXPECT_EQ(player->Stop(), S_OK);
+  }
+}
+
 TEST_F(PlaybackTest, ALiveAliasPlaysWithWhatAScriptReadsUntilStopped) {
   player->UseLiveAlias(Text(L"testcard"));
   ASSERT_EQ(player->Play(), S_OK);
