@@ -11,7 +11,7 @@ int32_t Clamp(int64_t n) { return static_cast<int32_t>(std::clamp<int64_t>(n, IN
 }  // namespace
 
 std::optional<RtpFrameAssembler::Parsed> RtpFrameAssembler::Parse(std::span<const uint8_t> bytes, uint32_t arrivalMs,
-                                                                   RtpOffer& status) {
+                                                                  RtpOffer& status) {
   auto decoded = DecodeRtpDatagram(bytes);
   if (!decoded) {
     status = RtpOffer::NotRtp;
@@ -89,8 +89,7 @@ void RtpFrameAssembler::FillPayload(const RtpReadyFrame& frame, std::span<uint8_
   if (lastPacketSequence_) loss_.CountLost(Clamp(static_cast<int64_t>(first - *lastPacketSequence_) - 1));
   uint64_t previous = first;
   for (const auto& [sequence, piece] : frame.pieces) {
-    if (sequence > previous + 1)
-      loss_.CountLost(Clamp(static_cast<int64_t>(sequence - previous - 1)));
+    if (sequence > previous + 1) loss_.CountLost(Clamp(static_cast<int64_t>(sequence - previous - 1)));
     previous = sequence;
     lastPacketSequence_ = sequence;
     // Pieces sit at their place counted from the header's packet; what would fall outside

@@ -29,7 +29,7 @@ bool ParseCount(std::string_view text, int* value) {
 bool FaultPlan::Any() const {
   return stallAfterFrames || closeMidFrameAfter || wrongMagic || version25 || result ||
          oversize != OversizeField::None || dripMicroseconds || videoFormat != VideoFormatFault::None || noHttp ||
-         noTcp;
+         noTcp || UdpFaults() || ssrcChangeAfter;
 }
 
 bool ParseFaults(std::string_view text, FaultPlan* plan, std::string* error) {
@@ -78,6 +78,21 @@ bool ParseFaults(std::string_view text, FaultPlan* plan, std::string* error) {
       else if (value == "zero-width") plan->videoFormat = VideoFormatFault::ZeroWidth;
       else if (value == "negative-height") plan->videoFormat = VideoFormatFault::NegativeHeight;
       else ok = false;
+    } else if (name == "udp-drop" || name == "udp-duplicate" || name == "udp-reorder") {
+      int n = 0;
+      ok = hasValue && ParseCount(value, &n) && n <= 1000;
+      (name == "udp-drop"        ? plan->udpDropPermille
+       : name == "udp-duplicate" ? plan->udpDuplicatePermille
+                                 : plan->udpReorderPermille) = n;
+      ok = ok && plan->udpDropPermille + plan->udpDuplicatePermille + plan->udpReorderPermille <= 1000;
+    } else if (name == "udp-seed") {
+      uint64_t seed = 0;
+      ok = hasValue && ParseNumber(value, &seed) && seed <= 0xFFFFFFFF;
+      plan->udpSeed = static_cast<uint32_t>(seed);
+    } else if (name == "ssrc-change") {
+      int n = 0;
+      ok = hasValue && ParseCount(value, &n);
+      plan->ssrcChangeAfter = n;
     } else if (name == "drip") {
       int us = 0;
       ok = !hasValue || ParseCount(value, &us);
@@ -115,6 +130,11 @@ std::string DescribeFaults(const FaultPlan& plan) {
   if (plan.videoFormat == VideoFormatFault::NegativeHeight) add("video-format=negative-height");
   if (plan.noHttp) add("no-http");
   if (plan.noTcp) add("no-tcp");
+  if (plan.udpDropPermille) add("udp-drop=" + std::to_string(plan.udpDropPermille));
+  if (plan.udpDuplicatePermille) add("udp-duplicate=" + std::to_string(plan.udpDuplicatePermille));
+  if (plan.udpReorderPermille) add("udp-reorder=" + std::to_string(plan.udpReorderPermille));
+  if (plan.UdpFaults()) add("udp-seed=" + std::to_string(plan.udpSeed));
+  if (plan.ssrcChangeAfter) add("ssrc-change=" + std::to_string(*plan.ssrcChangeAfter));
   return text.empty() ? "none" : text;
 }
 

@@ -25,6 +25,14 @@ struct FaultPlan {
   VideoFormatFault videoFormat = VideoFormatFault::None;  // video-format=short|untyped|zero-width|negative-height
   bool noHttp = false;                                    // no-http: an HTTP request is answered 404
   bool noTcp = false;                                     // no-tcp: a plain TCP request gets no answer
+  // RTP datagrams spoiled at rates per mille, drawn from a generator with a fixed seed. The
+  // first two frames, the last four before the end of an item and the end itself are spared.
+  int udpDropPermille = 0;             // udp-drop=N
+  int udpDuplicatePermille = 0;        // udp-duplicate=N
+  int udpReorderPermille = 0;          // udp-reorder=N: sent after the datagram that follows it
+  uint32_t udpSeed = 1;                // udp-seed=N
+  std::optional<int> ssrcChangeAfter;  // ssrc-change=N: N frames, then another SSRC
+  bool UdpFaults() const { return udpDropPermille + udpDuplicatePermille + udpReorderPermille > 0; }
 
   bool Any() const;
 };

@@ -9,6 +9,7 @@
 #include "peers/server/access_control.h"
 #include "peers/server/command_board.h"
 #include "peers/server/fault_plan.h"
+#include "peers/server/rtp_transport.h"
 
 namespace zms {
 
@@ -21,6 +22,7 @@ struct ServerContext {
   AccessControl access{AccessOptions{}};  // --user, --session-id
   bool protocol25Only = false;            // --protocol25-only: every version-80 request gets a version-25 answer
   CommandBoard httpCommands;              // the HTTP streams, by client id, for the commands that POSTs carry
+  RtpRendezvous* rtp = nullptr;           // where RTP clients meet the server before their request
 };
 
 }  // namespace zms

@@ -15,6 +15,7 @@
 #include "peers/server/http_request.h"
 #include "peers/server/http_transport.h"
 #include "peers/server/media_request.h"
+#include "peers/server/rtp_transport.h"
 #include "peers/server/server_log.h"
 #include "peers/server/stream_session.h"
 
@@ -61,7 +62,10 @@ bool ReadRequestText(int fd, const ServerContext& context, std::string* text) {
     if (n < 0) return false;
     text->append(buffer, static_cast<size_t>(n));
     if (text->size() > kMaxRequestBytes) return false;
-    const bool mayGoOn = IsHttpRequestStart(*text) ? HttpHeadMayGoOn(*text) : RequestMayGoOn(*text);
+    const auto rtp = RtpMediaRequest(*text);
+    const bool mayGoOn = IsHttpRequestStart(*text) ? HttpHeadMayGoOn(*text)
+                         : rtp                     ? RequestMayGoOn(*rtp)
+                                                   : RequestMayGoOn(*text);
     if (!mayGoOn) return true;
     waitMs = static_cast<int>(kRequestRestWait.count());
     waited = 0;
@@ -76,6 +80,8 @@ void ServeConnection(ServerContext& context, int fd, int id) {
     TcpChannel channel(fd, context);
     if (IsHttpRequestStart(request)) {
       ServeHttpConnection(context, id, request, channel);
+    } else if (RtpMediaRequest(request)) {
+      ServeRtpConnection(context, id, request, channel);
     } else if (ConnectionFaults(context, request).noTcp) {
       LogLine("[%d] plain TCP refused (no-tcp): closing without a reply", id);
     } else {

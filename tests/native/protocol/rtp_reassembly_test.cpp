@@ -52,8 +52,8 @@ TEST(RtpFrameAssembler, ReordersPiecesAndFramesAndFillsMissingPiecesWithZeros) {
   auto a = Frame(100, 1000, 3, 0x10), b = Frame(103, 1040, 2, 0x20), c = Frame(105, 1080, 1, 0x30);
   // a's end and b (in reverse) come before a's start; a's middle piece comes only after four
   // frames wait behind a, too late; c is duplicated.
-  const std::deque<Bytes> queue = {a[2], b[1], b[0], a[0], c[0], c[0], Frame(106, 1090, 1, 0x40)[0],
-                                   Frame(107, 1100, 1, 0x50)[0], a[1]};
+  const std::deque<Bytes> queue = {
+      a[2], b[1], b[0], a[0], c[0], c[0], Frame(106, 1090, 1, 0x40)[0], Frame(107, 1100, 1, 0x50)[0], a[1]};
   const auto frames = ReadAll(assembler, queue);
   ASSERT_EQ(5u, frames.size());
   EXPECT_EQ(Pieces({{0x10, 1384}, {0, 1384}, {0x12, 10}}), frames[0]);
@@ -123,9 +123,9 @@ TEST(RtpReceptionStats, FiguresFollowRfc3550) {
     uint64_t sequence;
     uint32_t sent, arrived;
     bool copy, counted;
-  } packets[] = {{10, 0, 500, false, true},    {11, 10, 510, false, true},  {12, 20, 520, false, true},
-                 {14, 40, 566, false, true},   {15, 50, 550, false, true},  {15, 50, 551, true, false},
-                 {16, 60, 560, false, true},   {18, 80, 580, true, true},   {19, 90, 590, false, true}};
+  } packets[] = {{10, 0, 500, false, true},  {11, 10, 510, false, true}, {12, 20, 520, false, true},
+                 {14, 40, 566, false, true}, {15, 50, 550, false, true}, {15, 50, 551, true, false},
+                 {16, 60, 560, false, true}, {18, 80, 580, true, true},  {19, 90, 590, false, true}};
   for (const auto& p : packets) EXPECT_EQ(p.counted, stats.OnPacket(p.sequence, p.sent, p.arrived, p.copy));
   const RtpReceptionFigures f = stats.Figures();
   EXPECT_EQ(10u, f.expected);
