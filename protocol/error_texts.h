@@ -18,6 +18,14 @@ enum class SourceFailure {
   WinSockError,
   CommandNotSent,  // the HTTP transport's command connection failed
   Unexpected,
+  // The RTP transport's.
+  DatagramSocketFailed,
+  UdpRequestNotSent,
+  NoUdpResponse,
+  ServerRestarted,  // the RTP source changed
+  RtpSyncFailed,    // nothing received while waiting for the first key frame
+  UnexpectedInPacket,
+  UnexpectedInFrame,
 };
 
 const wchar_t* SourceFailureText(SourceFailure reason);

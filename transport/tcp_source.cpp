@@ -16,18 +16,6 @@ constexpr ULONG kKeepAliveTimeMs = 15000;
 constexpr ULONG kKeepAliveIntervalMs = 2000;
 constexpr DWORD kCommandRetryMs = 10;
 
-in_addr ResolveOrRaise(const std::string& host) {
-  in_addr address{};
-  address.s_addr = inet_addr(host.c_str());
-  if (address.s_addr != INADDR_NONE) return address;
-  const hostent* entry = gethostbyname(host.c_str());
-  if (!entry || !entry->h_addr_list || !entry->h_addr_list[0]) RaiseSourceError(SourceFailure::CannotResolve);
-  const size_t size =
-      entry->h_length < static_cast<short>(sizeof address) ? static_cast<size_t>(entry->h_length) : sizeof address;
-  std::memcpy(&address, entry->h_addr_list[0], size);
-  return address;
-}
-
 // Wine passes SO_RCVBUF 0 on to the host, whose minimal buffer then caps the TCP window at ~2 KB.
 bool HostShrinksZeroReceiveBuffer() {
   static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
@@ -39,6 +27,18 @@ void SetIntOption(SOCKET s, int level, int name, int value) {
 }
 
 }  // namespace
+
+in_addr CZTcpMediaFramesSource::ResolveHostOrRaise(const std::string& host) {
+  in_addr address{};
+  address.s_addr = inet_addr(host.c_str());
+  if (address.s_addr != INADDR_NONE) return address;
+  const hostent* entry = gethostbyname(host.c_str());
+  if (!entry || !entry->h_addr_list || !entry->h_addr_list[0]) RaiseSourceError(SourceFailure::CannotResolve);
+  const size_t size =
+      entry->h_length < static_cast<short>(sizeof address) ? static_cast<size_t>(entry->h_length) : sizeof address;
+  std::memcpy(&address, entry->h_addr_list[0], size);
+  return address;
+}
 
 CZTcpMediaFramesSource::CZTcpMediaFramesSource(uint16_t port) : m_nPort(port) {
   WSADATA data;
@@ -55,7 +55,7 @@ BOOL CZTcpMediaFramesSource::Connect(std::wstring& errorText) {
     sockaddr_in server{};
     server.sin_family = AF_INET;
     server.sin_port = htons(m_nPort);
-    server.sin_addr = ResolveOrRaise(m_sHost);
+    server.sin_addr = ResolveHostOrRaise(m_sHost);
 
     m_readAhead.Clear();
     // A socket left by a failed attempt is not carried into this one.

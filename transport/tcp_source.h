@@ -35,6 +35,9 @@ class CZTcpMediaFramesSource : public CZNetworkMediaFramesSource {
   bool IsConnected() const { return m_socket.load() != INVALID_SOCKET; }
 
  protected:
+  // The host as a dotted address, or looked up by name; raises CannotResolve.
+  static in_addr ResolveHostOrRaise(const std::string& host);
+
   std::atomic<SOCKET> m_socket{INVALID_SOCKET};
   uint16_t m_nPort = 0;
   LONG m_nKeepAlive = 0;  // the multicast transport keeps its control connection alive
