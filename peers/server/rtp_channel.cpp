@@ -55,6 +55,7 @@ void RtpChannel::SendFrame(const zp::MediaFrame& frame) {
   // Milliseconds since the stream began, one value a frame, always rising.
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
   lastTimestamp_ = frames_ == 0 ? static_cast<uint32_t>(ms) : std::max(static_cast<uint32_t>(ms), lastTimestamp_ + 1);
+  if (!frame.payload.empty() && !zp::IsStreamChangeFrame(frame.header)) PaceFrame(frame.header.time);
   Datagrams datagrams = zp::PacketiseFrame(frame, {sequence_, lastTimestamp_, ssrc_, false});
   sequence_ = static_cast<uint16_t>(sequence_ + datagrams.size());
   ++frames_;
@@ -120,6 +121,21 @@ void RtpChannel::FlushHeld() {
 
 // UDP has no flow control: without a pace a stored item would fill the client's socket
 // buffer in a moment and the kernel would drop the rest.
+// A seek or a pause (a frame far from when its time says) starts the count again from it.
+void RtpChannel::PaceFrame(int64_t time100ns) {
+  const auto now = Clock::now();
+  constexpr auto kSlack = std::chrono::seconds(2);
+  if (frameBase_ && time100ns >= frameBaseTime_) {
+    const auto due = *frameBase_ + std::chrono::microseconds((time100ns - frameBaseTime_) / 10 * kPaceTenths / 10);
+    if (due > now - kSlack && due < now + kSlack) {
+      std::this_thread::sleep_until(due);
+      return;
+    }
+  }
+  frameBase_ = now;
+  frameBaseTime_ = time100ns;
+}
+
 // A pause (the client's flow control) earns no burst afterwards: the pace restarts from now.
 void RtpChannel::Pace(size_t bytes) {
   const auto now = Clock::now();

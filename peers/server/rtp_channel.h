@@ -3,7 +3,7 @@
 // commands set how many packets go twice (a marked copy right after the original: none, every
 // second one, all). Datagram faults drop, duplicate and reorder at the plan's rates with a
 // fixed seed and are counted in the tally; ssrc-change switches the source after N frames.
-// Stored items are paced so that a client's socket buffer is not overrun. Used on the
+// Frames are paced by their times and bytes by a ceiling, so that a client's socket buffer is not overrun. Used on the
 // connection's thread; the tally is read by the rendezvous thread.
 #pragma once
 
@@ -37,7 +37,10 @@ class RtpChannel : public ByteChannel {
   using DatagramSink = std::function<void(std::span<const uint8_t>)>;
   static constexpr size_t kSparedTailFrames = 4;
   static constexpr int kSparedHeadFrames = 2;
-  static constexpr uint64_t kBytesPerSecond = 8'000'000;
+  static constexpr uint64_t kBytesPerSecond = 16'000'000;
+  // Frames leave at 1.25 times their own pace: a client's buffer fills ahead of its playing,
+  // and its socket buffer is never asked to hold more than a moment of the stream.
+  static constexpr int64_t kPaceTenths = 8;  // 0.8 of the frames' time
 
   RtpChannel(ByteChannel& control, DatagramSink sink, const FaultPlan& plan, uint32_t ssrc,
              std::shared_ptr<DatagramTally> tally, int connectionId);
@@ -58,6 +61,7 @@ class RtpChannel : public ByteChannel {
   void Put(std::span<const uint8_t> datagram);
   void FlushHeld();
   void Pace(size_t bytes);
+  void PaceFrame(int64_t time100ns);
 
   ByteChannel& control_;
   DatagramSink sink_;
@@ -76,6 +80,8 @@ class RtpChannel : public ByteChannel {
   std::optional<std::vector<uint8_t>> held_;  // a datagram being reordered
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
   std::chrono::steady_clock::time_point paceDue_;
+  std::optional<std::chrono::steady_clock::time_point> frameBase_;
+  int64_t frameBaseTime_ = 0;
 };
 
 }  // namespace zms
