@@ -29,7 +29,7 @@ bool ParseCount(std::string_view text, int* value) {
 bool FaultPlan::Any() const {
   return stallAfterFrames || closeMidFrameAfter || wrongMagic || version25 || result ||
          oversize != OversizeField::None || dripMicroseconds || videoFormat != VideoFormatFault::None || noHttp ||
-         noTcp || UdpFaults() || ssrcChangeAfter;
+         noTcp || UdpFaults() || ssrcChangeAfter || udpPacePercent != 125;
 }
 
 bool ParseFaults(std::string_view text, FaultPlan* plan, std::string* error) {
@@ -89,6 +89,8 @@ bool ParseFaults(std::string_view text, FaultPlan* plan, std::string* error) {
       uint64_t seed = 0;
       ok = hasValue && ParseNumber(value, &seed) && seed <= 0xFFFFFFFF;
       plan->udpSeed = static_cast<uint32_t>(seed);
+    } else if (name == "udp-pace") {
+      ok = hasValue && ParseCount(value, &plan->udpPacePercent) && plan->udpPacePercent >= 10;
     } else if (name == "ssrc-change") {
       int n = 0;
       ok = hasValue && ParseCount(value, &n);
@@ -135,6 +137,7 @@ std::string DescribeFaults(const FaultPlan& plan) {
   if (plan.udpReorderPermille) add("udp-reorder=" + std::to_string(plan.udpReorderPermille));
   if (plan.UdpFaults()) add("udp-seed=" + std::to_string(plan.udpSeed));
   if (plan.ssrcChangeAfter) add("ssrc-change=" + std::to_string(*plan.ssrcChangeAfter));
+  if (plan.udpPacePercent != 125) add("udp-pace=" + std::to_string(plan.udpPacePercent));
   return text.empty() ? "none" : text;
 }
 

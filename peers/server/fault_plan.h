@@ -32,6 +32,7 @@ struct FaultPlan {
   int udpReorderPermille = 0;          // udp-reorder=N: sent after the datagram that follows it
   uint32_t udpSeed = 1;                // udp-seed=N
   std::optional<int> ssrcChangeAfter;  // ssrc-change=N: N frames, then another SSRC
+  int udpPacePercent = 125;            // udp-pace=N: RTP frames leave at N% of their own pace
   bool UdpFaults() const { return udpDropPermille + udpDuplicatePermille + udpReorderPermille > 0; }
 
   bool Any() const;

@@ -121,12 +121,15 @@ void RtpChannel::FlushHeld() {
 
 // UDP has no flow control: without a pace a stored item would fill the client's socket
 // buffer in a moment and the kernel would drop the rest.
-// A seek or a pause (a frame far from when its time says) starts the count again from it.
+// Frames leave at udpPacePercent of their own pace (1.25 times by default: a client's buffer
+// fills ahead of its playing, and its socket buffer never holds more than a moment of the
+// stream). A seek or a pause (a frame far from when its time says) starts the count again.
 void RtpChannel::PaceFrame(int64_t time100ns) {
   const auto now = Clock::now();
   constexpr auto kSlack = std::chrono::seconds(2);
   if (frameBase_ && time100ns >= frameBaseTime_) {
-    const auto due = *frameBase_ + std::chrono::microseconds((time100ns - frameBaseTime_) / 10 * kPaceTenths / 10);
+    const auto due =
+        *frameBase_ + std::chrono::microseconds((time100ns - frameBaseTime_) / 10 * 100 / plan_.udpPacePercent);
     if (due > now - kSlack && due < now + kSlack) {
       std::this_thread::sleep_until(due);
       return;

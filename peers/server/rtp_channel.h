@@ -38,9 +38,6 @@ class RtpChannel : public ByteChannel {
   static constexpr size_t kSparedTailFrames = 4;
   static constexpr int kSparedHeadFrames = 2;
   static constexpr uint64_t kBytesPerSecond = 16'000'000;
-  // Frames leave at 1.25 times their own pace: a client's buffer fills ahead of its playing,
-  // and its socket buffer is never asked to hold more than a moment of the stream.
-  static constexpr int64_t kPaceTenths = 8;  // 0.8 of the frames' time
 
   RtpChannel(ByteChannel& control, DatagramSink sink, const FaultPlan& plan, uint32_t ssrc,
              std::shared_ptr<DatagramTally> tally, int connectionId);

@@ -37,6 +37,7 @@ const char* ServerUsage() {
          "                         udp-drop=N, udp-duplicate=N, udp-reorder=N\n"
          "                                            spoil N per mille of the RTP datagrams\n"
          "                         udp-seed=N         the seed of that choice (default 1)\n"
+         "                         udp-pace=N         RTP frames at N% of their pace (default 125)\n"
          "                         ssrc-change=N      send N frames over RTP, then change the SSRC\n"
          "  --allow-fault-suffix a request may add faults of its own after the last '#' of\n"
          "                       its resource name (testcard#drip); without this flag '#'\n"

@@ -2,20 +2,14 @@
 // own faults, a whole request answered without waiting, and the Motion-JPEG card's first frame.
 // What a client sees of the sessions themselves is proven by the Wine tests of the control's
 // transport and negotiation.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cstdlib>
 
 #include "peers/server/tcp_transport.h"
 #include "peers/server/testcard_variants.h"
 #include "protocol/media_frame_codec.h"
 #include "protocol/reply_codec.h"
 #include "protocol/result_codes.h"
-#include "protocol/rtp_reassembly.h"
 #include "server_process.h"
 
 namespace zms::test {
@@ -101,83 +95,6 @@ TEST(ServerLiveVariants, MjpegAliasSendsItsDescriptionsThenPictureZeroAsJpeg) {
   zp::AppendMediaFrame(source.NextFrame().value(), expected);
   ServerProcess server;
   EXPECT_EQ(expected, Exchange(server.port(), "/ZAMS80/0000live-alias:mjpeg", expected.size())) << server.Log();
-}
-
-}  // namespace
-}  // namespace zms::test
-
-namespace zms::test {
-namespace {
-
-// A socket of the test, closed however the test ends, with a receive time-out of 5 s.
-struct Socket {
-  explicit Socket(int type) : fd(::socket(AF_INET, type, 0)) {
-    timeval wait{5, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-  }
-  ~Socket() { ::close(fd); }
-  const int fd;
-};
-
-sockaddr_in Loopback(uint16_t port) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return address;
-}
-
-std::string Ask(const Socket& udp, uint16_t port, const std::string& text, sockaddr_in* from = nullptr) {
-  const sockaddr_in to = Loopback(port);
-  ::sendto(udp.fd, text.data(), text.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-  char answer[256];
-  sockaddr_in sender{};
-  socklen_t size = sizeof sender;
-  const ssize_t n = ::recvfrom(udp.fd, answer, sizeof answer, 0, reinterpret_cast<sockaddr*>(&sender), &size);
-  if (from) *from = sender;
-  return n > 0 ? std::string(answer, static_cast<size_t>(n)) : std::string();
-}
-
-TEST(ServerRtp, AClientMeetsItOverUdpThenGetsTheFileAsDatagramsAndTheTallyOfTheirFaults) {
-  ServerProcess server({"--allow-fault-suffix"});
-  const std::string id = "{6b29fc40-ca47-1067-b31d-00dd010662da}";
-  Socket udp(SOCK_DGRAM);
-  sockaddr_in from{};
-  const int mediaPort = std::atoi(Ask(udp, server.port(), id, &from).c_str());
-  EXPECT_EQ(server.port(), ntohs(from.sin_port));
-  ASSERT_GT(mediaPort, 0);
-  EXPECT_NE(server.port(), mediaPort) << "the media leave from a port of their own";
-
-  Socket tcp(SOCK_STREAM);
-  const sockaddr_in address = Loopback(server.port());
-  ASSERT_EQ(0, ::connect(tcp.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address));
-  const std::string request = "rtp-unicast:" + id + "/ZAMS80/0000file:testlist\\alpha.zmf#udp-drop=30,udp-seed=5";
-  ::send(tcp.fd, request.data(), request.size(), 0);
-  uint8_t reply[kRefusalSize];
-  ASSERT_EQ(static_cast<ssize_t>(sizeof reply), ::recv(tcp.fd, reply, sizeof reply, MSG_WAITALL)) << server.Log();
-  EXPECT_EQ(0x36B1, reply[0] | reply[1] << 8);
-  EXPECT_EQ(0, reply[8] | reply[9] | reply[10] | reply[11]) << "accepted";
-
-  zp::RtpLossControl loss;
-  zp::RtpFrameAssembler assembler(loss);
-  int frames = 0, ends = 0;
-  uint8_t datagram[zp::kRtpMaxDatagramBytes];
-  while (ends < 2) {
-    while (assembler.NeedsDatagram()) {
-      sockaddr_in sender{};
-      socklen_t size = sizeof sender;
-      const ssize_t n = ::recvfrom(udp.fd, datagram, sizeof datagram, 0, reinterpret_cast<sockaddr*>(&sender), &size);
-      ASSERT_GT(n, 0) << "the datagrams stopped before the end\n" << server.Log();
-      EXPECT_EQ(mediaPort, ntohs(sender.sin_port));
-      assembler.Offer({datagram, static_cast<size_t>(n)}, 0);
-    }
-    if (auto ready = assembler.TakeOldest()) ready->header.length == 0 ? ++ends : ++frames;
-  }
-  EXPECT_GT(frames, 80) << "a 2-second file has 100 frames; few may lose their header packet";
-  const std::string tally = Ask(udp, server.port(), "ZmsUdpTally:" + id);
-  const int64_t lost = assembler.reception().Figures().lost;
-  EXPECT_GT(lost, 0);
-  EXPECT_NE(std::string::npos, tally.find(" dropped=" + std::to_string(lost) + " ")) << tally;
 }
 
 }  // namespace

@@ -63,24 +63,6 @@ TEST(RtpFrameAssembler, ReordersPiecesAndFramesAndFillsMissingPiecesWithZeros) {
   EXPECT_EQ(1, loss.lost());
 }
 
-TEST(RtpFrameAssembler, WithFivePendingTheOldestGoesIncompleteAndLatePiecesAreDropped) {
-  RtpLossControl loss;
-  RtpFrameAssembler assembler(loss);
-  auto a = Frame(1, 10, 2, 0x10);
-  EXPECT_EQ(RtpOffer::Added, assembler.Offer(a[0], 0));
-  for (uint16_t i = 0; i < 3; ++i) assembler.Offer(Frame(static_cast<uint16_t>(3 + i), 20 + i, 1, 0x40)[0], 0);
-  EXPECT_TRUE(assembler.NeedsDatagram());
-  assembler.Offer(Frame(6, 30, 1, 0x50)[0], 0);
-  EXPECT_FALSE(assembler.NeedsDatagram());
-  auto oldest = assembler.TakeOldest();
-  ASSERT_TRUE(oldest);
-  Bytes payload(oldest->header.length);
-  assembler.FillPayload(*oldest, payload);
-  EXPECT_EQ(Pieces({{0x10, 1384}, {0, 10}}), payload);
-  EXPECT_EQ(RtpOffer::Late, assembler.Offer(a[1], 0));
-  EXPECT_EQ(RtpOffer::Duplicate, assembler.Offer(Frame(6, 30, 1, 0x50)[0], 0));
-}
-
 TEST(RtpFrameAssembler, AFrameWithoutItsHeaderIsDroppedAndItsPacketsCountedOnceAsLost) {
   RtpLossControl loss;
   RtpFrameAssembler assembler(loss);
