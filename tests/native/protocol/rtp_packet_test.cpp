@@ -1,5 +1,5 @@
-// The RTP datagram: hand-written golden bytes, what decoding refuses, and how a frame is cut
-// into pieces.
+// The RTP datagram: hand-written golden bytes and what decoding refuses. How a frame is cut
+// into pieces is proven by putting the pieces back together (rtp_reassembly_test.cpp).
 #include "protocol/rtp_packet.h"
 
 #include <gtest/gtest.h>
@@ -58,29 +58,6 @@ TEST(RtpDatagram, RefusesOtherVersionsAndPiecesPastTheEnd) {
     ASSERT_FALSE(d.ok()) << c.bytes.size();
     EXPECT_EQ(c.error, d.error()) << c.bytes.size();
     if (c.error == DecodeError::Truncated) EXPECT_EQ(c.needed, d.failure().needed) << c.bytes.size();
-  }
-}
-
-TEST(RtpDatagram, FramesAreCutInto1384BytePiecesWithTheHeaderInTheFirst) {
-  const struct {
-    size_t payload;
-    std::vector<size_t> pieces;
-  } cases[] = {{0, {0}}, {1384, {1384}}, {1385, {1384, 1}}, {4000, {1384, 1384, 1232}}};
-  for (const auto& c : cases) {
-    MediaFrame frame{{}, Bytes(c.payload, 0x5A)};
-    frame.header.length = 999;  // the packets carry the payload's real size
-    const auto datagrams = PacketiseFrame(frame, {65535, 77, 5, false});
-    ASSERT_EQ(c.pieces.size(), datagrams.size()) << c.payload;
-    for (size_t i = 0; i < datagrams.size(); ++i) {
-      const auto d = DecodeRtpDatagram(datagrams[i]);
-      ASSERT_TRUE(d.ok());
-      EXPECT_EQ(static_cast<uint16_t>(65535 + i), d.value().sequence);
-      EXPECT_EQ(77u, d.value().timestamp);
-      EXPECT_EQ(i == 0, d.value().header.has_value());
-      if (i == 0) EXPECT_EQ(c.payload, d.value().header->length);
-      EXPECT_EQ(c.pieces[i], d.value().payload.size());
-      EXPECT_LE(datagrams[i].size(), kRtpMaxDatagramBytes);
-    }
   }
 }
 
