@@ -14,6 +14,7 @@
 #include "protocol/player_enums.h"
 #include "transport/http_source.h"
 #include "transport/https_source.h"
+#include "transport/rtp_source.h"
 
 namespace zm::control {
 namespace {
@@ -66,10 +67,15 @@ credentials::PasswordRequest* CZMediaPlayer::GrabberSiteImpl::PasswordRequest() 
 }
 
 std::unique_ptr<transport::CZNetworkMediaFramesSource> CZMediaPlayer::GrabberSiteImpl::CreateTransport(
-    int32_t nTransport, uint16_t port, int32_t) {
-  // TCP is the negotiation's own; RTP is not in this build.
+    int32_t nTransport, uint16_t port, int32_t nUDPLossControlMode) {
+  // TCP is the negotiation's own; RTP multicast is not in this build.
   if (nTransport == protocol::Http) return std::make_unique<transport::CZHttpMediaFramesSource>(port);
   if (nTransport == protocol::Https) return std::make_unique<transport::CZHttpsMediaFramesSource>(port);
+  if (nTransport == protocol::RtpUnicast) {
+    auto rtp = std::make_unique<transport::CZRtpMediaFramesSource>(port);
+    rtp->ApplyUdpLossMode(nUDPLossControlMode);
+    return rtp;
+  }
   return nullptr;
 }
 

@@ -18,6 +18,14 @@ const wchar_t* SourceFailureText(SourceFailure reason) {
     case SourceFailure::HttpsInitialization: return L"HTTPS initialization error";
     case SourceFailure::RequestNotSent: return L"Error sending request to Media Server";
     case SourceFailure::Unexpected: return kTextUnexpected;
+    case SourceFailure::DatagramSocketFailed: return L"Winsock error - can't create datagram socket";
+    case SourceFailure::UdpRequestNotSent: return L"Unable to send UDP request to Media Server.";
+    case SourceFailure::NoUdpResponse:
+      return L"No UDP response from Media Server. UDP is supported by Zavren Media Server v8.0 and higher.";
+    case SourceFailure::ServerRestarted: return L"Media server has restarted. Please reconnect";
+    case SourceFailure::RtpSyncFailed: return L"Unable to read RTP data";
+    case SourceFailure::UnexpectedInPacket: return L"Unexpected error in ReadRtpPacket function";
+    case SourceFailure::UnexpectedInFrame: return L"Unexpected error in GetFrame function";
   }
   return kTextUnexpected;
 }

@@ -20,6 +20,14 @@ enum class SourceFailure {
   HttpsInitialization,  // no TLS context or session, or the handshake failed
   RequestNotSent,       // the HTTPS transport wrote the request or a command short
   Unexpected,
+  // The RTP transport's.
+  DatagramSocketFailed,
+  UdpRequestNotSent,
+  NoUdpResponse,
+  ServerRestarted,  // the RTP source changed
+  RtpSyncFailed,    // nothing received while waiting for the first key frame
+  UnexpectedInPacket,
+  UnexpectedInFrame,
 };
 
 const wchar_t* SourceFailureText(SourceFailure reason);

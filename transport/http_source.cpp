@@ -7,6 +7,7 @@
 #include "com/code_page_text.h"
 #include "com/unique_handle.h"
 #include "protocol/http_framing.h"
+#include "transport/guid_text.h"
 #include "transport/source_error.h"
 
 namespace zm::transport {
@@ -14,14 +15,9 @@ namespace zm::transport {
 using namespace protocol;
 namespace {
 
-// "{0F8FAD5B-...}" as "0f8fad5b-...": a fresh id for every request.
+// "{0f8fad5b-...}" as "0f8fad5b-...": a fresh id for every request.
 std::string NewClientId() {
-  GUID guid;
-  if (FAILED(CoCreateGuid(&guid))) return {};
-  com::UniqueCoTaskMem<wchar_t> text;
-  if (FAILED(StringFromCLSID(guid, text.put()))) return {};
-  std::string id = com::WideToCodePage(text.get(), CP_ACP);
-  for (char& c : id) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::string id = NewGuidText();
   if (id.size() >= 2 && id.front() == '{' && id.back() == '}') id = id.substr(1, id.size() - 2);
   return id;
 }

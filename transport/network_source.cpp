@@ -79,7 +79,7 @@ void CALLBACK CZNetworkMediaFramesSource::OnWatchdogExpired(LPVOID source, DWORD
   self->m_bTimerPending = false;
   if (!self->m_bWatching) return;
   const uint64_t elapsed = self->m_clock.Now() - self->m_llWatchStart.load();
-  const uint64_t timeout = static_cast<uint64_t>(self->m_nTimeoutMs);
+  const uint64_t timeout = static_cast<uint64_t>(self->m_nWatchMs.load());
   if (elapsed < timeout) {
     // A later read than the one the timer was armed for: watch it for the rest of its time.
     self->m_llTimerDue = self->m_clock.Now() + (timeout - elapsed);
@@ -95,10 +95,11 @@ void CALLBACK CZNetworkMediaFramesSource::OnWatchdogExpired(LPVOID source, DWORD
   }
 }
 
-void CZNetworkMediaFramesSource::ArmWatchdog() {
+void CZNetworkMediaFramesSource::ArmWatchdog(int timeoutMs) {
   const uint64_t now = m_clock.Now();
-  const uint64_t due = now + static_cast<uint64_t>(m_nTimeoutMs);
+  const uint64_t due = now + static_cast<uint64_t>(timeoutMs);
   m_llWatchStart = now;
+  m_nWatchMs = timeoutMs;
   m_bWatching = true;
   // A pending timer serves if it fires on this thread no later than this read's time-out.
   const DWORD thread = GetCurrentThreadId();
@@ -106,7 +107,7 @@ void CZNetworkMediaFramesSource::ArmWatchdog() {
   m_llTimerDue = due;
   m_nTimerThread = thread;
   m_bTimerPending = true;
-  ArmTimer(m_hWatchdogTimer.get(), static_cast<uint64_t>(m_nTimeoutMs), OnWatchdogExpired, this);
+  ArmTimer(m_hWatchdogTimer.get(), static_cast<uint64_t>(timeoutMs), OnWatchdogExpired, this);
 }
 
 void CZNetworkMediaFramesSource::CancelWatchdog() {
@@ -144,6 +145,19 @@ BOOL CZNetworkMediaFramesSource::ReadServerReply(StreamFormatRecord (&formats)[2
   return ok;
 }
 
+void CZNetworkMediaFramesSource::CopyFrameHeader(const MediaFrameHeader& h, zm::MediaFrame& frame) {
+  frame.streamType = h.streamType;
+  frame.flags = h.flags;
+  frame.itemIndex = h.itemIndex;
+  frame.time = h.time;
+  frame.stopTime = h.stopTime;
+  frame.keyFrame = h.keyFrame;
+  frame.hasNewFormat = h.hasNewFormat;
+  frame.tag = h.tag;
+  frame.reserved1 = h.reserved1;
+  frame.length = h.length;
+}
+
 BOOL CZNetworkMediaFramesSource::ReadFrame(zm::MediaFrame& frame, std::wstring& errorText) {
   m_nAtFrameStart = 1;
   m_nStoppedAtFrameStart = 0;
@@ -159,16 +173,7 @@ BOOL CZNetworkMediaFramesSource::ReadFrame(zm::MediaFrame& frame, std::wstring& 
     auto header = DecodeMediaFrameHeader(head);
     if (!header) RaiseSourceError(SourceFailure::ErrorReceiving);
     const MediaFrameHeader& h = header.value();
-    frame.streamType = h.streamType;
-    frame.flags = h.flags;
-    frame.itemIndex = h.itemIndex;
-    frame.time = h.time;
-    frame.stopTime = h.stopTime;
-    frame.keyFrame = h.keyFrame;
-    frame.hasNewFormat = h.hasNewFormat;
-    frame.tag = h.tag;
-    frame.reserved1 = h.reserved1;
-    frame.length = h.length;
+    CopyFrameHeader(h, frame);
     if (h.length != 0) {
       // Straight into the payload's final buffer: one allocation, no copy.
       payload = AllocateOrRaise(h.length);

@@ -20,6 +20,7 @@
 
 #include "com/unique_handle.h"
 #include "protocol/media_frame.h"
+#include "protocol/media_frame_codec.h"
 #include "protocol/reply_codec.h"
 #include "transport/source_error.h"
 #include "transport/stream_format_record.h"
@@ -81,7 +82,11 @@ class CZNetworkMediaFramesSource {
   }
 
   // Starts the watch of the read that begins now; EndWatch when it ends, however it ends.
-  void ArmWatchdog();
+  void ArmWatchdog() { ArmWatchdog(m_nTimeoutMs); }
+  // The same with a time of its own (the RTP transport's reads watch 2 s less).
+  void ArmWatchdog(int timeoutMs);
+  // The header's fields into the in-memory record (whose data pointer stays as it is).
+  static void CopyFrameHeader(const protocol::MediaFrameHeader& header, zm::MediaFrame& frame);
   void EndWatch() { m_bWatching = false; }
   // Stops the timer and drops its pending completion routine (Disconnect, destruction).
   void CancelWatchdog();
@@ -106,6 +111,7 @@ class CZNetworkMediaFramesSource {
   // The watch; read and written only on the reading thread, where the APC runs too.
   std::atomic<bool> m_bWatching{false};
   std::atomic<uint64_t> m_llWatchStart{0};
+  std::atomic<int> m_nWatchMs{kDefaultTimeoutMs};
   std::atomic<bool> m_bTimerPending{false};
   std::atomic<uint64_t> m_llTimerDue{0};
   std::atomic<DWORD> m_nTimerThread{0};

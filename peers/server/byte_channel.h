@@ -26,6 +26,8 @@ class ByteChannel {
   virtual ChannelWait WaitForCommands(std::string& commands, std::chrono::milliseconds timeout) = 0;
   // Ends the sending direction and gives the client a moment to read and close.
   virtual void Finish() = 0;
+  // A command meant for the channel itself (RTP's redundancy levels); false when it is not.
+  virtual bool TakeCommand(const std::string&) { return false; }
 };
 
 }  // namespace zms

@@ -7,7 +7,9 @@
 namespace zms {
 namespace {
 
-constexpr std::string_view kWords[] = {"RTPFilePause", "RTPFileContinue", "Seek:"};
+constexpr std::string_view kWords[] = {
+    "RTPFilePause",      "RTPFileContinue",  "Seek:", "QC_RedundancyMin", "QC_RedundancyNone",
+    "QC_RedundancyHalf", "QC_RedundancyFull"};
 
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 

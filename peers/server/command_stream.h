@@ -1,5 +1,6 @@
 // Splits the command bytes a client writes on a stream connection into commands:
-// "Seek:%d", "RTPFilePause", "RTPFileContinue", with no separator between them.
+// "Seek:%d", "RTPFilePause", "RTPFileContinue" and RTP's "QC_Redundancy..." levels, with no
+// separator between them.
 #pragma once
 
 #include <string>

@@ -22,6 +22,7 @@ class FaultChannel : public ByteChannel {
     return inner_.WaitForCommands(commands, timeout);
   }
   void Finish() override { inner_.Finish(); }
+  bool TakeCommand(const std::string& command) override { return inner_.TakeCommand(command); }
 
  private:
   bool SendBytes(std::span<const uint8_t> bytes, WireMessage message);

@@ -29,7 +29,8 @@ bool ParseCount(std::string_view text, int* value) {
 bool FaultPlan::Any() const {
   return stallAfterFrames || closeMidFrameAfter || wrongMagic || version25 || result ||
          oversize != OversizeField::None || dripMicroseconds || videoFormat != VideoFormatFault::None || noHttp ||
-         noTcp || longHttpHead || longChunkLine || tls11Only || closeInHandshake;
+         noTcp || longHttpHead || longChunkLine || tls11Only || closeInHandshake || UdpFaults() || ssrcChangeAfter ||
+         udpPacePercent != 125;
 }
 
 bool ParseFaults(std::string_view text, FaultPlan* plan, std::string* error) {
@@ -90,6 +91,23 @@ bool ParseFaults(std::string_view text, FaultPlan* plan, std::string* error) {
       else if (value == "zero-width") plan->videoFormat = VideoFormatFault::ZeroWidth;
       else if (value == "negative-height") plan->videoFormat = VideoFormatFault::NegativeHeight;
       else ok = false;
+    } else if (name == "udp-drop" || name == "udp-duplicate" || name == "udp-reorder") {
+      int n = 0;
+      ok = hasValue && ParseCount(value, &n) && n <= 1000;
+      (name == "udp-drop"        ? plan->udpDropPermille
+       : name == "udp-duplicate" ? plan->udpDuplicatePermille
+                                 : plan->udpReorderPermille) = n;
+      ok = ok && plan->udpDropPermille + plan->udpDuplicatePermille + plan->udpReorderPermille <= 1000;
+    } else if (name == "udp-seed") {
+      uint64_t seed = 0;
+      ok = hasValue && ParseNumber(value, &seed) && seed <= 0xFFFFFFFF;
+      plan->udpSeed = static_cast<uint32_t>(seed);
+    } else if (name == "udp-pace") {
+      ok = hasValue && ParseCount(value, &plan->udpPacePercent) && plan->udpPacePercent >= 10;
+    } else if (name == "ssrc-change") {
+      int n = 0;
+      ok = hasValue && ParseCount(value, &n);
+      plan->ssrcChangeAfter = n;
     } else if (name == "drip") {
       int us = 0;
       ok = !hasValue || ParseCount(value, &us);
@@ -131,6 +149,12 @@ std::string DescribeFaults(const FaultPlan& plan) {
   if (plan.longChunkLine) add("long-chunk-line");
   if (plan.tls11Only) add("tls11-only");
   if (plan.closeInHandshake) add("close-in-handshake");
+  if (plan.udpDropPermille) add("udp-drop=" + std::to_string(plan.udpDropPermille));
+  if (plan.udpDuplicatePermille) add("udp-duplicate=" + std::to_string(plan.udpDuplicatePermille));
+  if (plan.udpReorderPermille) add("udp-reorder=" + std::to_string(plan.udpReorderPermille));
+  if (plan.UdpFaults()) add("udp-seed=" + std::to_string(plan.udpSeed));
+  if (plan.ssrcChangeAfter) add("ssrc-change=" + std::to_string(*plan.ssrcChangeAfter));
+  if (plan.udpPacePercent != 125) add("udp-pace=" + std::to_string(plan.udpPacePercent));
   return text.empty() ? "none" : text;
 }
 

@@ -30,6 +30,15 @@ struct FaultPlan {
   // The TLS faults act before any request, so they come from --fault only.
   bool tls11Only = false;         // tls11-only: TLS connections speak TLS 1.1 and nothing newer
   bool closeInHandshake = false;  // close-in-handshake: a TLS connection closes after the client's hello
+  // RTP datagrams spoiled at rates per mille, drawn from a generator with a fixed seed. The
+  // first two frames, the last four before the end of an item and the end itself are spared.
+  int udpDropPermille = 0;             // udp-drop=N
+  int udpDuplicatePermille = 0;        // udp-duplicate=N
+  int udpReorderPermille = 0;          // udp-reorder=N: sent after the datagram that follows it
+  uint32_t udpSeed = 1;                // udp-seed=N
+  std::optional<int> ssrcChangeAfter;  // ssrc-change=N: N frames, then another SSRC
+  int udpPacePercent = 125;            // udp-pace=N: RTP frames leave at N% of their own pace
+  bool UdpFaults() const { return udpDropPermille + udpDuplicatePermille + udpReorderPermille > 0; }
 
   bool Any() const;
 };

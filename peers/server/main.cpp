@@ -66,6 +66,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "zms-server: %s\n", error.c_str());
     return 1;
   }
+  static zms::RtpRendezvous rtp;
+  if (!rtp.Open(port, &error)) {
+    std::fprintf(stderr, "zms-server: %s\n", error.c_str());
+    return 1;
+  }
+  context.rtp = &rtp;
   std::printf("listening on 127.0.0.1:%u\n", port);
   if (options.localPort) {
     uint16_t localPort = 0;
@@ -84,7 +90,7 @@ int main(int argc, char** argv) {
     std::printf("listening on 127.0.0.1:%u (https)\n", httpsPort);
   }
   std::fflush(stdout);
-  zms::LogLine("serving TCP, HTTP%s; faults for every connection: %s; fault suffixes %s",
+  zms::LogLine("serving TCP, HTTP, RTP unicast%s; faults for every connection: %s; fault suffixes %s",
                context.tls ? " and HTTPS" : "", zms::DescribeFaults(options.faults).c_str(),
                options.allowFaultSuffix ? "allowed" : "not taken");
   zms::LogLine("live alias \"%s\" opens for user \"%s\" and session id \"%s\"%s", zms::kProtectedAlias,
@@ -92,6 +98,7 @@ int main(int argc, char** argv) {
                options.protocol25Only ? "; protocol 25 only" : "");
 
   tcp.Serve();
+  rtp.Close();
   zms::LogLine("stopped");
   return 0;
 }

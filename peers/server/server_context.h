@@ -9,6 +9,7 @@
 #include "peers/server/access_control.h"
 #include "peers/server/command_board.h"
 #include "peers/server/fault_plan.h"
+#include "peers/server/rtp_transport.h"
 
 namespace zms {
 
@@ -24,6 +25,7 @@ struct ServerContext {
   bool protocol25Only = false;            // --protocol25-only: every version-80 request gets a version-25 answer
   CommandBoard httpCommands;              // the HTTP streams, by client id, for the commands that POSTs carry
   const TlsServer* tls = nullptr;         // --tls-cert and --tls-key: TLS connections are served
+  RtpRendezvous* rtp = nullptr;           // where RTP clients meet the server before their request
 };
 
 }  // namespace zms

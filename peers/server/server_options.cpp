@@ -18,7 +18,8 @@ bool ParsePort(std::string_view text, uint16_t* port) {
 
 const char* ServerUsage() {
   return "usage: zms-server [flags]\n"
-         "Reference media server: serves the built-in test sources over TCP on 127.0.0.1.\n"
+         "Reference media server: serves the built-in test sources on 127.0.0.1 over TCP, HTTP\n"
+         "and RTP unicast (whose clients first meet it over UDP on the same port).\n"
          "\n"
          "  --port N             listen on 127.0.0.1:N (default 5119; 0 picks a free port)\n"
          "  --local-port N       also listen on N, where clients send live-local requests\n"
@@ -40,6 +41,11 @@ const char* ServerUsage() {
          "                         tls11-only         TLS 1.1 and nothing newer (--fault only)\n"
          "                         close-in-handshake close TLS connections after the client's\n"
          "                                            hello (--fault only)\n"
+         "                         udp-drop=N, udp-duplicate=N, udp-reorder=N\n"
+         "                                            spoil N per mille of the RTP datagrams\n"
+         "                         udp-seed=N         the seed of that choice (default 1)\n"
+         "                         udp-pace=N         RTP frames at N% of their pace (default 125)\n"
+         "                         ssrc-change=N      send N frames over RTP, then change the SSRC\n"
          "  --allow-fault-suffix a request may add faults of its own after the last '#' of\n"
          "                       its resource name (testcard#drip); without this flag '#'\n"
          "                       is part of the name\n"

@@ -116,6 +116,7 @@ class Session {
       if (!source.IsLive()) paused_ = true;
     } else if (command == "RTPFileContinue") {
       paused_ = false;
+    } else if (channel_.TakeCommand(command)) {
     } else {
       LogLine("[%d] unknown command ignored", id_);
     }

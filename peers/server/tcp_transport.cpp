@@ -15,6 +15,7 @@
 #include "peers/server/http_request.h"
 #include "peers/server/http_transport.h"
 #include "peers/server/media_request.h"
+#include "peers/server/rtp_transport.h"
 #include "peers/server/server_log.h"
 #include "peers/server/stream_session.h"
 #include "peers/server/tls_transport.h"
@@ -47,6 +48,8 @@ void ServeConnection(ServerContext& context, int fd, int id, bool tlsOnly) {
   } else if (ReadRequestText(channel, context, &request)) {
     if (IsHttpRequestStart(request)) {
       ServeHttpConnection(context, id, request, channel);
+    } else if (RtpMediaRequest(request)) {
+      ServeRtpConnection(context, id, request, channel);
     } else if (ConnectionFaults(context, request).noTcp) {
       LogLine("[%d] plain TCP refused (no-tcp): closing without a reply", id);
     } else {
@@ -76,7 +79,10 @@ bool ReadRequestText(ByteChannel& channel, const ServerContext& context, std::st
       continue;
     }
     if (text->size() > kMaxRequestBytes) return false;
-    const bool mayGoOn = IsHttpRequestStart(*text) ? HttpHeadMayGoOn(*text) : RequestMayGoOn(*text);
+    const auto rtp = RtpMediaRequest(*text);
+    const bool mayGoOn = IsHttpRequestStart(*text) ? HttpHeadMayGoOn(*text)
+                         : rtp                     ? RequestMayGoOn(*rtp)
+                                                   : RequestMayGoOn(*text);
     if (!mayGoOn) return true;
     waitMs = static_cast<int>(kRequestRestWait.count());
     waited = 0;

@@ -9,8 +9,8 @@ using Commands = std::vector<std::string>;
 
 TEST(CommandSplitting, BackToBackCommandsAreSeparated) {
   CommandStream stream;
-  EXPECT_EQ(Commands({"RTPFilePause", "Seek:12", "RTPFileContinue"}),
-            stream.Feed("RTPFilePauseSeek:12RTPFileContinue"));
+  EXPECT_EQ(Commands({"RTPFilePause", "Seek:12", "QC_RedundancyHalf", "RTPFileContinue", "QC_RedundancyMin"}),
+            stream.Feed("RTPFilePauseSeek:12QC_RedundancyHalfRTPFileContinueQC_RedundancyMin"));
 }
 
 TEST(CommandSplitting, CommandSplitAcrossReadsWaitsForItsRest) {

@@ -44,6 +44,17 @@ TEST(FaultParsing, EveryVideoFormatSpoilIsUnderstoodAndDescribedBack) {
   }
 }
 
+TEST(FaultParsing, DatagramFaultsAreRatesPerMilleWithTheirSeed) {
+  FaultPlan plan;
+  std::string error;
+  ASSERT_TRUE(
+      ParseFaults("udp-drop=20,udp-duplicate=20,udp-reorder=20,udp-seed=7,ssrc-change=30,udp-pace=50", &plan, &error));
+  EXPECT_TRUE(plan.UdpFaults() && plan.Any());
+  EXPECT_EQ(7u, plan.udpSeed);
+  EXPECT_EQ(50, plan.udpPacePercent);
+  EXPECT_EQ("udp-drop=20,udp-duplicate=20,udp-reorder=20,udp-seed=7,ssrc-change=30,udp-pace=50", DescribeFaults(plan));
+}
+
 TEST(FaultParsing, RequestFaultsAddToTheFlagFaults) {
   FaultPlan plan;
   std::string error;
@@ -54,9 +65,9 @@ TEST(FaultParsing, RequestFaultsAddToTheFlagFaults) {
 }
 
 TEST(FaultParsing, MalformedFaultsAreRefused) {
-  for (const char* text :
-       {"stall-after", "stall-after=x", "result=0", "result=0x1FFFFFFFF", "oversize=reply", "wrong-magic=1",
-        "no-http=1", "tls11-only=1", "explode", "video-format", "video-format=tall"}) {
+  for (const char* text : {"stall-after", "stall-after=x", "result=0", "result=0x1FFFFFFFF", "oversize=reply",
+                           "wrong-magic=1", "no-http=1", "tls11-only=1", "explode", "video-format", "video-format=tall",
+                           "udp-drop=1001", "udp-drop=600,udp-reorder=401", "udp-seed=", "ssrc-change", "udp-pace=9"}) {
     FaultPlan plan;
     std::string error;
     EXPECT_FALSE(ParseFaults(text, &plan, &error)) << text;

@@ -1,0 +1,74 @@
+// The redundancy level's steps at the end of each measuring period.
+#include "protocol/rtp_redundancy.h"
+
+#include <gtest/gtest.h>
+
+namespace zm::protocol {
+namespace {
+
+using L = RedundancyLevel;
+
+TEST(RtpLossControl, EachPeriodMovesTheLevelByTheLossRate) {
+  const struct {
+    const char* name;
+    L from;
+    int32_t lost, received;
+    L to;
+    bool changed;
+  } cases[] = {
+      {"1 in 1000 (rate 9): half to none", L::Half, 1, 1000, L::None, true},
+      {"rate 13 keeps half", L::Half, 13, 9999, L::Half, false},
+      {"rate 50 at half: full", L::Half, 50, 9999, L::Full, true},
+      {"rate 50 at none: half", L::None, 50, 9999, L::Half, true},
+      {"rate 49 keeps none", L::None, 49, 9999, L::None, false},
+      {"rate 25 at min: none", L::Min, 25, 9999, L::None, true},
+      {"rate 26 keeps min", L::Min, 26, 9999, L::Min, false},
+      {"no loss at full: half", L::Full, 0, 500, L::Half, true},
+      {"rate 150 at full: none", L::Full, 15, 999, L::None, true},
+      {"rate 20% at full: min", L::Full, 200, 799, L::Min, true},
+      {"counts out of step: min", L::None, -1, 10, L::Min, true},
+      {"rate 20% at min stays", L::Min, 500, 10, L::Min, false},
+  };
+  for (const auto& c : cases) {
+    RtpLossControl control;
+    control.SetLevel(c.from);
+    control.CountLost(c.lost);
+    control.CountReceived(c.received);
+    control.EndPeriod(1000);
+    EXPECT_EQ(c.to, control.level()) << c.name;
+    EXPECT_EQ(c.changed, control.TakeChange().has_value()) << c.name;
+    EXPECT_FALSE(control.TakeChange()) << c.name;
+    EXPECT_EQ(0, control.lost() + control.received()) << c.name;
+  }
+}
+
+TEST(RtpLossControl, HalfThatDoesNotHelpFallsBackAndHoldsFor120Seconds) {
+  RtpLossControl control;
+  control.CountLost(60), control.CountReceived(9999);  // rate 60 at none
+  control.EndPeriod(100);
+  ASSERT_EQ(L::Half, control.level());
+  control.CountLost(60), control.CountReceived(9999);  // no better at half
+  control.EndPeriod(120);
+  EXPECT_EQ(L::None, control.level());
+  control.CountLost(90), control.CountReceived(9999);
+  control.EndPeriod(239);  // held
+  EXPECT_EQ(L::None, control.level());
+  control.CountLost(90), control.CountReceived(9999);
+  control.EndPeriod(240);
+  EXPECT_EQ(L::Half, control.level());
+  control.CountLost(89), control.CountReceived(9999);  // better than when it went to half
+  control.EndPeriod(260);
+  EXPECT_EQ(L::Full, control.level());
+}
+
+TEST(RtpLossControl, CommandsNameTheirLevels) {
+  const char* names[] = {"QC_RedundancyMin", "QC_RedundancyNone", "QC_RedundancyHalf", "QC_RedundancyFull"};
+  for (int32_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(names[i], RedundancyCommand(static_cast<L>(i)));
+    EXPECT_EQ(static_cast<L>(i), RedundancyFromCommand(names[i]));
+  }
+  EXPECT_FALSE(RedundancyFromCommand("QC_Redundancy"));
+}
+
+}  // namespace
+}  // namespace zm::protocol

