@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "protocol/player_enums.h"
 #include "protocol/reply_codec.h"
+#include "protocol/rtp_reception.h"
 #include "protocol/stream_format_codec.h"
 
 namespace zm::session {
@@ -117,6 +119,7 @@ struct SessionValues {
 struct ReceivedFigures {
   int32_t bytesPerSecond = 0;
   int32_t videoFramesPerSecond = 0;
+  std::optional<protocol::RtpReceptionFigures> reception;  // over RTP only
 };
 
 }  // namespace zm::session

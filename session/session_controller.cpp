@@ -10,6 +10,7 @@
 #include "protocol/error_texts.h"
 #include "protocol/media_frame_codec.h"
 #include "session/private_messages.h"
+#include "transport/rtp_source.h"
 #include "transport/task_mem_block.h"
 
 namespace zm::session {
@@ -175,7 +176,11 @@ std::optional<ReceivedFigures> SessionController::SampleCounters() {
   std::lock_guard<com::CriticalSection> hold(m_csSession);  // the grabber may be setting the transport
   if (!m_pTransport) return std::nullopt;
   m_pTransport->SampleCounters();
-  return ReceivedFigures{m_pTransport->BytesLastPeriod(), m_pTransport->VideoFramesLastPeriod()};
+  ReceivedFigures figures{m_pTransport->BytesLastPeriod(), m_pTransport->VideoFramesLastPeriod(), std::nullopt};
+  if (const auto* rtp = dynamic_cast<const transport::CZRtpMediaFramesSource*>(m_pTransport.get())) {
+    figures.reception = rtp->PublishedReception();
+  }
+  return figures;
 }
 
 void SessionController::RtpFileFlowControl(int code) {

@@ -244,7 +244,15 @@ BOOL CZRtpMediaFramesSource::ReadFrame(zm::MediaFrame& frame, std::wstring& erro
   }
   frame.data = payload.detach();
   if (frame.streamType == kStreamTypeVideo) m_nVideoFrameCount.fetch_add(1);
+  const protocol::RtpReceptionFigures figures = m_assembler.reception().Figures();
+  std::lock_guard<com::CriticalSection> hold(m_csPublished);
+  m_published = figures;
   return TRUE;
+}
+
+protocol::RtpReceptionFigures CZRtpMediaFramesSource::PublishedReception() const {
+  std::lock_guard<com::CriticalSection> hold(m_csPublished);
+  return m_published;
 }
 
 }  // namespace zm::transport

@@ -6,15 +6,18 @@
 //
 // Threads: as the TCP transport. The loss timer's callback runs on a thread of the default
 // timer queue; it touches only the loss control, whose fields are atomic. The destructor
-// waits for a running callback. ReceptionFigures belongs to the reading thread.
+// waits for a running callback. ReceptionFigures belongs to the reading thread,
+// PublishedReception to any.
 #pragma once
 
 #include <winsock2.h>
 #include <windows.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
+#include "com/critical_section.h"
 #include "protocol/rtp_reassembly.h"
 #include "protocol/rtp_redundancy.h"
 #include "transport/tcp_source.h"
@@ -50,6 +53,8 @@ class CZRtpMediaFramesSource : public CZTcpMediaFramesSource {
   const std::string& UdpId() const { return m_sUdpId; }
   protocol::RedundancyLevel RedundancyLevel() const { return m_loss.level(); }
   protocol::RtpReceptionFigures ReceptionFigures() const { return m_assembler.reception().Figures(); }
+  // The same as of the last frame read, for any thread (the statistics window's timer).
+  protocol::RtpReceptionFigures PublishedReception() const;
 
  private:
   static void CALLBACK OnLossTimer(PVOID self, BOOLEAN);
@@ -71,6 +76,8 @@ class CZRtpMediaFramesSource : public CZTcpMediaFramesSource {
   std::atomic<HANDLE> m_hLossTimer{nullptr};
   protocol::RtpLossControl m_loss;  // shared with the loss timer's thread
   protocol::RtpFrameAssembler m_assembler{m_loss};
+  mutable com::CriticalSection m_csPublished;
+  protocol::RtpReceptionFigures m_published;  // under m_csPublished
 };
 
 }  // namespace zm::transport

@@ -86,6 +86,10 @@ void CZMediaControlProperties::UpdateStatistics(bool first) {
     SendMessageW(bar, PBM_SETPOS, c.fill, 0);
     SetDlgItemTextW(m_hWnd, c.label, c.count.c_str());
   }
+  if (!v.reception.empty()) {
+    SetDlgItemTextW(m_hWnd, IDC_PROP_RECEPTION, v.reception.c_str());
+    ShowWindow(GetDlgItem(m_hWnd, IDC_PROP_RECEPTION), SW_SHOWNA);
+  }
   if (first) ShowHeader(site_->Header());
 }
 

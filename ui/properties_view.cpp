@@ -64,6 +64,7 @@ TransmissionView TransmissionFigures::Update(const TransmissionInputs& in) {
   if (in.received) {
     framesPerSecond_ = in.received->videoFramesPerSecond;
     bytesPerSecond_ = in.received->bytesPerSecond;
+    if (in.received->reception) reception_ = in.received->reception;
   }
   TransmissionView v;
   if (in.streamsEnded) {
@@ -85,6 +86,13 @@ TransmissionView TransmissionFigures::Update(const TransmissionInputs& in) {
   v.audioFill = static_cast<int32_t>(std::min<size_t>(in.audioFrames, kBarScale));
   v.videoCount = std::to_wstring(in.videoFrames);
   v.audioCount = std::to_wstring(in.audioFrames);
+  if (reception_) {
+    // The server's RTP timestamps count milliseconds, and so does the jitter.
+    v.reception =
+        FormatAscii("RTP packets: %llu received, %lld lost, %llu recovered; jitter %u ms",
+                    static_cast<unsigned long long>(reception_->received), static_cast<long long>(reception_->lost),
+                    static_cast<unsigned long long>(reception_->recovered), reception_->jitter);
+  }
   return v;
 }
 

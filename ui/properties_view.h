@@ -40,6 +40,7 @@ struct TransmissionView {
   bool frameRateShown = true;
   int32_t videoFill = 0, audioFill = 0;  // on the bars' 0..1000 scale, the channels' capacity
   std::wstring videoCount, audioCount;
+  std::wstring reception;  // over RTP: packets received, lost, recovered and the jitter; else empty
 };
 
 // The refreshed part keeps the last figures between transports, and hides the frame rate for
@@ -52,6 +53,7 @@ class TransmissionFigures {
   int32_t bytesPerSecond_ = -1;  // none sampled yet
   int32_t framesPerSecond_ = 0;
   bool ended_ = false;
+  std::optional<protocol::RtpReceptionFigures> reception_;
 };
 
 // "%H hr, %M min, %S sec", "%M min, %S sec", "%S sec" or "Unknown".

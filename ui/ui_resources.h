@@ -71,6 +71,7 @@
 #define IDC_PROP_AUDIO_FILL 255
 #define IDC_PROP_VIDEO_COUNT 256
 #define IDC_PROP_AUDIO_COUNT 257
+#define IDC_PROP_RECEPTION 258 /* over RTP only, below the groups */
 
 // The video settings dialog and its controls.
 #define IDD_VIDEO_SETTINGS 105

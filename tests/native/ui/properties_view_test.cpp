@@ -60,7 +60,7 @@ TEST(PropertiesViewTest, TransmissionFiguresFollowBufferingGapsAndTheEnd) {
   TransmissionView v = figures.Update({});
   EXPECT_EQ(v.bitRate, L"0.0 kByte/s") << "nothing sampled yet reads as nothing received";
 
-  v = figures.Update({false, true, 40, session::ReceivedFigures{51200, 25}, 1500, 12});
+  v = figures.Update({false, true, 40, session::ReceivedFigures{51200, 25, {}}, 1500, 12});
   EXPECT_EQ(v.group, L"Transmission - in progress. Buffering: 40%. Playback paused");
   EXPECT_TRUE(v.barsRed);
   EXPECT_EQ(v.bitRate, L"50.0 kByte/s");
@@ -73,15 +73,21 @@ TEST(PropertiesViewTest, TransmissionFiguresFollowBufferingGapsAndTheEnd) {
   EXPECT_EQ(v.group, L"Transmission - in progress. Buffering: 0%. Playback paused");
   EXPECT_EQ(v.bitRate, L"50.0 kByte/s") << "without a transport the last figures stay";
 
-  v = figures.Update({true, false, 0, session::ReceivedFigures{4096, 3}, 0, 0});
+  v = figures.Update({true, false, 0, session::ReceivedFigures{4096, 3, {}}, 0, 0});
   EXPECT_EQ(v.group, L"Transmission - finished");
   EXPECT_FALSE(v.barsRed);
   EXPECT_EQ(v.bitRate, L"0.0 kByte/s");
   EXPECT_FALSE(v.frameRateShown);
-  v = figures.Update({false, false, 0, session::ReceivedFigures{2048, 3}, 0, 0});
+  v = figures.Update({false, false, 0, session::ReceivedFigures{2048, 3, {}}, 0, 0});
   EXPECT_EQ(v.group, L"Transmission - in progress");
   EXPECT_EQ(v.bitRate, L"2.0 kByte/s");
   EXPECT_FALSE(v.frameRateShown) << "the frame rate stays hidden once the streams ended";
+  EXPECT_EQ(v.reception, L"") << "not over RTP";
+
+  session::ReceivedFigures rtp{1024, 25, protocol::RtpReceptionFigures{1000, 980, 20, 15, 7}};
+  v = figures.Update({false, false, 0, rtp, 0, 0});
+  EXPECT_EQ(v.reception, L"RTP packets: 980 received, 20 lost, 15 recovered; jitter 7 ms");
+  EXPECT_EQ(figures.Update({}).reception, v.reception) << "kept without a transport";
 }
 
 }  // namespace

@@ -115,7 +115,7 @@ TEST_F(PlaybackTest, ALiveStreamPlaysOverRtpInOrderThroughSpoiledDatagrams) {
   // against the server's drops in the transport's tests).
   const struct {
     const wchar_t* alias;
-    LONG lossMode;
+    LONG lossMode;  // 0 with the spoiled datagrams
   } cases[] = {{L"mjpeg", 1}, {L"mjpeg#udp-drop=20,udp-duplicate=20,udp-reorder=20,udp-seed=4", 0}};
   ASSERT_EQ(player->UseRTPUnicast(), S_OK);
   for (const auto& c : cases) {
@@ -124,7 +124,20 @@ TEST_F(PlaybackTest, ALiveStreamPlaysOverRtpInOrderThroughSpoiledDatagrams) {
     player->UseLiveAlias(Text(c.alias));
     ASSERT_EQ(player->Play(), S_OK);
     ASSERT_TRUE(WaitForEvent(kOnStart, 20000)) << c.alias;
+    player->ViewProperties();
     Pump(3000);
+    // The properties show the reception figures of the last second's sample.
+    const HWND properties = FindWindowW(L"#32770", L"Properties");
+    wchar_t text[128] = {};
+    GetDlgItemTextW(properties, 221, text, 128);
+    EXPECT_STREQ(text, L"RTP (UDP) Unicast");
+    GetDlgItemTextW(properties, 258, text, 128);
+    unsigned received = 0, lost = 0;
+    EXPECT_EQ(swscanf(text, L"RTP packets: %u received, %u lost", &received, &lost), 2) << text;
+    EXPECT_GT(received, 100u) << text;
+    if (c.lossMode == 0) {
+      EXPECT_GT(lost, 0u) << "2% of the datagrams were dropped: " << text;
+    }
     player->Stop();
     ASSERT_TRUE(WaitForEvent(kOnStop, 10000)) << c.alias;
     EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnStop})) << c.alias;
