@@ -26,6 +26,25 @@ class FlowBarTest : public PlaybackTest {
     SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
   }
+  // A user's click: the pointer moved to the point on the screen and the button pressed and let
+  // go there, as the system delivers it. Tells whether the pointer arrived.
+  bool ClickOnScreen(HWND window, int x, int y) {
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) input.type = INPUT_MOUSE;
+    inputs[0].mi.dx = (point.x * 65536 + width - 1) / width;
+    inputs[0].mi.dy = (point.y * 65536 + height - 1) / height;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    if (SendInput(3, inputs, sizeof(INPUT)) != 3) return false;
+    Pump(300);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    return cursor.x == point.x && cursor.y == point.y;
+  }
   void Key(HWND window, WPARAM key) {
     SendMessageW(window, WM_KEYDOWN, key, 1);
     SendMessageW(window, WM_KEYUP, key, 0xC0000001);
@@ -106,6 +125,30 @@ TEST_F(FlowBarTest, AClickInTheSeekBarSeeksToThePointUnderIt) {
                MAKELPARAM((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2));
   EXPECT_EQ(CountOf(kOnPause), 3u);
   SendMessageW(seek, WM_LBUTTONUP, 0, MAKELPARAM((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2));
+}
+
+TEST_F(FlowBarTest, RealClicksOnThePlayButtonAndTheSeekBarSteerTheSession) {
+  SetForegroundWindow(GetAncestor(bar, GA_ROOT));
+  player->UseFile(Text(L"testlist\\gamma.zmf"));  // 4 s
+  RECT button{};
+  GetClientRect(Item(kPlay), &button);
+  ASSERT_TRUE(ClickOnScreen(Item(kPlay), button.right / 2, button.bottom / 2)) << "the pointer did not move";
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000)) << "the click on Play never started the session";
+  const HWND seek = Item(kSeek);
+  RECT channel{};
+  SendMessageW(seek, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+  ClickOnScreen(seek, channel.left + (channel.right - channel.left) * 29 / 40, (channel.top + channel.bottom) / 2);
+  ASSERT_EQ(CountOf(kOnPause), 1u) << "the click in the seek bar did not seek";
+  EXPECT_EQ(Last(kOnPause)->args, std::vector<LONG>{2});
+  ASSERT_TRUE(WaitForEvent(kOnStart, 10000, 2)) << "the seek never completed";
+  Pump(300);
+  EXPECT_EQ(Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec), 2);
+  ClickOnScreen(Item(kPlay), button.right / 2, button.bottom / 2);
+  ASSERT_EQ(CountOf(kOnPause), 2u) << "the click on Pause did not pause";
+  EXPECT_EQ(Last(kOnPause)->args, std::vector<LONG>{0});
+  EXPECT_EQ(TextOf(kPlay), L"Play");
+  ClickOnScreen(Item(kPlay), button.right / 2, button.bottom / 2);
+  EXPECT_EQ(CountOf(kOnStart), 3u) << "the click on Play did not resume";
 }
 
 TEST_F(FlowBarTest, ALiveStreamWithATimeShiftWindowSaysLiveAndParksTheThumbAtItsEdge) {
