@@ -384,6 +384,21 @@ TEST_F(DialogTest, TheStatusLabelSaysWhyNoPictureMovesAndDrawsItWhiteOnBlack) {
   ASSERT_TRUE(WaitForEvent(kOnPause, 10000)) << "the dry buffer never paused playback";
   EXPECT_EQ(Last(kOnPause)->args, std::vector<LONG>{1}) << "paused to rebuffer";
   EXPECT_TRUE(std::regex_match(shown("buffering"), std::wregex(L"Buffering: \\d{1,2}%"))) << shown("buffering");
+  EXPECT_EQ(player->Stop(), S_OK);
+
+  // A broadcast that ends while it is watched from its time-shift window: paused, then played
+  // on from the window, it pauses for good at the end of what was recorded.
+  Events().clear();
+  player->UseLiveAlias(Text(L"timeshift-ending"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  Pump(1000);
+  player->Pause();
+  Pump(1000);
+  player->Play();
+  ASSERT_TRUE(PumpUntil([&] { return Last(kOnPause) && Last(kOnPause)->args == std::vector<LONG>{3}; }, 20000))
+      << "playback never paused at the broadcast's end";
+  EXPECT_EQ(shown("broadcast-ended"), L"Broadcast ended");
 }
 
 }  // namespace

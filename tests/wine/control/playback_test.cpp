@@ -8,7 +8,7 @@ namespace {
 
 // What the context menu showed when it opened, read from inside its own modal loop.
 struct MenuSeen {
-  UINT playPause = 0, stop = 0, snapshot = 0, size = 0, aspect = 0;
+  UINT playPause = 0, stop = 0, snapshot = 0, size = 0, aspect = 0, properties = 0, videoSettings = 0;
   int sizeChecked = -1, aspectChecked = -1;  // the marked position in each submenu
   std::wstring playPauseText, flowBar;
   bool opened = false;
@@ -31,6 +31,8 @@ MenuSeen OpenContextMenu(HWND controlWindow) {
       seen.snapshot = GetMenuState(menu, 32775, MF_BYCOMMAND);
       seen.size = GetMenuState(menu, 3, MF_BYPOSITION);
       seen.aspect = GetMenuState(menu, 5, MF_BYPOSITION);
+      seen.properties = GetMenuState(menu, 203, MF_BYCOMMAND);
+      seen.videoSettings = GetMenuState(menu, 32769, MF_BYCOMMAND);
       seen.sizeChecked = CheckedPosition(GetSubMenu(menu, 3));
       seen.aspectChecked = CheckedPosition(GetSubMenu(menu, 5));
       wchar_t text[64] = {};
@@ -170,6 +172,29 @@ TEST_F(PlaybackTest, EachContextMenuCommandActsAndTheNextOpeningShowsIt) {
   const MenuSeen full = OpenContextMenu(control);
   EXPECT_EQ(full.sizeChecked, 3);
   EXPECT_TRUE(full.aspect & MF_GRAYED);
+  EXPECT_EQ(player->Stop(), S_OK);
+}
+
+TEST_F(PlaybackTest, AnAudioOnlyStreamOffersNoPictureCommandsAndIgnoresThemWhenSent) {
+  player->UseLiveAlias(Text(L"audio-only"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  const HWND control = hosted.ControlWindow();
+  const MenuSeen menu = OpenContextMenu(control);
+  ASSERT_TRUE(menu.opened);
+  EXPECT_TRUE(menu.size & MF_GRAYED);
+  EXPECT_TRUE(menu.aspect & MF_GRAYED);
+  EXPECT_TRUE(menu.videoSettings & MF_GRAYED);
+  EXPECT_EQ(menu.sizeChecked, -1);
+  EXPECT_FALSE(menu.properties & MF_GRAYED) << "the sound has its properties";
+  // A command that arrives anyway (a menu opened before) finds no picture to act on.
+  const size_t resizes = CountOf(kOnResize);
+  for (UINT id : {245, 246, 247, 248, 32769}) SendMessageW(control, WM_COMMAND, id, 0);
+  EXPECT_EQ(CountOf(kOnResize), resizes) << "the host was asked to make room for no picture";
+  EXPECT_FALSE(FindWindowW(L"#32770", L"Adjust video settings"));
+  Pump(500);
+  EXPECT_GT(RendererCountsOf().audioFramesPlayed, 0u);
+  EXPECT_EQ(RendererCountsOf().framesDrawn, 0u);
   EXPECT_EQ(player->Stop(), S_OK);
 }
 
