@@ -121,8 +121,10 @@ void CZFlowCtrl::OnInitDialog() {
   m_knobVolume.Attach(this, m_hWnd, IDC_FLOW_VOLUME);
 }
 
-// The bar keeps its pixel layout whatever the system font: its template is laid out again with
-// its own font made at the window's dpi, which at 100 percent is 96.
+// The bar keeps its pixel layout whatever the system font: its template is laid out in the
+// pixels of its own font at 96 dpi, and those pixels are scaled to the window's dpi, so that at
+// 200 percent everything is exactly twice as large (base units measured at 192 dpi would not be:
+// font heights round). The children are given the font at the window's dpi.
 void CZFlowCtrl::LayOutAtDpi() {
   HRSRC found = FindResourceW(m_hInstance, MAKEINTRESOURCEW(IDD_FLOWBAR), MAKEINTRESOURCEW(5));  // RT_DIALOG
   HGLOBAL loaded = found ? LoadResource(m_hInstance, found) : nullptr;
@@ -132,16 +134,20 @@ void CZFlowCtrl::LayOutAtDpi() {
       ReadDialogTemplate(std::span(bytes, SizeofResource(m_hInstance, found)));
   if (!layout) return;
   const std::wstring face(layout->face.begin(), layout->face.end());
-  m_font.reset(CreateFontW(FontHeightAtDpi(layout->pointSize, m_nDpi), 0, 0, 0, layout->weight, layout->italic, FALSE,
-                           FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                           DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
-  if (!m_font) return;
+  auto fontAt = [&](int32_t dpi) {
+    return CreateFontW(FontHeightAtDpi(layout->pointSize, dpi), 0, 0, 0, layout->weight, layout->italic, FALSE, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+  };
+  m_font.reset(fontAt(m_nDpi));
+  UniqueFont base(fontAt(kBaseDpi));
+  if (!m_font || !base) return;
   m_hOldFont = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
   SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
 
   HDC dc = GetDC(m_hWnd);
   if (!dc) return;
-  HGDIOBJ old = SelectObject(dc, m_font.get());
+  HGDIOBJ old = SelectObject(dc, base.get());
   TEXTMETRICW metrics{};
   SIZE letters{};
   static constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
@@ -152,16 +158,17 @@ void CZFlowCtrl::LayOutAtDpi() {
   if (!measured) return;
   const int32_t horizontal = HorizontalBaseUnit(letters.cx);
   const int32_t vertical = metrics.tmHeight;
+  auto x = [&](int32_t units) { return ScaleForDpi(DialogUnitsToPixels(units, horizontal, 4), m_nDpi); };
+  auto y = [&](int32_t units) { return ScaleForDpi(DialogUnitsToPixels(units, vertical, 8), m_nDpi); };
 
-  RECT frame = {0, 0, DialogUnitsToPixels(layout->cx, horizontal, 4), DialogUnitsToPixels(layout->cy, vertical, 8)};
+  RECT frame = {0, 0, x(layout->cx), y(layout->cy)};
   AdjustWindowRectEx(&frame, layout->style, FALSE, layout->exStyle);
   SetWindowPos(m_hWnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   for (const DialogTemplateItem& item : layout->items) {
     HWND child = GetDlgItem(m_hWnd, static_cast<int>(item.id));
     if (!child) continue;
-    MoveWindow(child, DialogUnitsToPixels(item.x, horizontal, 4), DialogUnitsToPixels(item.y, vertical, 8),
-               DialogUnitsToPixels(item.cx, horizontal, 4), DialogUnitsToPixels(item.cy, vertical, 8), TRUE);
+    MoveWindow(child, x(item.x), y(item.y), x(item.cx), y(item.cy), TRUE);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
   }
 }

@@ -54,6 +54,8 @@ void CStatusWindow::UpdateText() {
   const int32_t percent = m_bufferingPercent ? m_bufferingPercent() : 0;
   if (std::optional<std::wstring> text = StatusText(m_nShownState, m_nStatusCode, m_bSwitchPending, percent))
     m_sText = std::move(*text);
+  // The window's text is the label's, for screen readers and for whoever reads it back.
+  SetWindowTextW(m_hWnd, m_sText.c_str());
   // The label fits its text and grows from its top-left corner; the control's next layout
   // brings its bottom back to the margin.
   HDC dc = GetDC(m_hWnd);

@@ -49,6 +49,11 @@ constexpr LiveAlias kLiveAliases[] = {
     {kMjpegAlias, Make<MjpegTestcardSource>},
     {kUndecodableVideoAlias, Make<UndecodableVideoSource>},
     {kUndecodableAudioAlias, Make<UndecodableAudioSource>},
+    {kAudioOnlyAlias, Make<AudioOnlyTestcardSource>},
+    {kTimeShiftEndingAlias,
+     [](const std::string& name) {
+       return Serve(std::make_unique<TimeShiftTestcardSource>(TimeShiftTestcardSource::kEndingBroadcastSeconds), name);
+     }},
 };
 
 // The random list plays the test list's files in this order.

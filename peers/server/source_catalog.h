@@ -20,6 +20,9 @@ inline constexpr char kTimeShiftAlias[] = "timeshift";
 inline constexpr char kMjpegAlias[] = "mjpeg";
 inline constexpr char kUndecodableVideoAlias[] = "undecodable";
 inline constexpr char kUndecodableAudioAlias[] = "undecodable-audio";
+inline constexpr char kAudioOnlyAlias[] = "audio-only";
+// The time-shift test card of a broadcast that ends a few seconds after the client connected.
+inline constexpr char kTimeShiftEndingAlias[] = "timeshift-ending";
 // A live alias made of the request's separators (a client's "&" arrives as "*"): it opens
 // only when the whole name arrives as one.
 inline constexpr char kSeparatorsAlias[] = "a b:c/d@e*f%g";

@@ -76,4 +76,21 @@ std::vector<uint8_t> UndecodableAudioSource::Payload(int64_t picture, bool video
   return video ? LiveTestcardSource::Payload(picture, video) : std::vector<uint8_t>(kBytesPerSecond / kTestcardFps, 0);
 }
 
+zp::StreamFormatPair AudioOnlyTestcardSource::Formats() const {
+  zp::StreamFormatPair formats = TestcardFormats();
+  formats[zp::kVideoFormatIndex] = {};
+  return formats;
+}
+
+std::optional<zp::MediaFrame> AudioOnlyTestcardSource::NextFrame() {
+  std::optional<zp::MediaFrame> frame = LiveTestcardSource::NextFrame();
+  while (frame && frame->header.streamType == zp::kStreamTypeVideo) frame = LiveTestcardSource::NextFrame();
+  return frame;
+}
+
+// The pictures are skipped: a stand-in byte saves drawing them.
+std::vector<uint8_t> AudioOnlyTestcardSource::Payload(int64_t picture, bool video) {
+  return video ? std::vector<uint8_t>(1, 0) : LiveTestcardSource::Payload(picture, video);
+}
+
 }  // namespace zms

@@ -1,6 +1,7 @@
 // Live variants of the test card, same timing and pictures, other descriptions: Motion-JPEG video
 // (live alias "mjpeg"), and streams no renderer decodes, to see a renderer refuse one: video
-// described as H.264 ("undecodable") or audio described as MP3 ("undecodable-audio").
+// described as H.264 ("undecodable") or audio described as MP3 ("undecodable-audio"); and the
+// tone without pictures ("audio-only").
 #pragma once
 
 #include <cstdint>
@@ -38,6 +39,16 @@ class UndecodableVideoSource final : public LiveTestcardSource {
   static constexpr uint8_t kPatternByte = 0xA5;
 
   zm::protocol::StreamFormatPair Formats() const override;
+
+ protected:
+  std::vector<uint8_t> Payload(int64_t picture, bool video) override;
+};
+
+// The test card's tone alone: no video record, no pictures.
+class AudioOnlyTestcardSource final : public LiveTestcardSource {
+ public:
+  zm::protocol::StreamFormatPair Formats() const override;
+  std::optional<zm::protocol::MediaFrame> NextFrame() override;
 
  protected:
   std::vector<uint8_t> Payload(int64_t picture, bool video) override;

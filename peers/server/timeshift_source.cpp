@@ -32,7 +32,8 @@ zp::ReplyStatus TimeShiftTestcardSource::Status() const {
 }
 
 // Bytes 6..7 of the header: seconds behind the live edge; bytes 8..13 (the time field): the
-// window's maximum, its length and its total seconds; flags bit 0 clear: live can be resumed.
+// window's maximum, its length and its total seconds; flags bit 0 clear: live can be resumed
+// (set in the window of a broadcast that ends).
 zp::MediaFrame TimeShiftTestcardSource::StreamChangeFrame() const {
   const bool shifted = delayPictures_ > 0;
   zp::StreamChange change;
@@ -52,6 +53,7 @@ zp::MediaFrame TimeShiftTestcardSource::StreamChangeFrame() const {
   frame.header.keyFrame = 1;
   frame.header.hasNewFormat = 1;
   frame.header.tag = zp::kStreamChangeTag;
+  if (shifted && endPictures_ > 0) frame.header.flags |= 1;
   frame.header.length = static_cast<uint32_t>(frame.payload.size());
   return frame;
 }
@@ -62,8 +64,16 @@ std::optional<zp::MediaFrame> TimeShiftTestcardSource::NextFrame() {
     return StreamChangeFrame();
   }
   const int64_t n = next_++;
+  const int64_t picture = std::max<int64_t>(0, n / 2 - delayPictures_);
+  if (endPictures_ > 0 && picture >= endPictures_) {
+    // The recording's end: an empty video frame, an empty audio frame, then nothing.
+    if (endFramesSent_ >= 2) return std::nullopt;
+    zp::MediaFrame end;
+    end.header.streamType = endFramesSent_++ == 0 ? zp::kStreamTypeVideo : zp::kStreamTypeAudio;
+    return end;
+  }
   // Frames keep the live timing; what they show lags behind by the delay.
-  zp::MediaFrame frame = TestcardFrame(std::max<int64_t>(0, n / 2 - delayPictures_), n % 2 == 0);
+  zp::MediaFrame frame = TestcardFrame(picture, n % 2 == 0);
   frame.header.time = (n / 2) * kTestcardFrameTime;
   frame.header.stopTime = (n / 2 + 1) * kTestcardFrameTime;
   return frame;

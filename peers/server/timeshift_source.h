@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "peers/server/media_source.h"
+#include "peers/server/testcard_signal.h"
 
 namespace zms {
 
@@ -18,6 +19,12 @@ class TimeShiftTestcardSource : public MediaSource {
   // Reply server flags: bit 1 snapshots allowed, bit 2 a time-shift window; the window's total
   // seconds go in the high 16 bits.
   static constexpr uint32_t kWindowFlags = 0x2 | 0x4;
+  // How long the broadcast of the alias "timeshift-ending" lasts from the client's connection.
+  static constexpr int kEndingBroadcastSeconds = 6;
+
+  // A broadcast that ends `endSeconds` after the client connected (0: one that never ends):
+  // playback in the window then has no live edge to return to and stops at the recording's end.
+  explicit TimeShiftTestcardSource(int endSeconds = 0) : endPictures_(int64_t{endSeconds} * kTestcardFps) {}
 
   bool IsLive() const override { return true; }
   // The video record's temporal-compression field says the window: length in the low 16 bits,
@@ -38,6 +45,8 @@ class TimeShiftTestcardSource : public MediaSource {
   int64_t next_ = 0;           // frames sent; picture next_/2 is the live edge's
   int64_t delayPictures_ = 0;  // how far behind the live edge playback is
   bool changePending_ = false;
+  int64_t endPictures_ = 0;  // pictures the broadcast lasts; 0: it goes on
+  int endFramesSent_ = 0;
 };
 
 }  // namespace zms

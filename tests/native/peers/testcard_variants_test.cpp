@@ -8,6 +8,7 @@
 
 #include "peers/server/source_catalog.h"
 #include "peers/server/testcard_signal.h"
+#include "peers/server/timeshift_source.h"
 #include "protocol/format_blocks.h"
 #include "protocol/media_type_guids.h"
 
@@ -90,6 +91,40 @@ TEST(TestcardVariants, MjpegPicturesDecodeToTheTestCardOfTheSameNumber) {
     }
   }
   tjDestroy(decoder);
+}
+
+TEST(TestcardVariants, AudioOnlySendsTheToneAloneAndAnEndingBroadcastEndsInItsWindow) {
+  std::unique_ptr<MediaSource> audio = Open("audio-only");
+  ASSERT_TRUE(audio && audio->IsLive());
+  EXPECT_FALSE(audio->Formats()[zp::kVideoFormatIndex].IsPresent());
+  EXPECT_EQ(TestcardFormats()[zp::kAudioFormatIndex], audio->Formats()[zp::kAudioFormatIndex]);
+  for (int64_t i = 0; i < 3; ++i) {
+    const zp::MediaFrame frame = audio->NextFrame().value();
+    EXPECT_EQ(frame.header.streamType, zp::kStreamTypeAudio);
+    EXPECT_EQ(MakeTestcardTone(i), frame.payload) << i;
+  }
+
+  // A second of live, then one second behind it: flags bit 0 says live cannot be resumed, and
+  // the recording ends a second after the broadcast, with an empty video and audio frame.
+  for (const bool ends : {false, true}) {
+    std::unique_ptr<MediaSource> source = Open(ends ? "timeshift-ending" : "timeshift");
+    for (int i = 0; i < 2 * kTestcardFps; ++i) source->NextFrame();
+    ASSERT_TRUE(source->Seek(1));
+    const zp::MediaFrame change = source->NextFrame().value();
+    ASSERT_TRUE(zp::IsStreamChangeFrame(change.header));
+    EXPECT_EQ(change.header.flags & 1, ends ? 1 : 0);
+    if (!ends) continue;
+    int frames = 0;
+    std::optional<zp::MediaFrame> frame;
+    while ((frame = source->NextFrame()) && frame->header.length > 0) ++frames;
+    EXPECT_EQ(frames, 2 * TimeShiftTestcardSource::kEndingBroadcastSeconds * kTestcardFps);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->header.streamType, zp::kStreamTypeVideo);
+    frame = source->NextFrame();
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(std::make_pair(frame->header.streamType, frame->header.length), std::make_pair(zp::kStreamTypeAudio, 0u));
+    EXPECT_FALSE(source->NextFrame());
+  }
 }
 
 }  // namespace

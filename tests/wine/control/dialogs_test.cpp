@@ -335,5 +335,71 @@ TEST_F(DialogTest, TheAboutBoxShowsTheVersionCentredOnTheControl) {
   EXPECT_NEAR((box.top + box.bottom) / 2, (control.top + control.bottom) / 2, 1);
 }
 
+// The status label at each moment that shows it, read back as a screen reader reads it and saved
+// as dialogs/status-NAME.png with the control's picture around it.
+TEST_F(DialogTest, TheStatusLabelSaysWhyNoPictureMovesAndDrawsItWhiteOnBlack) {
+  const HWND status = hosted.StatusWindow();
+  auto shown = [&](const char* name) -> std::wstring {
+    if (!IsWindowVisible(status)) return L"(hidden)";
+    wchar_t text[64] = {};
+    GetWindowTextW(status, text, 64);
+    CreateDirectoryW(L"dialogs", nullptr);
+    const std::optional<host::Image> image = host::CaptureClientArea(hosted.ControlWindow());
+    if (!image) return L"(no picture)";
+    host::WriteImageFile(std::string("dialogs/status-") + name + ".png", *image);
+    const RECT label = hosted.ChildRect(status);
+    bool white = false, black = false;
+    for (LONG y = std::max(label.top, 0L); y < std::min<LONG>(label.bottom, image->height); ++y)
+      for (LONG x = std::max(label.left, 0L); x < std::min<LONG>(label.right, image->width); ++x) {
+        white |= image->At(x, y) == 0xFFFFFF;
+        black |= image->At(x, y) == 0;
+      }
+    return white && black ? text : std::wstring(L"(not drawn) ") + text;
+  };
+  // A server that drips its reply a byte at a time keeps the control connecting.
+  player->UseFile(Text(L"testlist\\gamma.zmf#drip=20000"));
+  ASSERT_EQ(player->Play(), S_OK);
+  Pump(500);
+  EXPECT_EQ(shown("connecting"), L"Connecting...");
+  EXPECT_EQ(player->Stop(), S_OK);
+  EXPECT_FALSE(IsWindowVisible(status));
+
+  player->UseFile(Text(L"testlist\\gamma.zmf"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  Pump(300);  // the session says it plays just after OnStart
+  EXPECT_EQ(shown("playing"), L"(hidden)");
+  player->Pause();
+  EXPECT_EQ(shown("paused"), L"Paused");
+  player->Play();
+  EXPECT_EQ(player->Seek(3), S_OK);
+  EXPECT_EQ(shown("seeking"), L"Seeking...");
+  EXPECT_EQ(player->Stop(), S_OK);
+
+  // Three seconds of pictures, then silence: the buffer runs dry while the server says nothing.
+  Events().clear();
+  player->UseFile(Text(L"testlist\\gamma.zmf#stall-after=150"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  ASSERT_TRUE(WaitForEvent(kOnPause, 10000)) << "the dry buffer never paused playback";
+  EXPECT_EQ(Last(kOnPause)->args, std::vector<LONG>{1}) << "paused to rebuffer";
+  EXPECT_TRUE(std::regex_match(shown("buffering"), std::wregex(L"Buffering: \\d{1,2}%"))) << shown("buffering");
+  EXPECT_EQ(player->Stop(), S_OK);
+
+  // A broadcast that ends while it is watched from its time-shift window: paused, then played
+  // on from the window, it pauses for good at the end of what was recorded.
+  Events().clear();
+  player->UseLiveAlias(Text(L"timeshift-ending"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  Pump(1000);
+  player->Pause();
+  Pump(1000);
+  player->Play();
+  ASSERT_TRUE(PumpUntil([&] { return Last(kOnPause) && Last(kOnPause)->args == std::vector<LONG>{3}; }, 20000))
+      << "playback never paused at the broadcast's end";
+  EXPECT_EQ(shown("broadcast-ended"), L"Broadcast ended");
+}
+
 }  // namespace
 }  // namespace zm::tests

@@ -1,5 +1,6 @@
 // The flow bar as a user works it, with the mouse and the keyboard, in a control that plays
 // from the reference server: its buttons, the seek bar, the volume knob and the time display.
+#include "peers/host/screenshot.h"
 #include "playback_fixture.h"
 
 #include <commctrl.h>
@@ -7,6 +8,11 @@
 
 namespace zm::tests {
 namespace {
+
+// The bar's and its Play button's heights at 96 dpi, given to a copy of this program that runs at 192 (below); that
+// copy is dpi-aware, as a host of today is, from before its first window.
+constexpr wchar_t kHeightAt96[] = L"ZM_FLOW_BAR_HEIGHT_AT_96";
+const bool dpiAwareCopy = GetEnvironmentVariableW(kHeightAt96, nullptr, 0) > 0 && SetProcessDPIAware();
 
 class FlowBarTest : public PlaybackTest {
  protected:
@@ -25,6 +31,25 @@ class FlowBarTest : public PlaybackTest {
   void Click(HWND window, int x, int y) {
     SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  }
+  // A user's click: the pointer moved to the point on the screen and the button pressed and let
+  // go there, as the system delivers it. Tells whether the pointer arrived.
+  bool ClickOnScreen(HWND window, int x, int y) {
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) input.type = INPUT_MOUSE;
+    inputs[0].mi.dx = (point.x * 65536 + width - 1) / width;
+    inputs[0].mi.dy = (point.y * 65536 + height - 1) / height;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    if (SendInput(3, inputs, sizeof(INPUT)) != 3) return false;
+    Pump(300);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    return cursor.x == point.x && cursor.y == point.y;
   }
   void Key(HWND window, WPARAM key) {
     SendMessageW(window, WM_KEYDOWN, key, 1);
@@ -106,6 +131,30 @@ TEST_F(FlowBarTest, AClickInTheSeekBarSeeksToThePointUnderIt) {
                MAKELPARAM((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2));
   EXPECT_EQ(CountOf(kOnPause), 3u);
   SendMessageW(seek, WM_LBUTTONUP, 0, MAKELPARAM((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2));
+}
+
+TEST_F(FlowBarTest, RealClicksOnThePlayButtonAndTheSeekBarSteerTheSession) {
+  SetForegroundWindow(GetAncestor(bar, GA_ROOT));
+  player->UseFile(Text(L"testlist\\gamma.zmf"));  // 4 s
+  RECT button{};
+  GetClientRect(Item(kPlay), &button);
+  ASSERT_TRUE(ClickOnScreen(Item(kPlay), button.right / 2, button.bottom / 2)) << "the pointer did not move";
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000)) << "the click on Play never started the session";
+  const HWND seek = Item(kSeek);
+  RECT channel{};
+  SendMessageW(seek, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+  ClickOnScreen(seek, channel.left + (channel.right - channel.left) * 29 / 40, (channel.top + channel.bottom) / 2);
+  ASSERT_EQ(CountOf(kOnPause), 1u) << "the click in the seek bar did not seek";
+  EXPECT_EQ(Last(kOnPause)->args, std::vector<LONG>{2});
+  ASSERT_TRUE(WaitForEvent(kOnStart, 10000, 2)) << "the seek never completed";
+  Pump(300);
+  EXPECT_EQ(Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec), 2);
+  ClickOnScreen(Item(kPlay), button.right / 2, button.bottom / 2);
+  ASSERT_EQ(CountOf(kOnPause), 2u) << "the click on Pause did not pause";
+  EXPECT_EQ(Last(kOnPause)->args, std::vector<LONG>{0});
+  EXPECT_EQ(TextOf(kPlay), L"Play");
+  ClickOnScreen(Item(kPlay), button.right / 2, button.bottom / 2);
+  EXPECT_EQ(CountOf(kOnStart), 3u) << "the click on Play did not resume";
 }
 
 TEST_F(FlowBarTest, ALiveStreamWithATimeShiftWindowSaysLiveAndParksTheThumbAtItsEdge) {
@@ -207,6 +256,83 @@ TEST_F(FlowBarTest, TabMovesAlongTheBarAndEachStopHasItsName) {
     accessible->get_accName(self, name.put());
     EXPECT_STREQ(name.get(), n.name);
   }
+}
+
+// Wine reads the system's dpi once, as a process starts: the bar at 200 percent is looked at in
+// a copy of this program started with LogPixels at 192, which saves its picture playing.
+TEST_F(FlowBarTest, AtTwoHundredPercentTheBarIsTwiceAsTall) {
+  // The bar's height (it reaches from its top to the control's bottom) and the Play button's.
+  RECT play{};
+  GetWindowRect(Item(kPlay), &play);
+  const std::wstring heights =
+      std::to_wstring(240 - hosted.ChildRect(bar).top) + L" " + std::to_wstring(play.bottom - play.top);
+  wchar_t given[16] = {};
+  if (GetEnvironmentVariableW(kHeightAt96, given, 16)) {
+    ASSERT_TRUE(dpiAwareCopy);
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), 192) << "LogPixels did not reach this process";
+    ReleaseDC(nullptr, screen);
+    int barAt96 = 0, playAt96 = 0;
+    ASSERT_EQ(swscanf(given, L"%d %d", &barAt96, &playAt96), 2);
+    EXPECT_EQ(heights, std::to_wstring(2 * barAt96) + L" " + std::to_wstring(2 * playAt96))
+        << "the heights at 96: " << given;
+    hosted.window.SetClientSize(640, 480);  // room for the seek bar at this size
+    hosted.Control().Resize(RECT{0, 0, 640, 480});
+    player->UseLiveAlias(Text(L"testcard"));
+    ASSERT_EQ(player->Play(), S_OK);
+    ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+    Pump(1200);
+    CreateDirectoryW(L"dialogs", nullptr);
+    const std::optional<host::Image> image = host::CaptureClientArea(hosted.ControlWindow());
+    ASSERT_TRUE(image);
+    host::WriteImageFile("dialogs/flow-bar-200.png", *image);
+    return;
+  }
+  HKEY desktop = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &desktop, nullptr),
+            ERROR_SUCCESS);
+  DWORD before = 0, size = sizeof before;
+  const bool had = RegQueryValueExW(desktop, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&before), &size) ==
+                   ERROR_SUCCESS;
+  auto restore = [&] {
+    if (had) RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before), sizeof before);
+    else RegDeleteValueW(desktop, L"LogPixels");
+  };
+  const DWORD dpi = 192;
+  RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  SetEnvironmentVariableW(kHeightAt96, heights.c_str());
+  wchar_t program[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  std::wstring line =
+      L"\"" + std::wstring(program) + L"\" --gtest_filter=FlowBarTest.AtTwoHundredPercentTheBarIsTwiceAsTall";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const bool started =
+      CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+  DWORD exitCode = 1;
+  if (started) {
+    // Other programs of the prefix may start meanwhile: the value goes back as soon as the copy
+    // has its host window (its dpi is read by then).
+    auto copysWindow = [&] {
+      DWORD owner = 0;
+      for (HWND w = FindWindowW(nullptr, L"window test"); w; w = FindWindowExW(nullptr, w, nullptr, L"window test"))
+        if (GetWindowThreadProcessId(w, &owner) && owner == process.dwProcessId) return true;
+      return false;
+    };
+    PumpUntil(copysWindow, 20000);
+    restore();
+    WaitForSingleObject(process.hProcess, 60000);
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  SetEnvironmentVariableW(kHeightAt96, nullptr);
+  restore();
+  RegCloseKey(desktop);
+  ASSERT_TRUE(started);
+  EXPECT_EQ(exitCode, 0u) << "the copy at 192 dpi failed (its output is above)";
 }
 
 }  // namespace

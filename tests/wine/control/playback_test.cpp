@@ -8,10 +8,16 @@ namespace {
 
 // What the context menu showed when it opened, read from inside its own modal loop.
 struct MenuSeen {
-  UINT playPause = 0, stop = 0, snapshot = 0;
+  UINT playPause = 0, stop = 0, snapshot = 0, size = 0, aspect = 0, properties = 0, videoSettings = 0;
+  int sizeChecked = -1, aspectChecked = -1;  // the marked position in each submenu
   std::wstring playPauseText, flowBar;
   bool opened = false;
 };
+int CheckedPosition(HMENU menu) {
+  for (int i = 0; i < GetMenuItemCount(menu); ++i)
+    if (GetMenuState(menu, i, MF_BYPOSITION) & MF_CHECKED) return i;
+  return -1;
+}
 MenuSeen OpenContextMenu(HWND controlWindow) {
   static MenuSeen seen;
   seen = MenuSeen{};
@@ -23,6 +29,12 @@ MenuSeen OpenContextMenu(HWND controlWindow) {
       seen.playPause = GetMenuState(menu, 250, MF_BYCOMMAND);
       seen.stop = GetMenuState(menu, 249, MF_BYCOMMAND);
       seen.snapshot = GetMenuState(menu, 32775, MF_BYCOMMAND);
+      seen.size = GetMenuState(menu, 3, MF_BYPOSITION);
+      seen.aspect = GetMenuState(menu, 5, MF_BYPOSITION);
+      seen.properties = GetMenuState(menu, 203, MF_BYCOMMAND);
+      seen.videoSettings = GetMenuState(menu, 32769, MF_BYCOMMAND);
+      seen.sizeChecked = CheckedPosition(GetSubMenu(menu, 3));
+      seen.aspectChecked = CheckedPosition(GetSubMenu(menu, 5));
       wchar_t text[64] = {};
       GetMenuStringW(menu, 12, text, 64, MF_BYPOSITION);
       seen.flowBar = text;
@@ -187,6 +199,79 @@ TEST_F(PlaybackTest, ALiveAliasPlaysWithWhatAScriptReadsUntilStopped) {
   EXPECT_GT(counts.framesDrawn + counts.framesDropped, 40u) << "pictures were lost on the way";
   EXPECT_GT(counts.framesDrawn, 0u);
   EXPECT_TRUE(counts.drawnInOrder);
+}
+
+TEST_F(PlaybackTest, EachContextMenuCommandActsAndTheNextOpeningShowsIt) {
+  player->UseLiveAlias(Text(L"testcard"));  // snapshots allowed
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  const HWND control = hosted.ControlWindow();
+  auto command = [&](UINT id) { SendMessageW(control, WM_COMMAND, id, 0); };
+  // A size asks the host for the control's new size; once the host has given it, the next
+  // opening marks it.
+  const struct {
+    UINT id;
+    std::vector<LONG> size;
+    int checked;
+  } sizes[] = {{247, {641, 480}, 2}, {245, {161, 120}, 0}, {246, {321, 240}, 1}};
+  for (const auto& s : sizes) {
+    command(s.id);
+    ASSERT_EQ(Last(kOnResize)->args, s.size) << s.id;
+    hosted.Control().Resize(RECT{0, 0, s.size[0], s.size[1]});
+    EXPECT_EQ(OpenContextMenu(control).sizeChecked, s.checked) << s.id;
+    hosted.Control().Resize(RECT{0, 0, 320, 240});  // the width follows the view's ratio: keep it 4:3
+  }
+  for (int ratio = 0; ratio < 6; ++ratio) {
+    command(32777 + ratio);
+    EXPECT_EQ(OpenContextMenu(control).aspectChecked, ratio);
+  }
+  const uint32_t snapshots = RendererCountsOf().snapshots;
+  command(32775);
+  EXPECT_EQ(RendererCountsOf().snapshots, snapshots + 1) << "Take Snapshot never reached the renderer";
+  for (const bool shown : {true, false}) {
+    command(244);
+    EXPECT_EQ(IsWindowVisible(hosted.FlowBar()) != FALSE, shown);
+    EXPECT_EQ(OpenContextMenu(control).flowBar, shown ? L"Hide flow bar" : L"Show flow bar");
+  }
+  const struct {
+    UINT id;
+    const wchar_t* caption;
+  } dialogs[] = {{203, L"Properties"}, {32769, L"Adjust video settings"}};
+  for (const auto& d : dialogs) {
+    command(d.id);
+    const HWND dialog = FindWindowW(L"#32770", d.caption);
+    EXPECT_TRUE(dialog && IsWindowVisible(dialog)) << d.caption;
+    if (dialog) SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  }
+  // Full screen marks its own item and takes the aspect ratio away until the session ends.
+  command(248);
+  const MenuSeen full = OpenContextMenu(control);
+  EXPECT_EQ(full.sizeChecked, 3);
+  EXPECT_TRUE(full.aspect & MF_GRAYED);
+  EXPECT_EQ(player->Stop(), S_OK);
+}
+
+TEST_F(PlaybackTest, AnAudioOnlyStreamOffersNoPictureCommandsAndIgnoresThemWhenSent) {
+  player->UseLiveAlias(Text(L"audio-only"));
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  const HWND control = hosted.ControlWindow();
+  const MenuSeen menu = OpenContextMenu(control);
+  ASSERT_TRUE(menu.opened);
+  EXPECT_TRUE(menu.size & MF_GRAYED);
+  EXPECT_TRUE(menu.aspect & MF_GRAYED);
+  EXPECT_TRUE(menu.videoSettings & MF_GRAYED);
+  EXPECT_EQ(menu.sizeChecked, -1);
+  EXPECT_FALSE(menu.properties & MF_GRAYED) << "the sound has its properties";
+  // A command that arrives anyway (a menu opened before) finds no picture to act on.
+  const size_t resizes = CountOf(kOnResize);
+  for (UINT id : {245, 246, 247, 248, 32769}) SendMessageW(control, WM_COMMAND, id, 0);
+  EXPECT_EQ(CountOf(kOnResize), resizes) << "the host was asked to make room for no picture";
+  EXPECT_FALSE(FindWindowW(L"#32770", L"Adjust video settings"));
+  Pump(500);
+  EXPECT_GT(RendererCountsOf().audioFramesPlayed, 0u);
+  EXPECT_EQ(RendererCountsOf().framesDrawn, 0u);
+  EXPECT_EQ(player->Stop(), S_OK);
 }
 
 TEST_F(PlaybackTest, AServerPlaylistPlaysItsEntriesOneAfterTheOther) {
