@@ -181,6 +181,10 @@ BOOL CZNetworkMediaFramesSource::ReadFrame(zm::MediaFrame& frame, std::wstring& 
     }
     ReadChunkTrailer();
   });
+  return EndFrameRead(ok, payload, frame);
+}
+
+BOOL CZNetworkMediaFramesSource::EndFrameRead(BOOL ok, TaskMemBlock& payload, zm::MediaFrame& frame) {
   EndWatch();
   if (!ok) {
     frame.length = 0;

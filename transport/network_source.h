@@ -24,6 +24,7 @@
 #include "protocol/reply_codec.h"
 #include "transport/source_error.h"
 #include "transport/stream_format_record.h"
+#include "transport/task_mem_block.h"
 #include "transport/tick_clock64.h"
 
 namespace zm::transport {
@@ -88,6 +89,8 @@ class CZNetworkMediaFramesSource {
   // The header's fields into the in-memory record (whose data pointer stays as it is).
   static void CopyFrameHeader(const protocol::MediaFrameHeader& header, zm::MediaFrame& frame);
   void EndWatch() { m_bWatching = false; }
+  // A frame read's end: the watch ends, and a good frame takes its payload and is counted.
+  BOOL EndFrameRead(BOOL ok, TaskMemBlock& payload, zm::MediaFrame& frame);
   // Stops the timer and drops its pending completion routine (Disconnect, destruction).
   void CancelWatchdog();
   void CountBytes(uint32_t count) { m_nByteCount.fetch_add(static_cast<LONG>(count)); }

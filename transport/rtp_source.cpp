@@ -237,13 +237,7 @@ BOOL CZRtpMediaFramesSource::ReadFrame(zm::MediaFrame& frame, std::wstring& erro
       RaiseSourceError(SourceFailure::UnexpectedInFrame);
     }
   });
-  EndWatch();
-  if (!ok) {
-    frame.length = 0;
-    return FALSE;
-  }
-  frame.data = payload.detach();
-  if (frame.streamType == kStreamTypeVideo) m_nVideoFrameCount.fetch_add(1);
+  if (!EndFrameRead(ok, payload, frame)) return FALSE;
   const protocol::RtpReceptionFigures figures = m_assembler.reception().Figures();
   std::lock_guard<com::CriticalSection> hold(m_csPublished);
   m_published = figures;
