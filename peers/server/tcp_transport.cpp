@@ -46,12 +46,14 @@ void ServeConnection(ServerContext& context, int fd, int id, bool tlsOnly) {
   if (context.tls && (tlsOnly || OpensWithTlsHandshake(fd, context))) {
     ServeTlsConnection(context, id, fd);
   } else if (ReadRequestText(channel, context, &request)) {
+    const std::optional<std::string_view> rtp = RtpMediaRequest(request);
     if (IsHttpRequestStart(request)) {
       ServeHttpConnection(context, id, request, channel);
-    } else if (RtpMediaRequest(request)) {
-      ServeRtpConnection(context, id, request, channel);
-    } else if (ConnectionFaults(context, request).noTcp) {
+    } else if (ConnectionFaults(context, rtp.value_or(request)).noTcp) {
+      // An RTP session's request comes over plain TCP too.
       LogLine("[%d] plain TCP refused (no-tcp): closing without a reply", id);
+    } else if (rtp) {
+      ServeRtpConnection(context, id, request, channel);
     } else {
       RunStreamSession(context, id, request, channel);
     }

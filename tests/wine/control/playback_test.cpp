@@ -74,8 +74,9 @@ TEST_F(PlaybackTest, AStoredFilePlaysToItsEndWithEveryFrameInOrder) {
 
 TEST_F(PlaybackTest, AStoredFilePlaysToItsEndOverHttpAndHttpsAndEachTransportFallsBackToTheOther) {
   // HTTP itself, then a server without HTTP (back to TCP), HTTPS (inside TLS on the server's
-  // main port), then one without plain TCP (on to HTTP), and the next session without a choice
-  // of transport: the fallback's setting stays. The properties dialog shows the transport used.
+  // main port), then one without plain TCP (on to HTTP, from TCP and from RTP), and the next
+  // session without a choice of transport: the fallback's setting stays. The properties dialog shows the transport
+  // used.
   const struct {
     HRESULT (STDMETHODCALLTYPE IZMediaPlayer::*use)();
     const wchar_t* file;
@@ -84,6 +85,7 @@ TEST_F(PlaybackTest, AStoredFilePlaysToItsEndOverHttpAndHttpsAndEachTransportFal
                {&IZMediaPlayer::UseHTTP, L"testlist\\alpha.zmf#no-http", L"TCP"},
                {&IZMediaPlayer::UseHTTPS, L"testlist\\alpha.zmf", L"HTTPS"},
                {&IZMediaPlayer::UseTCP, L"testlist\\alpha.zmf#no-tcp", L"HTTP"},
+               {&IZMediaPlayer::UseRTPUnicast, L"testlist\\alpha.zmf#no-tcp", L"HTTP"},
                {nullptr, L"testlist\\alpha.zmf", L"HTTP"}};
   for (const auto& c : cases) {
     Events().clear();
