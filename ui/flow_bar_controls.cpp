@@ -37,11 +37,12 @@ LRESULT CALLBACK CFlowBarChild::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam,
     return DefSubclassProc(hwnd, msg, wParam, lParam);
   }
   // The host's message loop knows nothing of the bar's dialog: Tab moves between its stops here.
-  if (msg == WM_KEYDOWN && wParam == VK_TAB) {
+  // A button of another window (the playlist dialog) leaves Tab to that window.
+  if (child->m_pBar && msg == WM_KEYDOWN && wParam == VK_TAB) {
     child->m_pBar->MoveFocus(hwnd, GetKeyState(VK_SHIFT) < 0);
     return 0;
   }
-  if (msg == WM_GETDLGCODE) return DefSubclassProc(hwnd, msg, wParam, lParam) | DLGC_WANTTAB;
+  if (child->m_pBar && msg == WM_GETDLGCODE) return DefSubclassProc(hwnd, msg, wParam, lParam) | DLGC_WANTTAB;
   LRESULT result = 0;
   if (child->OnMessage(msg, wParam, lParam, result)) return result;
   return DefSubclassProc(hwnd, msg, wParam, lParam);

@@ -26,7 +26,8 @@ class CFlowBarChild {
   CFlowBarChild& operator=(const CFlowBarChild&) = delete;
   virtual ~CFlowBarChild() { Detach(); }
 
-  // Takes over the bar's child `id`; false when there is none.
+  // Takes over the child `id` of `dialog`, which is the bar's or (with no bar) another window's;
+  // false when there is none.
   bool Attach(CZFlowCtrl* bar, HWND dialog, int id);
   void Detach();
   HWND m_hWnd = nullptr;

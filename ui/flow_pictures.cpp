@@ -59,6 +59,27 @@ void Symbol(HDC dc, FlowPicture picture, int size, int shift) {
       Shape(dc, triangle, 3, size, shift);
       break;
     }
+    case FlowPicture::Previous:
+    case FlowPicture::PreviousPushed: {
+      const POINT first[] = {{13, 7}, {13, 19}, {5, 13}}, second[] = {{21, 7}, {21, 19}, {13, 13}};
+      Shape(dc, first, 3, size, shift);
+      Shape(dc, second, 3, size, shift);
+      break;
+    }
+    case FlowPicture::Next:
+    case FlowPicture::NextPushed: {
+      const POINT first[] = {{5, 7}, {13, 13}, {5, 19}}, second[] = {{13, 7}, {21, 13}, {13, 19}};
+      Shape(dc, first, 3, size, shift);
+      Shape(dc, second, 3, size, shift);
+      break;
+    }
+    case FlowPicture::PlayFrom:
+    case FlowPicture::PlayFromPushed: {
+      const POINT triangle[] = {{12, 7}, {20, 13}, {12, 19}};
+      Box(dc, 7, 7, 10, 19, size, shift);
+      Shape(dc, triangle, 3, size, shift);
+      break;
+    }
     case FlowPicture::Knob: {
       // A speaker: its box and its cone.
       const POINT cone[] = {{7, 11}, {10, 11}, {15, 7}, {15, 19}, {10, 15}, {7, 15}};
@@ -72,8 +93,16 @@ void Symbol(HDC dc, FlowPicture picture, int size, int shift) {
 }
 
 bool IsPushed(FlowPicture picture) {
-  return picture == FlowPicture::PlayPushed || picture == FlowPicture::PausePushed ||
-         picture == FlowPicture::StopPushed || picture == FlowPicture::ListPushed;
+  switch (picture) {
+    case FlowPicture::PlayPushed:
+    case FlowPicture::PausePushed:
+    case FlowPicture::StopPushed:
+    case FlowPicture::ListPushed:
+    case FlowPicture::PreviousPushed:
+    case FlowPicture::NextPushed:
+    case FlowPicture::PlayFromPushed: return true;
+    default: return false;
+  }
 }
 
 }  // namespace

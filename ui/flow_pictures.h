@@ -22,7 +22,24 @@ using UniquePen = UniqueGdi<HPEN>;
 // Pixels of this colour are never drawn.
 inline constexpr COLORREF kTransparentKey = RGB(255, 0, 255);
 
-enum class FlowPicture { Play, PlayPushed, Pause, PausePushed, Stop, StopPushed, List, ListPushed, Knob };
+enum class FlowPicture {
+  Play,
+  PlayPushed,
+  Pause,
+  PausePushed,
+  Stop,
+  StopPushed,
+  List,
+  ListPushed,
+  Knob,
+  // The playlist dialog's steps.
+  Previous,
+  PreviousPushed,
+  Next,
+  NextPushed,
+  PlayFrom,
+  PlayFromPushed
+};
 
 // A 24-bit picture `size` pixels square (26 at 96 dpi; 13 for the list button).
 UniqueBitmap DrawFlowPicture(FlowPicture picture, int size);

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "ui/ui_resources.h"
 
 namespace zm::ui {
@@ -18,14 +20,19 @@ bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
          CSTR_EQUAL;
 }
 
+// In PlayListButton order: each button's id, pictures and tooltip (also its accessible name).
 constexpr struct {
   int id;
   PlayListButton button;
+  FlowPicture picture, pushed;
+  const wchar_t* tip;
 } kButtons[] = {
-    {IDC_PLAYLIST_PREVIOUS, kPlayListPrevious},
-    {IDC_PLAYLIST_NEXT, kPlayListNext},
-    {IDC_PLAYLIST_FROM_SELECTED, kPlayListFromSelected},
-    {IDC_PLAYLIST_SELECTED_ALONE, kPlayListSelectedAlone},
+    {IDC_PLAYLIST_PREVIOUS, kPlayListPrevious, FlowPicture::Previous, FlowPicture::PreviousPushed, L"Previous"},
+    {IDC_PLAYLIST_NEXT, kPlayListNext, FlowPicture::Next, FlowPicture::NextPushed, L"Next"},
+    {IDC_PLAYLIST_FROM_SELECTED, kPlayListFromSelected, FlowPicture::PlayFrom, FlowPicture::PlayFromPushed,
+     L"Play playlist starting with selected file"},
+    {IDC_PLAYLIST_SELECTED_ALONE, kPlayListSelectedAlone, FlowPicture::Play, FlowPicture::PlayPushed,
+     L"Play selected file"},
 };
 
 }  // namespace
@@ -39,7 +46,7 @@ CPlayListDlg::~CPlayListDlg() {
 
 bool CPlayListDlg::Create(HINSTANCE instance, HWND controlWindow, PlayListSite* site) {
   site_ = site;
-  const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
+  const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&classes);
   if (!background_) background_ = CreateSolidBrush(kBackground);
   return CreateModeless(instance, IDD_PLAYLIST, controlWindow) != nullptr;
@@ -56,6 +63,26 @@ void CPlayListDlg::OnInitDialog() {
   column.cx = client.right - client.left;
   column.pszText = const_cast<wchar_t*>(L"");
   ListView_InsertColumn(list, 0, &column);
+
+  tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, nullptr, nullptr);
+  for (const auto& b : kButtons) {
+    CBmpBtn& button = buttons_[b.button];
+    RECT face{};
+    GetClientRect(Item(b.id), &face);
+    const int size = std::min(face.right, face.bottom);
+    button.AddImageSet(DrawFlowPicture(b.picture, size), DrawFlowPicture(b.pushed, size));
+    if (!button.Attach(nullptr, m_hWnd, b.id)) continue;
+    SetWindowTextW(button.m_hWnd, b.tip);
+    if (!tip_) continue;
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = m_hWnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(button.m_hWnd);
+    tool.lpszText = const_cast<wchar_t*>(b.tip);
+    SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
   ResetList();
 }
 
@@ -156,6 +183,14 @@ bool CPlayListDlg::ProcessDialogMessage(HWND, UINT msg, WPARAM wParam, LPARAM lP
       OnInitDialog();
       result = TRUE;
       return true;
+    case WM_DRAWITEM: {
+      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      for (const auto& b : kButtons) {
+        if (static_cast<int>(item.CtlID) == b.id) buttons_[b.button].Draw(item, background_);
+      }
+      result = TRUE;
+      return true;
+    }
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
       SetBkColor(reinterpret_cast<HDC>(wParam), kBackground);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "com/dialog_impl.h"
+#include "ui/flow_bar_controls.h"
 #include "ui/playlist_model.h"
 
 namespace zm::ui {
@@ -55,6 +56,8 @@ class CPlayListDlg : public com::DialogImpl<CPlayListDlg> {
 
   PlayListModel model_;
   PlayListSite* site_ = nullptr;
+  CBmpBtn buttons_[kPlayListButtons];  // in PlayListButton order
+  HWND tip_ = nullptr;
   HBRUSH background_ = nullptr;
 };
 

@@ -120,6 +120,7 @@ TEST_F(DialogTest, AnAlphabeticalListIsFollowedSteppedAndLeftForOneFile) {
   EXPECT_FALSE(seen.previous);
   EXPECT_TRUE(seen.next && seen.fromSelected && seen.selectedAlone);
   EXPECT_TRUE(SaveAndFind(dialog, "playlist", 0xEBEBEB)) << "the dialog's own grey";
+  EXPECT_EQ(ItemText(dialog, kFromSelected), L"Play playlist starting with selected file") << "its name, as its tip";
   UniqueBstr content;
   EXPECT_EQ(player->get_PlayListContent(content.put()), S_OK);
   EXPECT_EQ(std::wstring(content.get()).rfind(L"<xml><playlist type=\"alphabetical\"><file>alpha.zmf</file>", 0), 0u);
