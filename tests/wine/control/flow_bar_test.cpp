@@ -133,7 +133,7 @@ TEST_F(FlowBarTest, AClickInTheSeekBarSeeksToThePointUnderIt) {
   SendMessageW(seek, WM_LBUTTONUP, 0, MAKELPARAM((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2));
 }
 
-TEST_F(FlowBarTest, RealClicksOnThePlayButtonAndTheSeekBarSteerTheSession) {
+TEST_F(FlowBarTest, RealClicksOnTheButtonsTheSeekBarAndTheKnobSteerTheSession) {
   SetForegroundWindow(GetAncestor(bar, GA_ROOT));
   player->UseFile(Text(L"testlist\\gamma.zmf"));  // 4 s
   RECT button{};
@@ -155,6 +155,13 @@ TEST_F(FlowBarTest, RealClicksOnThePlayButtonAndTheSeekBarSteerTheSession) {
   EXPECT_EQ(TextOf(kPlay), L"Play");
   ClickOnScreen(Item(kPlay), button.right / 2, button.bottom / 2);
   EXPECT_EQ(CountOf(kOnStart), 3u) << "the click on Play did not resume";
+  // A click straight above the knob's centre turns it half way; a click on Stop ends the session.
+  RECT knob{};
+  GetClientRect(Item(kVolume), &knob);
+  ClickOnScreen(Item(kVolume), knob.right / 2, knob.bottom / 4);
+  EXPECT_EQ(RendererCountsOf().volume, -2500);
+  ClickOnScreen(Item(kStop), button.right / 2, button.bottom / 2);
+  EXPECT_TRUE(WaitForEvent(kOnStop, 10000)) << "the click on Stop did not stop";
 }
 
 TEST_F(FlowBarTest, ALiveStreamWithATimeShiftWindowSaysLiveAndParksTheThumbAtItsEdge) {
