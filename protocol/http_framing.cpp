@@ -58,9 +58,23 @@ ScanStep HttpHeadScanner::Feed(uint8_t byte) {
 ScanStep ChunkLineScanner::Feed(uint8_t byte) {
   if (step_ != ScanStep::NeedMore) return step_;
   ++fed_;
-  if (afterCr_ && byte == '\n') {
-    step_ = ScanStep::Done;
+  const int digit = byte >= '0' && byte <= '9'   ? byte - '0'
+                    : byte >= 'a' && byte <= 'f' ? byte - 'a' + 10
+                    : byte >= 'A' && byte <= 'F' ? byte - 'A' + 10
+                                                 : -1;
+  if (afterCr_) {
+    step_ = byte == '\n' && digits_ > 0 ? ScanStep::Done : ScanStep::Failed;
   } else if (fed_ >= kMaxChunkLineBytes) {
+    step_ = ScanStep::Failed;
+  } else if (byte == '\r' || inExtension_) {
+    // The extension, whatever it says, runs to the CR.
+  } else if (digit >= 0) {
+    size_ = size_ * 16 + static_cast<uint64_t>(digit);
+    ++digits_;
+    if (size_ > UINT32_MAX) step_ = ScanStep::Failed;
+  } else if ((byte == ';' || byte == ' ' || byte == '\t') && digits_ > 0) {
+    inExtension_ = true;
+  } else {
     step_ = ScanStep::Failed;
   }
   afterCr_ = byte == '\r';

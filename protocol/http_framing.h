@@ -51,17 +51,22 @@ class HttpHeadScanner {
   uint32_t last4_ = 0;
 };
 
-// One chunk-size line: any bytes up to CR followed by LF, at most kMaxChunkLineBytes in all.
-// The size itself is not used: the message inside says how long it is.
+// One chunk-size line: the size in hex, an optional extension after ';' (or blanks), CR LF, at
+// most kMaxChunkLineBytes in all. A line without digits, with anything else before its
+// extension, or with a size past 32 bits fails.
 class ChunkLineScanner {
  public:
   ScanStep Feed(uint8_t byte);
   ScanStep step() const { return step_; }
+  uint32_t size() const { return static_cast<uint32_t>(size_); }  // once Done
 
  private:
   ScanStep step_ = ScanStep::NeedMore;
   size_t fed_ = 0;
   bool afterCr_ = false;
+  bool inExtension_ = false;
+  size_t digits_ = 0;
+  uint64_t size_ = 0;
 };
 
 // One message as one chunk: its size in lower-case hex, CR LF, the bytes, CR LF.

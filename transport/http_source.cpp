@@ -1,5 +1,7 @@
 #include "transport/http_source.h"
 
+#include <algorithm>
+
 #include <objbase.h>
 
 #include <cctype>
@@ -35,6 +37,7 @@ void CZHttpMediaFramesSource::SetRequest(const std::string& request, int protoco
 }
 
 void CZHttpMediaFramesSource::ReadPreamble() {
+  m_bInBody = false;
   HttpHeadScanner head;
   uint8_t bytes[kHttpStatusOk.size()];
   while (const size_t count = head.NextReadSize()) {
@@ -42,21 +45,40 @@ void CZHttpMediaFramesSource::ReadPreamble() {
     for (size_t i = 0; i < count; ++i) head.Feed(bytes[i]);
   }
   if (head.step() != ScanStep::Done) RaiseSourceError(SourceFailure::NoHttpSupport);
+  m_bInBody = true;
+  m_bChunkRead = false;
+  m_nChunkLeft = 0;
 }
 
-BOOL CZHttpMediaFramesSource::ReadChunkHeader() {
+void CZHttpMediaFramesSource::OpenNextChunk() {
+  // Whatever goes wrong between two chunks is the body's framing: the data did not arrive.
+  uint8_t byte[2];
+  if (m_bChunkRead && (!CZTcpMediaFramesSource::ReadExact(byte, 2) || byte[0] != '\r' || byte[1] != '\n')) {
+    RaiseSourceError(SourceFailure::ErrorReceiving);
+  }
   ChunkLineScanner line;
   while (line.step() == ScanStep::NeedMore) {
-    uint8_t byte;
-    if (!ReadExact(&byte, 1)) return FALSE;
-    line.Feed(byte);
+    if (!CZTcpMediaFramesSource::ReadExact(byte, 1)) RaiseSourceError(SourceFailure::ErrorReceiving);
+    line.Feed(byte[0]);
   }
-  return line.step() == ScanStep::Done;
+  m_bChunkRead = true;
+  m_nChunkLeft = line.size();
+  // The last chunk ends the body, and with it the stream.
+  if (line.step() != ScanStep::Done || m_nChunkLeft == 0) RaiseSourceError(SourceFailure::ErrorReceiving);
 }
 
-void CZHttpMediaFramesSource::ReadChunkTrailer() {
-  uint8_t end[2];
-  if (!ReadExact(end, sizeof end) || end[0] != '\r' || end[1] != '\n') RaiseSourceError(SourceFailure::ErrorReceiving);
+BOOL CZHttpMediaFramesSource::ReadExact(void* buffer, uint32_t count) {
+  if (!m_bInBody) return CZTcpMediaFramesSource::ReadExact(buffer, count);
+  auto* out = static_cast<uint8_t*>(buffer);
+  while (count != 0) {
+    if (m_nChunkLeft == 0) OpenNextChunk();
+    const uint32_t part = std::min(count, m_nChunkLeft);
+    if (!CZTcpMediaFramesSource::ReadExact(out, part)) return FALSE;
+    out += part;
+    count -= part;
+    m_nChunkLeft -= part;
+  }
+  return TRUE;
 }
 
 BOOL CZHttpMediaFramesSource::SendCommand(const std::string& command, std::wstring& errorText) {

@@ -44,25 +44,32 @@ TEST(HttpHeadScanner, AcceptsOnlyStatus200AndEndsAtTheBlankLineWithin512Bytes) {
   }
 }
 
-TEST(ChunkLineScanner, SkipsAnyLineEndingInCrLfWithin16Bytes) {
+TEST(ChunkLineScanner, ReadsTheHexSizeOfALineEndingInCrLfWithin16Bytes) {
   const struct {
     std::string bytes;
     ScanStep step;
     size_t taken;
+    uint32_t size;
   } cases[] = {
-      {"1c\r\nxx", ScanStep::Done, 4},
-      {"\r\n", ScanStep::Done, 2},
-      {"zz;ext=1\r\n", ScanStep::Done, 10},  // the size is never read
-      {"\n\r\r\n", ScanStep::Done, 4},
-      {"0123456789abcd\r\n", ScanStep::Done, 16},
-      {"0123456789abcde\r\n", ScanStep::Failed, 16},
-      {"0123456789abcdef0", ScanStep::Failed, 16},
-      {"12\r", ScanStep::NeedMore, 3},
+      {"1c\r\nxx", ScanStep::Done, 4, 0x1C},
+      {"1C;ext=1\r\n", ScanStep::Done, 10, 0x1C},  // an extension is skipped
+      {"0\r\n", ScanStep::Done, 3, 0},
+      {"0000ffffffff\r\n", ScanStep::Done, 14, 0xFFFFFFFF},
+      {"1ffffffff\r\n", ScanStep::Failed, 9, 0},  // past 32 bits
+      {"\r\n", ScanStep::Failed, 2, 0},           // no digits
+      {"zz\r\n", ScanStep::Failed, 1, 0},
+      {"12\rx", ScanStep::Failed, 4, 0},                  // CR without LF
+      {"0000000000000001\r\n", ScanStep::Failed, 16, 0},  // leading zeros count too
+      {"1;0123456789abcde", ScanStep::Failed, 16, 0},     // too long, extension or not
+      {"12\r", ScanStep::NeedMore, 3, 0},
   };
   for (const auto& c : cases) {
+    ChunkLineScanner line;
     const auto [step, taken] = Scan<ChunkLineScanner>(c.bytes);
     EXPECT_EQ(c.step, step) << c.bytes;
     EXPECT_EQ(c.taken, taken) << c.bytes;
+    for (char b : c.bytes) line.Feed(static_cast<uint8_t>(b));
+    if (c.step == ScanStep::Done) EXPECT_EQ(c.size, line.size()) << c.bytes;
   }
 }
 

@@ -1,6 +1,7 @@
 // The HTTP transport: the GET and the command POST byte for byte with a fresh client id, the
 // response head and chunk framing a scripted peer gets wrong ending in their texts, and the
 // reference server's chunked stream read whole, with a seek POST reaching that same stream.
+#include <cstdio>
 #include <regex>
 
 #include "transport/http_source.h"
@@ -50,16 +51,25 @@ TEST_F(HttpSourceTest, GetAndPostCarryTheRequestAndOneFreshClientIdEach) {
 
 TEST_F(HttpSourceTest, HeadAndChunkFramingFailuresEndInTheirTexts) {
   const std::vector<uint8_t> reply = VideoOnlyReply(80);
+  const std::vector<uint8_t> first(reply.begin(), reply.begin() + 10), rest(reply.begin() + 10, reply.end());
+  auto chunk = [](const std::vector<uint8_t>& body, const char* extension = "") {
+    char line[32];
+    std::snprintf(line, sizeof line, "%zX%s\r\n", body.size(), extension);
+    return Text(line) + body + Text("\r\n");
+  };
   const struct {
     std::vector<uint8_t> bytes;
     const wchar_t* text;
   } cases[] = {
-      {Text(kHead) + Text(" 1a2;x\r\n") + reply + Text("\r\n"), L""},  // any chunk-size line is skipped
+      {Text(kHead) + chunk(reply), L""},
+      {Text(kHead) + chunk(first, ";x=1") + chunk(rest), L""},  // cut otherwise by a proxy
       {Text("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"), L"NoHttpSupport"},
       {Text("HTTP/1.1 200 OK\r\n"), L"NoHttpSupport"},  // lost in the head
       {reply, L"NoHttpSupport"},                        // a plain server
       {Text(kHead) + Text("0123456789abcdef\r\n") + reply, L"Error receiving data from Server"},
-      {Text(kHead) + Text("1a2\r\n") + reply + Text("\n\r"), L"Error receiving data from Server"},
+      {Text(kHead) + Text("zz\r\n") + reply, L"Error receiving data from Server"},
+      {Text(kHead) + Text("A\r\n") + first + Text("\n\r") + chunk(rest), L"Error receiving data from Server"},
+      {Text(kHead) + Text("0\r\n\r\n"), L"Error receiving data from Server"},  // the body ended
   };
   for (const auto& c : cases) {
     LocalPeer scripted;
