@@ -166,7 +166,9 @@ size_t CZRtpMediaFramesSource::ReceiveDatagram(SourceFailure failure) {
       if (received > 0) m_nAtFrameStart = 0;
       return static_cast<size_t>(received);
     }
-    if (WSAGetLastError() != WSAEWOULDBLOCK) RaiseSourceError(failure);
+    const int error = WSAGetLastError();
+    if (error == WSAEMSGSIZE) continue;  // longer than any datagram of ours: dropped
+    if (error != WSAEWOULDBLOCK) RaiseSourceError(failure);
     if (m_nAtFrameStart == 1) {
       m_nStoppedAtFrameStart = 1;
       RaiseSourceError(failure);

@@ -87,6 +87,7 @@ TEST_F(RtpSourceTest, MeetsOverUdpThenAsksOverTcpWithoutAProbeWhenTheMediaShareI
   key.header.keyFrame = 1;
   key.payload.assign(2000, 0x77);
   const auto datagrams = protocol::PacketiseFrame(key, {9, 100, 0x5EED, false});
+  meeting.SendTo(client, std::string(protocol::kRtpMaxDatagramBytes + 100, 'x'));  // too long: dropped
   for (const auto& d : datagrams) meeting.SendTo(client, d);
   FrameRecord frame;
   ASSERT_TRUE(source.ReadFrame(frame.frame, error)) << error;
