@@ -7,15 +7,11 @@
 namespace zms {
 namespace {
 
-constexpr std::string_view kWords[] = {
-    "RTPFilePause",      "RTPFileContinue",  "Seek:", "QC_RedundancyMin", "QC_RedundancyNone",
-    "QC_RedundancyHalf", "QC_RedundancyFull"};
-
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
 // Whether a known command begins at the start of `text`, or `text` is the start of one.
 bool CommandMayStart(std::string_view text) {
-  for (std::string_view word : kWords) {
+  for (std::string_view word : kCommandWords) {
     const size_t n = std::min(word.size(), text.size());
     if (text.substr(0, n) == word.substr(0, n)) return true;
   }
@@ -31,7 +27,7 @@ std::vector<std::string> CommandStream::Feed(const std::string& bytes) {
     std::string_view rest = pending_;
     size_t length = 0;
     bool partial = false;
-    for (std::string_view word : kWords) {
+    for (std::string_view word : kCommandWords) {
       if (rest.substr(0, word.size()) == word) {
         length = word.size();
         if (word == "Seek:") {

@@ -4,9 +4,15 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zms {
+
+// The words a command begins with ("Seek:" is followed by its number).
+inline constexpr std::string_view kCommandWords[] = {
+    "RTPFilePause",      "RTPFileContinue",  "Seek:", "QC_RedundancyMin", "QC_RedundancyNone",
+    "QC_RedundancyHalf", "QC_RedundancyFull"};
 
 class CommandStream {
  public:
