@@ -50,6 +50,25 @@ LRESULT CALLBACK CFlowBarChild::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam,
 
 // CBmpBtn
 
+HWND CreateButtonTips(HWND owner, HINSTANCE instance) {
+  return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, instance, nullptr);
+}
+
+void SetButtonTip(HWND tips, HWND owner, CBmpBtn& button, const wchar_t* text) {
+  if (!button.m_hWnd) return;
+  SetWindowTextW(button.m_hWnd, text);
+  if (!tips) return;
+  TTTOOLINFOW tool = {};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = owner;
+  tool.uId = reinterpret_cast<UINT_PTR>(button.m_hWnd);
+  SendMessageW(tips, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  tool.lpszText = const_cast<wchar_t*>(text);  // copied by the tooltip
+  SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 void CBmpBtn::AddImageSet(UniqueBitmap normal, UniqueBitmap pushed) {
   m_images.push_back({std::move(normal), std::move(pushed)});
 }

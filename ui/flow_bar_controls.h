@@ -63,6 +63,12 @@ class CBmpBtn : public CFlowBarChild {
   size_t m_nImageSet = 0;
 };
 
+// A tooltip window for the buttons of `owner`.
+HWND CreateButtonTips(HWND owner, HINSTANCE instance);
+// Names `button` `text` (its window text, which accessibility tools read) and shows the same
+// text as its tooltip in `tips` (none: the name alone), replacing a tip it had.
+void SetButtonTip(HWND tips, HWND owner, CBmpBtn& button, const wchar_t* text);
+
 // The seek bar: a click in the channel outside the thumb seeks to that point at once.
 class CGoToClickTrackBar : public CFlowBarChild {
  public:

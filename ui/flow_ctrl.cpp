@@ -91,8 +91,7 @@ void CZFlowCtrl::OnInitDialog() {
   m_bTracking = false;
   m_bSeekEnabled = false;
   m_hbrBack.reset(CreateSolidBrush(m_crBack));
-  m_hTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, m_hInstance, nullptr);
+  m_hTip = CreateButtonTips(m_hWnd, m_hInstance);
 
   const int button = ScaleForDpi(kButtonPicture, m_nDpi), list = ScaleForDpi(kListPicture, m_nDpi);
   m_btnPlay.AddImageSet(DrawFlowPicture(FlowPicture::Play, button), DrawFlowPicture(FlowPicture::PlayPushed, button));
@@ -190,20 +189,7 @@ void CZFlowCtrl::LayOutControls() {
   MoveTo(time, next.time);
 }
 
-void CZFlowCtrl::SetTip(CBmpBtn& button, const wchar_t* text) {
-  if (!button.m_hWnd) return;
-  // The window text is what accessibility tools read as the button's name.
-  SetWindowTextW(button.m_hWnd, text);
-  if (!m_hTip) return;
-  TTTOOLINFOW tool = {};
-  tool.cbSize = sizeof tool;
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = m_hWnd;
-  tool.uId = reinterpret_cast<UINT_PTR>(button.m_hWnd);
-  SendMessageW(m_hTip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  tool.lpszText = const_cast<wchar_t*>(text);  // copied by the tooltip
-  SendMessageW(m_hTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
+void CZFlowCtrl::SetTip(CBmpBtn& button, const wchar_t* text) { SetButtonTip(m_hTip, m_hWnd, button, text); }
 
 void CZFlowCtrl::ShowPlayPicture(size_t set) {
   SetTip(m_btnPlay, set == 1 ? kTipPause : kTipPlay);

@@ -64,24 +64,14 @@ void CPlayListDlg::OnInitDialog() {
   column.pszText = const_cast<wchar_t*>(L"");
   ListView_InsertColumn(list, 0, &column);
 
-  tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, nullptr, nullptr);
+  tip_ = CreateButtonTips(m_hWnd, nullptr);
   for (const auto& b : kButtons) {
     CBmpBtn& button = buttons_[b.button];
     RECT face{};
     GetClientRect(Item(b.id), &face);
     const int size = std::min(face.right, face.bottom);
     button.AddImageSet(DrawFlowPicture(b.picture, size), DrawFlowPicture(b.pushed, size));
-    if (!button.Attach(nullptr, m_hWnd, b.id)) continue;
-    SetWindowTextW(button.m_hWnd, b.tip);
-    if (!tip_) continue;
-    TTTOOLINFOW tool = {};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = m_hWnd;
-    tool.uId = reinterpret_cast<UINT_PTR>(button.m_hWnd);
-    tool.lpszText = const_cast<wchar_t*>(b.tip);
-    SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (button.Attach(nullptr, m_hWnd, b.id)) SetButtonTip(tip_, m_hWnd, button, b.tip);
   }
   ResetList();
 }
