@@ -1,7 +1,8 @@
 // The HTTPS transport: the eight suites the client offers, each one a handshake with a peer
 // that allows it alone; the reference server's stream read inside TLS on its own port and on
 // the main port, with commands written while a read waits; a read ended by the watchdog or a
-// Disconnect; and failed connects (a handshake fault of the server among them) in their texts.
+// Disconnect; a server that stops inside a record; and failed connects (a handshake fault of
+// the server among them) in their texts.
 // clang-format off
 #include <wolfssl/options.h>
 #include <cyassl/ssl.h>
@@ -51,6 +52,16 @@ std::vector<uint16_t> PeekOfferedSuites(SOCKET s) {
   return {};
 }
 
+// A TLS 1.2 server's context with the library's test certificate and DH group.
+WOLFSSL_CTX* NewServerContext() {
+  WOLFSSL_CTX* context = CyaSSL_CTX_new(CyaTLSv1_2_server_method());
+  if (!context) return nullptr;
+  CyaSSL_CTX_use_certificate_buffer(context, server_cert_der_2048, sizeof_server_cert_der_2048, SSL_FILETYPE_ASN1);
+  CyaSSL_CTX_use_PrivateKey_buffer(context, server_key_der_2048, sizeof_server_key_der_2048, SSL_FILETYPE_ASN1);
+  wolfSSL_CTX_SetTmpDH_buffer(context, dh_key_der_2048, sizeof_dh_key_der_2048, SSL_FILETYPE_ASN1);
+  return context;
+}
+
 class HttpsSourceTest : public PeerTest {};
 
 TEST_F(HttpsSourceTest, OffersExactlyEightSuitesAndCompletesAHandshakeWithEach) {
@@ -61,11 +72,8 @@ TEST_F(HttpsSourceTest, OffersExactlyEightSuitesAndCompletesAHandshakeWithEach) 
   const std::vector<uint8_t> reply = VideoOnlyReply(80);
   for (const char* name : suites) {
     SCOPED_TRACE(name);
-    WOLFSSL_CTX* context = CyaSSL_CTX_new(CyaTLSv1_2_server_method());
+    WOLFSSL_CTX* context = NewServerContext();
     ASSERT_NE(context, nullptr);
-    CyaSSL_CTX_use_certificate_buffer(context, server_cert_der_2048, sizeof_server_cert_der_2048, SSL_FILETYPE_ASN1);
-    CyaSSL_CTX_use_PrivateKey_buffer(context, server_key_der_2048, sizeof_server_key_der_2048, SSL_FILETYPE_ASN1);
-    wolfSSL_CTX_SetTmpDH_buffer(context, dh_key_der_2048, sizeof_dh_key_der_2048, SSL_FILETYPE_ASN1);
     ASSERT_EQ(CyaSSL_CTX_set_cipher_list(context, name), SSL_SUCCESS);
     std::vector<uint16_t> offered;
     std::string negotiated, request;
@@ -153,6 +161,46 @@ TEST_F(HttpsSourceTest, WatchdogOrDisconnectEndsAWaitingRead) {
     EXPECT_EQ(error, L"Error receiving data from Server");
     EXPECT_LT(GetTickCount() - start, 5000u);
   }
+}
+
+// The server stops in the middle of a TLS record, after half a frame went in whole records:
+// the read fails with its text and the frame's payload is freed.
+TEST_F(HttpsSourceTest, ServerStoppingInsideARecordEndsTheReadAndFreesThePayload) {
+  WOLFSSL_CTX* context = NewServerContext();
+  ASSERT_NE(context, nullptr);
+  const std::vector<uint8_t> reply = VideoOnlyReply(80);
+  const std::vector<uint8_t> frame = FrameBytes(protocol::kStreamTypeVideo, std::string(3000, 'p'));
+  std::thread server([&] {
+    if (!peer.Accept()) return;
+    WOLFSSL* tls = CyaSSL_new(context);
+    CyaSSL_set_fd(tls, static_cast<int>(peer.Client()));
+    if (CyaSSL_accept(tls) == SSL_SUCCESS) {
+      char request[64];
+      CyaSSL_read(tls, request, sizeof request);
+      CyaSSL_write(tls, reply.data(), static_cast<int>(reply.size()));
+      CyaSSL_write(tls, frame.data(), 1000);
+      // An application-data record that announces 1,024 bytes and brings 100.
+      std::vector<uint8_t> cut = {0x17, 0x03, 0x03, 0x04, 0x00};
+      cut.resize(cut.size() + 100, 0xA5);
+      peer.Send(cut);
+    }
+    CyaSSL_free(tls);
+    peer.Close();
+  });
+  TestHttpsSource source;
+  ASSERT_EQ(source.ConnectTo(peer.Port()), L"");
+  ReplyRecords records;
+  std::wstring error;
+  EXPECT_TRUE(source.ReadServerReply(records.formats, records.status, error, TRUE)) << error;
+  const long allocated = MallocSpy().Allocations();
+  FrameRecord broken;
+  EXPECT_FALSE(source.ReadFrame(broken.frame, error));
+  EXPECT_EQ(error, L"Error receiving data from Server");
+  EXPECT_EQ(MallocSpy().Allocations() - allocated, 1);  // the payload, freed again
+  EXPECT_EQ(broken.frame.data, nullptr);
+  server.join();
+  source.Disconnect(error);
+  CyaSSL_CTX_free(context);
 }
 
 // Run against a server started with --fault tls11-only or --fault close-in-handshake.
