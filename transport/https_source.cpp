@@ -85,6 +85,7 @@ BOOL CZHttpsMediaFramesSource::Connect(std::wstring& errorText) {
       m_bOpen = false;
       FreeTls();
     }
+    m_readAhead.Clear();
     if (!m_bTlsStarted) RaiseSourceError(SourceFailure::HttpsInitialization);
     m_pTlsContext = CyaSSL_CTX_new(CyaTLSv1_2_client_method());
     if (!m_pTlsContext) RaiseSourceError(SourceFailure::HttpsInitialization);
@@ -160,29 +161,53 @@ void CZHttpsMediaFramesSource::WaitForSocket(DWORD sliceMs) {
   WaitForSingleObjectEx(m_hSocketEvent.get(), sliceMs, TRUE);
 }
 
-BOOL CZHttpsMediaFramesSource::ReadExact(void* buffer, uint32_t count) {
-  if (count == 0) return TRUE;
-  char* at = static_cast<char*>(buffer);
-  uint32_t left = count;
-  while (left > 0) {
-    if (m_socket.load() == INVALID_SOCKET) return FALSE;
-    // Reset before reading: data that comes after this read sets the event again.
-    ResetEvent(m_hSocketEvent.get());
+int CZHttpsMediaFramesSource::ReadSome(char* into, uint32_t capacity) {
+  // Data that came between a read that found none and the event's reset would not set the
+  // event again: so the event is reset only after an empty read, and the read tried once more.
+  bool eventReset = false;
+  for (;;) {
+    if (m_socket.load() == INVALID_SOCKET) return -1;
     int received = 0;
     bool again = false;
     {
       std::lock_guard guard(m_lock);
-      if (!m_bOpen) return FALSE;
-      received = CyaSSL_read(m_pTlsSession, at, static_cast<int>(left));
+      if (!m_bOpen) return -1;
+      received = CyaSSL_read(m_pTlsSession, into, static_cast<int>(capacity));
       again = received <= 0 && WantsMore(m_pTlsSession, received);
     }
-    if (received > 0) {
+    if (received > 0) return received;
+    if (!again) return -1;
+    if (eventReset) {
+      WaitForSocket(kSocketWaitSliceMs);
+      eventReset = false;
+    } else {
+      ResetEvent(m_hSocketEvent.get());
+      eventReset = true;
+    }
+  }
+}
+
+BOOL CZHttpsMediaFramesSource::ReadExact(void* buffer, uint32_t count) {
+  if (count == 0) return TRUE;
+  char* at = static_cast<char*>(buffer);
+  uint32_t left = count;
+  // Decrypted bytes beyond what was asked for wait in the read-ahead buffer, so that a small
+  // frame costs no call into the session of its own.
+  const uint32_t taken = m_readAhead.Take(at, left);
+  at += taken;
+  left -= taken;
+  while (left > 0) {
+    const bool direct = left >= ReadAheadBuffer::kCapacity;
+    const int received = ReadSome(direct ? at : m_readAhead.Space(), direct ? left : ReadAheadBuffer::kCapacity);
+    if (received < 0) return FALSE;
+    if (direct) {
       at += received;
       left -= static_cast<uint32_t>(received);
-    } else if (again) {
-      WaitForSocket(kSocketWaitSliceMs);
     } else {
-      return FALSE;
+      m_readAhead.Filled(static_cast<uint32_t>(received));
+      const uint32_t part = m_readAhead.Take(at, left);
+      at += part;
+      left -= part;
     }
   }
   CountBytes(count);

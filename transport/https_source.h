@@ -18,6 +18,7 @@
 #include "com/critical_section.h"
 #include "com/unique_handle.h"
 #include "transport/network_source.h"
+#include "transport/read_ahead_buffer.h"
 
 // The library's own structures, which the CyaSSL names stand for.
 struct WOLFSSL_CTX;
@@ -45,6 +46,9 @@ class CZHttpsMediaFramesSource : public CZNetworkMediaFramesSource {
   // Waits for the socket to become readable or writable (or to close): a slice at most, so
   // that a Disconnect from another thread is noticed; alertable for the watchdog's APC.
   void WaitForSocket(DWORD sliceMs);
+  // At most `capacity` decrypted bytes into `into`, waiting for them; -1 when the session
+  // closed, failed or was disconnected.
+  int ReadSome(char* into, uint32_t capacity);
   // Frees the session and the context; the caller holds m_lock.
   void FreeTls();
   // Takes the socket out and closes it.
@@ -59,6 +63,7 @@ class CZHttpsMediaFramesSource : public CZNetworkMediaFramesSource {
   std::atomic<bool> m_bOpen{false};
   com::CriticalSection m_lock;       // every call into the TLS session
   com::UniqueHandle m_hSocketEvent;  // WSAEventSelect's event: readable, writable or closed
+  ReadAheadBuffer m_readAhead;       // grabber thread only
   bool m_bWinsockStarted = false;
   bool m_bTlsStarted = false;
 };
