@@ -22,6 +22,13 @@ set(ZM_WOLFSSL_DEFINES -DWOLFSSL_STATIC_RSA)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   # The big-number code's 64-bit words do not build for x86_64 mingw-w64, whose long is 32 bits.
   list(APPEND ZM_WOLFSSL_DEFINES -DSP_WORD_SIZE=32)
+  # AES with the processor's AES instructions (chosen at run time, plain C where they are
+  # missing). The library's assembly is written for the System V calling convention: its
+  # declarations are marked so for mingw-w64, whose own convention is Microsoft's (patched
+  # below), and the one assembly file needed is built here, since the library's own build would
+  # add the GCM file too, which assembles for ELF only.
+  list(APPEND ZM_WOLFSSL_DEFINES -DWOLFSSL_AESNI -maes -msse4.1)
+  set(ZM_WOLFSSL_SYSV_ASM TRUE)
 endif()
 string(JOIN " " ZM_WOLFSSL_C_FLAGS ${ZM_WOLFSSL_DEFINES} -I${ZM_WOLFSSL_ROOT}/mingw-include)
 set(ZM_WOLFSSL_STAMP_TEXT "${ZM_WOLFSSL_OPTIONS};${ZM_WOLFSSL_C_FLAGS};${CMAKE_TOOLCHAIN_FILE}")
@@ -55,6 +62,17 @@ if(NOT zm_wolfssl_built)
   if(NOT zm_wolfssl_source)
     message(FATAL_ERROR "wolfSSL: `apt-get source wolfssl` left no source folder (is a deb-src entry set up?)")
   endif()
+  if(ZM_WOLFSSL_SYSV_ASM)
+    set(zm_aes_c ${zm_wolfssl_source}/wolfcrypt/src/aes.c)
+    file(READ ${zm_aes_c} zm_aes_text)
+    string(REPLACE "#define XASM_LINK(f) asm(f)\n" "#define XASM_LINK(f) asm(f) __attribute__((sysv_abi))\n"
+           zm_aes_patched "${zm_aes_text}")
+    if(zm_aes_patched STREQUAL zm_aes_text)
+      message(FATAL_ERROR "wolfSSL: aes.c has no XASM_LINK to mark with the System V convention")
+    endif()
+    file(WRITE ${zm_aes_c} "${zm_aes_patched}")
+    file(COPY ${zm_wolfssl_source}/wolfcrypt/src/aes_asm.S DESTINATION ${ZM_WOLFSSL_PREFIX})
+  endif()
   zm_wolfssl_run(${CMAKE_COMMAND} -G Ninja -S ${zm_wolfssl_source} -B ${ZM_WOLFSSL_ROOT}/build
                  -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=Release
                  -DCMAKE_INSTALL_PREFIX=${ZM_WOLFSSL_PREFIX} -DWOLFSSL_BUILD_OUT_OF_TREE=yes
@@ -68,3 +86,9 @@ set_target_properties(zm_wolfssl PROPERTIES
   IMPORTED_LOCATION ${ZM_WOLFSSL_LIBRARY}
   INTERFACE_INCLUDE_DIRECTORIES ${ZM_WOLFSSL_PREFIX}/include
   INTERFACE_LINK_LIBRARIES "ws2_32;advapi32")
+if(ZM_WOLFSSL_SYSV_ASM)
+  enable_language(ASM)
+  add_library(zm_wolfssl_aesni STATIC ${ZM_WOLFSSL_PREFIX}/aes_asm.S)
+  target_compile_definitions(zm_wolfssl_aesni PRIVATE WOLFSSL_X86_64_BUILD)
+  set_property(TARGET zm_wolfssl APPEND PROPERTY INTERFACE_LINK_LIBRARIES zm_wolfssl_aesni)
+endif()
