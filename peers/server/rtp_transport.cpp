@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -51,8 +52,7 @@ std::optional<std::string_view> RtpMediaRequest(std::string_view text, std::stri
 RtpRendezvous::~RtpRendezvous() { Close(); }
 
 bool RtpRendezvous::Open(uint16_t port, std::string* error) {
-  uint16_t bound = 0;
-  meetingFd_ = BindUdp(port, &bound, error);
+  meetingFd_ = BindUdp(port, &meetingPort_, error);
   if (meetingFd_ < 0) return false;
   mediaFd_ = BindUdp(0, &mediaPort_, error);
   if (mediaFd_ < 0) return false;
@@ -95,7 +95,8 @@ void RtpRendezvous::Answer(std::string_view text, const sockaddr_in& from) {
   } else {
     {
       std::lock_guard<std::mutex> hold(lock_);
-      clients_[std::string(text)] = from;
+      ForgetOldMeetings();
+      clients_[std::string(text)] = Meeting{from, std::chrono::steady_clock::now()};
     }
     arrived_.notify_all();
     std::snprintf(reply, sizeof reply, "%u", mediaPort_);
@@ -105,16 +106,32 @@ void RtpRendezvous::Answer(std::string_view text, const sockaddr_in& from) {
   ::sendto(meetingFd_, reply, std::strlen(reply), 0, reinterpret_cast<const sockaddr*>(&from), sizeof from);
 }
 
+void RtpRendezvous::ForgetOldMeetings() {
+  const auto now = std::chrono::steady_clock::now();
+  std::erase_if(clients_, [&](const auto& entry) { return now - entry.second.at > kMeetingKept; });
+  while (clients_.size() >= kMaxMeetings) {
+    clients_.erase(std::min_element(clients_.begin(), clients_.end(),
+                                    [](const auto& a, const auto& b) { return a.second.at < b.second.at; }));
+  }
+}
+
 std::optional<sockaddr_in> RtpRendezvous::WaitForClient(const std::string& id, std::chrono::milliseconds timeout) {
   std::unique_lock<std::mutex> hold(lock_);
   if (!arrived_.wait_for(hold, timeout, [&] { return clients_.count(id) != 0; })) return std::nullopt;
-  return clients_[id];
+  return clients_.extract(id).mapped().from;
 }
 
 std::shared_ptr<DatagramTally> RtpRendezvous::TallyFor(const std::string& id) {
   std::lock_guard<std::mutex> hold(lock_);
   auto& tally = tallies_[id];
-  if (!tally) tally = std::make_shared<DatagramTally>();
+  if (!tally) {
+    tally = std::make_shared<DatagramTally>();
+    tallyOrder_.push_back(id);
+    if (tallyOrder_.size() > kTalliesKept) {
+      tallies_.erase(tallyOrder_.front());
+      tallyOrder_.pop_front();
+    }
+  }
   return tally;
 }
 

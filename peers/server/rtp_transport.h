@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -44,23 +45,40 @@ class RtpRendezvous {
   bool Open(uint16_t port, std::string* error);
   void Close();
   int mediaSocket() const { return mediaFd_; }
-  // The address that sent `id`, waiting for it up to `timeout`.
+  uint16_t meetingPort() const { return meetingPort_; }
+  // The address that sent `id`, waiting for it up to `timeout`; the meeting is forgotten once
+  // taken. Meetings no request takes are forgotten after kMeetingKept, and at most kMaxMeetings
+  // are kept (the oldest go first), so that strangers' datagrams cannot grow the list.
   std::optional<sockaddr_in> WaitForClient(const std::string& id, std::chrono::milliseconds timeout);
+  // The tally of `id`'s session, made on first use; the kTalliesKept most recent are kept for
+  // the tests' queries after a session ended.
   std::shared_ptr<DatagramTally> TallyFor(const std::string& id);
+
+  static constexpr std::chrono::seconds kMeetingKept{30};
+  static constexpr size_t kMaxMeetings = 1024;
+  static constexpr size_t kTalliesKept = 64;
 
  private:
   void Run();
   void Answer(std::string_view text, const sockaddr_in& from);
 
-  int meetingFd_ = -1;
   int mediaFd_ = -1;
+  uint16_t meetingPort_ = 0;
   uint16_t mediaPort_ = 0;
   std::atomic<bool> stop_{false};
   std::thread thread_;
   std::mutex lock_;
   std::condition_variable arrived_;
-  std::map<std::string, sockaddr_in> clients_;
+  struct Meeting {
+    sockaddr_in from;
+    std::chrono::steady_clock::time_point at;
+  };
+  void ForgetOldMeetings();  // under lock_
+
+  int meetingFd_ = -1;
+  std::map<std::string, Meeting> clients_;
   std::map<std::string, std::shared_ptr<DatagramTally>> tallies_;
+  std::deque<std::string> tallyOrder_;  // oldest first
 };
 
 // Serves an RTP request on its control connection; runs on the connection's thread.
