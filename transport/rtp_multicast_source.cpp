@@ -28,11 +28,9 @@ bool SetMembership(SOCKET s, const MulticastGroup& group, int option) {
   std::memcpy(&address, group.address.data(), sizeof address);
   INTERFACE_INFO interfaces[kMaxInterfaces];
   DWORD returned = 0;
-  if (WSAIoctl(s, SIO_GET_INTERFACE_LIST, nullptr, 0, interfaces, sizeof interfaces, &returned, nullptr, nullptr) !=
-          0 ||
-      returned < sizeof(INTERFACE_INFO)) {
-    return SetMembershipOn(s, address, in_addr{}, option);
-  }
+  const bool listed =
+      WSAIoctl(s, SIO_GET_INTERFACE_LIST, nullptr, 0, interfaces, sizeof interfaces, &returned, nullptr, nullptr) == 0;
+  if (!listed || returned < sizeof(INTERFACE_INFO)) return SetMembershipOn(s, address, in_addr{}, option);
   bool any = false;
   for (size_t i = 0; i < returned / sizeof(INTERFACE_INFO) && i < kMaxInterfaces; ++i)
     any = SetMembershipOn(s, address, interfaces[i].iiAddress.AddressIn.sin_addr, option) || any;
