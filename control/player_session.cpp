@@ -14,6 +14,7 @@
 #include "protocol/player_enums.h"
 #include "transport/http_source.h"
 #include "transport/https_source.h"
+#include "transport/rtp_multicast_source.h"
 #include "transport/rtp_source.h"
 
 namespace zm::control {
@@ -68,7 +69,7 @@ credentials::PasswordRequest* CZMediaPlayer::GrabberSiteImpl::PasswordRequest() 
 
 std::unique_ptr<transport::CZNetworkMediaFramesSource> CZMediaPlayer::GrabberSiteImpl::CreateTransport(
     int32_t nTransport, uint16_t port, int32_t nUDPLossControlMode) {
-  // TCP is the negotiation's own; RTP multicast is not in this build.
+  // TCP is the negotiation's own.
   if (nTransport == protocol::Http) return std::make_unique<transport::CZHttpMediaFramesSource>(port);
   if (nTransport == protocol::Https) return std::make_unique<transport::CZHttpsMediaFramesSource>(port);
   if (nTransport == protocol::RtpUnicast) {
@@ -76,6 +77,7 @@ std::unique_ptr<transport::CZNetworkMediaFramesSource> CZMediaPlayer::GrabberSit
     rtp->ApplyUdpLossMode(nUDPLossControlMode);
     return rtp;
   }
+  if (nTransport == protocol::RtpMulticast) return std::make_unique<transport::CZRtpMulticastMediaFramesSource>(port);
   return nullptr;
 }
 

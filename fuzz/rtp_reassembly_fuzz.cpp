@@ -1,5 +1,6 @@
 // Fuzzes the RTP receive path as the source runs it: the input is a run of datagrams, each
-// after a 2-byte length; the first byte picks whether the wait for a key frame comes first.
+// after a 2-byte length; the first byte picks whether the wait for a key frame comes first
+// and whether other sources' datagrams are dropped (as the multicast source has it).
 // Every delivered frame fills exactly its announced length, no more than five frames wait,
 // and the reception figures stay consistent.
 #include <cstdint>
@@ -17,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t at = 1;
   RtpLossControl loss;
   RtpFrameAssembler assembler(loss);
+  if (data[0] & 2) assembler.DropOtherSources();
   uint32_t arrival = 0;
   auto next = [&](std::span<const uint8_t>& datagram) {
     if (size - at < 2) return false;

@@ -26,6 +26,10 @@ std::string DescribeFailure(const DecodeFailure& failure) {
       std::snprintf(text, sizeof text, "no memory for a %s of %llu bytes", failure.field,
                     static_cast<unsigned long long>(failure.value));
       break;
+    case DecodeError::Malformed:
+      std::snprintf(text, sizeof text, "%s is malformed (%llu)", failure.field,
+                    static_cast<unsigned long long>(failure.value));
+      break;
   }
   return text;
 }

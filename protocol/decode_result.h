@@ -16,6 +16,7 @@ enum class DecodeError {
   UnsupportedVersion,  // protocol version neither 25 nor 80
   LengthTooLarge,      // a length field exceeds its bound; nothing was allocated
   NoMemory,            // a reader could not allocate what a length within its bound asked for
+  Malformed,           // a text field is not of its form, or names what its kind does not allow
 };
 
 struct DecodeFailure {
@@ -73,6 +74,10 @@ inline DecodeFailure TooLarge(const char* field, uint64_t value) {
 
 inline DecodeFailure NoMemory(const char* field, uint64_t size) {
   return DecodeFailure{DecodeError::NoMemory, field, size, 0};
+}
+
+inline DecodeFailure Malformed(const char* field, uint64_t value) {
+  return DecodeFailure{DecodeError::Malformed, field, value, 0};
 }
 
 // A failure of a part that starts `offset` bytes into the whole input.

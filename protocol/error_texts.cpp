@@ -26,6 +26,9 @@ const wchar_t* SourceFailureText(SourceFailure reason) {
     case SourceFailure::RtpSyncFailed: return L"Unable to read RTP data";
     case SourceFailure::UnexpectedInPacket: return L"Unexpected error in ReadRtpPacket function";
     case SourceFailure::UnexpectedInFrame: return L"Unexpected error in GetFrame function";
+    case SourceFailure::MulticastSocketFailed: return L"Winsock multicast error - can't create datagram socket";
+    case SourceFailure::MulticastBindFailed: return L"Winsock multicast error - can't bind local socket";
+    case SourceFailure::MulticastJoinFailed: return L"Winsock multicast error - can't join multicast group";
   }
   return kTextUnexpected;
 }

@@ -28,6 +28,10 @@ enum class SourceFailure {
   RtpSyncFailed,    // nothing received while waiting for the first key frame
   UnexpectedInPacket,
   UnexpectedInFrame,
+  // The RTP multicast transport's.
+  MulticastSocketFailed,
+  MulticastBindFailed,
+  MulticastJoinFailed,
 };
 
 const wchar_t* SourceFailureText(SourceFailure reason);

@@ -8,19 +8,29 @@ namespace {
 
 int32_t Clamp(int64_t n) { return static_cast<int32_t>(std::clamp<int64_t>(n, INT32_MIN, INT32_MAX)); }
 
+bool StartsVideoKeyFrame(const RtpDatagram& d) {
+  return d.header && d.header->streamType == kStreamTypeVideo && d.header->keyFrame != 0;
+}
+
 }  // namespace
 
 std::optional<RtpFrameAssembler::Parsed> RtpFrameAssembler::Parse(std::span<const uint8_t> bytes, uint32_t arrivalMs,
-                                                                  RtpOffer& status) {
+                                                                  bool syncing, RtpOffer& status) {
   auto decoded = DecodeRtpDatagram(bytes);
   if (!decoded) {
     status = RtpOffer::NotRtp;
     return std::nullopt;
   }
   const RtpDatagram& d = decoded.value();
-  if (!ssrc_) ssrc_ = d.ssrc;
+  if (!ssrc_) {
+    if (dropOthers_ && syncing && !StartsVideoKeyFrame(d)) {
+      status = RtpOffer::Skipped;
+      return std::nullopt;
+    }
+    ssrc_ = d.ssrc;
+  }
   if (d.ssrc != *ssrc_) {
-    status = RtpOffer::SsrcChanged;
+    status = dropOthers_ ? RtpOffer::OtherSource : RtpOffer::SsrcChanged;
     return std::nullopt;
   }
   Parsed p{d, sequences_.Extend(d.sequence), timestamps_.Extend(d.timestamp)};
@@ -30,10 +40,9 @@ std::optional<RtpFrameAssembler::Parsed> RtpFrameAssembler::Parse(std::span<cons
 
 RtpOffer RtpFrameAssembler::OfferWhileSyncing(std::span<const uint8_t> datagram, uint32_t arrivalMs) {
   RtpOffer status = RtpOffer::Skipped;
-  const auto packet = Parse(datagram, arrivalMs, status);
+  const auto packet = Parse(datagram, arrivalMs, true, status);
   if (!packet) return status;
-  const auto& header = packet->datagram.header;
-  if (!header || header->streamType != kStreamTypeVideo || header->keyFrame == 0) return RtpOffer::Skipped;
+  if (!StartsVideoKeyFrame(packet->datagram)) return RtpOffer::Skipped;
   // Delivery starts here: pieces of earlier frames that come later are late.
   if (packet->key > 0) lastFrameKey_ = packet->key - 1;
   return Add(*packet);
@@ -41,7 +50,7 @@ RtpOffer RtpFrameAssembler::OfferWhileSyncing(std::span<const uint8_t> datagram,
 
 RtpOffer RtpFrameAssembler::Offer(std::span<const uint8_t> datagram, uint32_t arrivalMs) {
   RtpOffer status = RtpOffer::Added;
-  const auto packet = Parse(datagram, arrivalMs, status);
+  const auto packet = Parse(datagram, arrivalMs, false, status);
   if (!packet) return status;
   return Add(*packet);
 }

@@ -1,7 +1,9 @@
 // Turning RTP datagrams back into MediaFrames: the SSRC check, the extension of sequence
 // numbers and timestamps, the wait for the first video key frame, reordering among at most
 // kMaxPendingFrames frames keyed by extended timestamp, and the loss count the redundancy
-// control reads (packets missing between and inside delivered frames). Pure, one thread.
+// control reads (packets missing between and inside delivered frames). A stream that shares
+// its group with other senders' takes its SSRC from the frame that starts delivery and drops
+// the rest. Pure, one thread.
 #pragma once
 
 #include <cstdint>
@@ -48,6 +50,7 @@ enum class RtpOffer {
   Skipped,      // not the start of the first key frame (only while waiting for it)
   NotRtp,       // not a datagram of this protocol: ignored
   SsrcChanged,  // another source: the server has restarted
+  OtherSource,  // another source's, where those are dropped
 };
 
 // A frame taken out for delivery: the header and the pieces in sequence order.
@@ -64,6 +67,10 @@ class RtpFrameAssembler {
   explicit RtpFrameAssembler(RtpLossControl& loss) : loss_(loss) {}
 
   bool ssrcKnown() const { return ssrc_.has_value(); }
+  // Datagrams of another SSRC are dropped (OtherSource) instead of ending the stream, and
+  // while waiting for the first key frame the SSRC is that of the key frame's header packet,
+  // so that a stray datagram cannot claim the stream. Before the first offer.
+  void DropOtherSources() { dropOthers_ = true; }
   // While waiting for the first key frame: only the header packet of a video key frame is
   // Added, and it starts the first frame; every other datagram is Skipped.
   RtpOffer OfferWhileSyncing(std::span<const uint8_t> datagram, uint32_t arrivalMs);
@@ -87,10 +94,11 @@ class RtpFrameAssembler {
     uint64_t sequence;
     uint64_t key;
   };
-  std::optional<Parsed> Parse(std::span<const uint8_t> bytes, uint32_t arrivalMs, RtpOffer& status);
+  std::optional<Parsed> Parse(std::span<const uint8_t> bytes, uint32_t arrivalMs, bool syncing, RtpOffer& status);
   RtpOffer Add(const Parsed& packet);
 
   RtpLossControl& loss_;
+  bool dropOthers_ = false;
   std::optional<uint32_t> ssrc_;
   RtpSequenceExtender sequences_;
   RtpTimestampExtender timestamps_;

@@ -21,6 +21,12 @@ bool SameHost(const sockaddr_in& a, const sockaddr_in& b) { return a.sin_addr.s_
 
 }  // namespace
 
+void AskForReceiveBuffer(SOCKET s, int size) {
+  for (int tries = 0; tries < 3; size /= 2, ++tries) {
+    if (setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof size) == 0) return;
+  }
+}
+
 CZRtpMediaFramesSource::CZRtpMediaFramesSource(uint16_t port) : CZTcpMediaFramesSource(port) {}
 
 CZRtpMediaFramesSource::~CZRtpMediaFramesSource() {
@@ -71,10 +77,7 @@ BOOL CZRtpMediaFramesSource::Connect(std::wstring& errorText) {
     const SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     if (s == INVALID_SOCKET) RaiseSourceError(SourceFailure::DatagramSocketFailed);
     m_udpSocket = s;
-    // Bursts wait in the socket: ask for 4 MiB, then half, then a quarter.
-    for (int size = kUdpReceiveBuffer, tries = 0; tries < 3; size /= 2, ++tries) {
-      if (setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof size) == 0) break;
-    }
+    AskForReceiveBuffer(s, kUdpReceiveBuffer);
     const auto* server = reinterpret_cast<const sockaddr*>(&m_serverUdpAddress);
     if (sendto(s, m_sUdpId.data(), static_cast<int>(m_sUdpId.size()), 0, server, sizeof m_serverUdpAddress) < 0)
       RaiseSourceError(SourceFailure::UdpRequestNotSent);
@@ -146,8 +149,11 @@ void CALLBACK CZRtpMediaFramesSource::OnLossTimer(PVOID self, BOOLEAN) {
   source->m_loss.EndPeriod(static_cast<uint32_t>(source->m_clock.Now() / 1000));
 }
 
-size_t CZRtpMediaFramesSource::ReceiveDatagram(SourceFailure failure) {
-  ArmWatchdog(m_nTimeoutMs - kReadMarginMs);
+void CZRtpMediaFramesSource::RaiseIfWatchOver(uint64_t watchStart, SourceFailure failure) {
+  if (m_clock.Now() - watchStart >= static_cast<uint64_t>(m_nTimeoutMs - kReadMarginMs)) RaiseSourceError(failure);
+}
+
+size_t CZRtpMediaFramesSource::ReceiveDatagram(SourceFailure failure, uint64_t watchStart) {
   uint64_t start = 0;
   bool started = false;
   for (;;) {
@@ -156,8 +162,11 @@ size_t CZRtpMediaFramesSource::ReceiveDatagram(SourceFailure failure) {
     const int received = recvfrom(m_udpSocket.load(), reinterpret_cast<char*>(m_packetBuffer), sizeof m_packetBuffer, 0,
                                   reinterpret_cast<sockaddr*>(&from), &size);
     if (received >= 0) {
-      if (m_serverUdpAddress.sin_addr.s_addr != 0 && !SameHost(from, m_serverUdpAddress)) continue;
-      if (!m_assembler.ssrcKnown()) {
+      if (m_serverUdpAddress.sin_addr.s_addr != 0 && !SameHost(from, m_serverUdpAddress)) {
+        RaiseIfWatchOver(watchStart, failure);
+        continue;
+      }
+      if (m_bFollowSender && !m_assembler.ssrcKnown()) {
         // The stream's first datagram names the address it really comes from.
         m_serverUdpAddress = from;
         connect(m_udpSocket.load(), reinterpret_cast<const sockaddr*>(&from), sizeof from);
@@ -196,17 +205,23 @@ BOOL CZRtpMediaFramesSource::ReadFrame(zm::MediaFrame& frame, std::wstring& erro
   errorText.clear();
   frame.data = nullptr;
   TaskMemBlock payload;
-  // One datagram in and offered; anything but a raised reason is this step's own failure.
+  // One datagram of the stream in and offered, under one watch however many others' are
+  // dropped; anything but a raised reason is this step's own failure.
   auto receive = [&](bool syncing, SourceFailure failure) {
-    RtpOffer offer;
-    try {
-      Offer(ReceiveDatagram(failure), syncing, offer);
-    } catch (const SourceError&) {
-      throw;
-    } catch (...) {
-      RaiseSourceError(SourceFailure::UnexpectedInPacket);
+    ArmWatchdog(m_nTimeoutMs - kReadMarginMs);
+    const uint64_t watchStart = m_clock.Now();
+    for (;;) {
+      RtpOffer offer;
+      try {
+        Offer(ReceiveDatagram(failure, watchStart), syncing, offer);
+        if (offer != RtpOffer::OtherSource) return offer;
+        RaiseIfWatchOver(watchStart, failure);
+      } catch (const SourceError&) {
+        throw;
+      } catch (...) {
+        RaiseSourceError(SourceFailure::UnexpectedInPacket);
+      }
     }
-    return offer;
   };
   const BOOL ok = RunOperation(errorText, [&] {
     try {

@@ -24,6 +24,9 @@
 
 namespace zm::transport {
 
+// Bursts wait in the socket: asks for `size` bytes of receive buffer, then half, then a quarter.
+void AskForReceiveBuffer(SOCKET s, int size);
+
 class CZRtpMediaFramesSource : public CZTcpMediaFramesSource {
  public:
   static constexpr char kProbe[] = "HoldTheLineNow";
@@ -56,26 +59,37 @@ class CZRtpMediaFramesSource : public CZTcpMediaFramesSource {
   // The same as of the last frame read, for any thread (the statistics window's timer).
   protocol::RtpReceptionFigures PublishedReception() const;
 
+ protected:
+  void CloseUdpSocket();
+  // The datagram socket, closed by whichever thread takes it out.
+  std::atomic<SOCKET> m_udpSocket{INVALID_SOCKET};
+  // Datagrams from another host than this one's are ignored (none while it is all zero).
+  sockaddr_in m_serverUdpAddress{};
+  // Whether the stream's first datagram names the server's media address, to which the socket
+  // is then connected (unicast); a multicast group keeps its filter by host.
+  bool m_bFollowSender = true;
+  LONG m_nStreaming = 1;
+  LONG m_nAdaptiveRedundancy = 1;
+  protocol::RtpLossControl m_loss;  // shared with the loss timer's thread
+  protocol::RtpFrameAssembler m_assembler{m_loss};
+
  private:
   static void CALLBACK OnLossTimer(PVOID self, BOOLEAN);
   void CreateLossTimer();
-  void CloseUdpSocket();
-  // One datagram into m_packetBuffer, from the server only; raises `failure` when none comes.
-  size_t ReceiveDatagram(protocol::SourceFailure failure);
+  // One datagram into m_packetBuffer, from the server's host only; raises `failure` when none
+  // comes within the watch that began at watchStart.
+  size_t ReceiveDatagram(protocol::SourceFailure failure, uint64_t watchStart);
+  // Raises `failure` when the watch that began at watchStart is over: a flood of datagrams
+  // that are dropped never lets the watchdog's routine run.
+  void RaiseIfWatchOver(uint64_t watchStart, protocol::SourceFailure failure);
   // One datagram offered to the assembly; raises when the source changed.
   void Offer(size_t size, bool syncing, protocol::RtpOffer& offer);
 
-  std::atomic<SOCKET> m_udpSocket{INVALID_SOCKET};
   LONG m_nSyncPending = 1;
   LONG m_bHasVideo = 0;
   uint8_t m_packetBuffer[protocol::kRtpMaxDatagramBytes];
-  sockaddr_in m_serverUdpAddress{};
   std::string m_sUdpId;
-  LONG m_nStreaming = 1;
-  LONG m_nAdaptiveRedundancy = 1;
   std::atomic<HANDLE> m_hLossTimer{nullptr};
-  protocol::RtpLossControl m_loss;  // shared with the loss timer's thread
-  protocol::RtpFrameAssembler m_assembler{m_loss};
   mutable com::CriticalSection m_csPublished;
   protocol::RtpReceptionFigures m_published;  // under m_csPublished
 };

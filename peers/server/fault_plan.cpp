@@ -30,7 +30,7 @@ bool FaultPlan::Any() const {
   return stallAfterFrames || closeMidFrameAfter || wrongMagic || version25 || result ||
          oversize != OversizeField::None || dripMicroseconds || videoFormat != VideoFormatFault::None || noHttp ||
          noTcp || longHttpHead || longChunkLine || tls11Only || closeInHandshake || UdpFaults() || ssrcChangeAfter ||
-         udpPacePercent != 125;
+         udpPacePercent != 125 || groupPortZero || controlByteAfter || multicastStrays;
 }
 
 bool ParseFaults(std::string_view text, FaultPlan* plan, std::string* error) {
@@ -73,6 +73,16 @@ bool ParseFaults(std::string_view text, FaultPlan* plan, std::string* error) {
     } else if (name == "tls11-only") {
       ok = !hasValue;
       plan->tls11Only = true;
+    } else if (name == "group-port-zero") {
+      ok = !hasValue;
+      plan->groupPortZero = true;
+    } else if (name == "multicast-strays") {
+      ok = !hasValue;
+      plan->multicastStrays = true;
+    } else if (name == "control-byte-after") {
+      int n = 0;
+      ok = hasValue && ParseCount(value, &n);
+      plan->controlByteAfter = n;
     } else if (name == "close-in-handshake") {
       ok = !hasValue;
       plan->closeInHandshake = true;
@@ -155,6 +165,9 @@ std::string DescribeFaults(const FaultPlan& plan) {
   if (plan.UdpFaults()) add("udp-seed=" + std::to_string(plan.udpSeed));
   if (plan.ssrcChangeAfter) add("ssrc-change=" + std::to_string(*plan.ssrcChangeAfter));
   if (plan.udpPacePercent != 125) add("udp-pace=" + std::to_string(plan.udpPacePercent));
+  if (plan.groupPortZero) add("group-port-zero");
+  if (plan.controlByteAfter) add("control-byte-after=" + std::to_string(*plan.controlByteAfter));
+  if (plan.multicastStrays) add("multicast-strays");
   return text.empty() ? "none" : text;
 }
 

@@ -38,6 +38,10 @@ struct FaultPlan {
   uint32_t udpSeed = 1;                // udp-seed=N
   std::optional<int> ssrcChangeAfter;  // ssrc-change=N: N frames, then another SSRC
   int udpPacePercent = 125;            // udp-pace=N: RTP frames leave at N% of their own pace
+  // RTP multicast only.
+  bool groupPortZero = false;           // group-port-zero: the group is named with port 0, nothing is sent
+  std::optional<int> controlByteAfter;  // control-byte-after=N: N frames, then a byte on the control connection
+  bool multicastStrays = false;         // multicast-strays: strays of another SSRC and another sender
   bool UdpFaults() const { return udpDropPermille + udpDuplicatePermille + udpReorderPermille > 0; }
 
   bool Any() const;

@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
   context.extensionBytes = options.extensionBytes;
   context.access = zms::AccessControl(options.access);
   context.protocol25Only = options.protocol25Only;
+  context.multicast = options.multicast;
   g_context = &context;
   InstallStopHandlers();
 
@@ -90,7 +91,7 @@ int main(int argc, char** argv) {
     std::printf("listening on 127.0.0.1:%u (https)\n", httpsPort);
   }
   std::fflush(stdout);
-  zms::LogLine("serving TCP, HTTP, RTP unicast%s; faults for every connection: %s; fault suffixes %s",
+  zms::LogLine("serving TCP, HTTP, RTP unicast and multicast%s; faults for every connection: %s; fault suffixes %s",
                context.tls ? " and HTTPS" : "", zms::DescribeFaults(options.faults).c_str(),
                options.allowFaultSuffix ? "allowed" : "not taken");
   zms::LogLine("live alias \"%s\" opens for user \"%s\" and session id \"%s\"%s", zms::kProtectedAlias,

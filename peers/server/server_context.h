@@ -1,6 +1,7 @@
 // What every connection of one server run shares: the stop flag that the signal
 // handler sets, the faults given on the command line, the reply options, who may
-// open the protected alias, the HTTP streams that command POSTs reach, and the TLS certificate.
+// open the protected alias, the HTTP streams that command POSTs reach, the TLS certificate and
+// the multicast group.
 #pragma once
 
 #include <atomic>
@@ -9,6 +10,7 @@
 #include "peers/server/access_control.h"
 #include "peers/server/command_board.h"
 #include "peers/server/fault_plan.h"
+#include "peers/server/multicast_transport.h"
 #include "peers/server/rtp_transport.h"
 
 namespace zms {
@@ -26,6 +28,7 @@ struct ServerContext {
   CommandBoard httpCommands;              // the HTTP streams, by client id, for the commands that POSTs carry
   const TlsServer* tls = nullptr;         // --tls-cert and --tls-key: TLS connections are served
   RtpRendezvous* rtp = nullptr;           // where RTP clients meet the server before their request
+  MulticastOptions multicast;             // --multicast-group, --multicast-port
 };
 
 }  // namespace zms

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "protocol/multicast_group.h"
+
 namespace zms {
 namespace {
 
@@ -18,8 +20,9 @@ bool ParsePort(std::string_view text, uint16_t* port) {
 
 const char* ServerUsage() {
   return "usage: zms-server [flags]\n"
-         "Reference media server: serves the built-in test sources on 127.0.0.1 over TCP, HTTP\n"
-         "and RTP unicast (whose clients first meet it over UDP on the same port).\n"
+         "Reference media server: serves the built-in test sources on 127.0.0.1 over TCP, HTTP,\n"
+         "RTP unicast (whose clients first meet it over UDP on the same port) and RTP multicast\n"
+         "(sent by the loopback interface).\n"
          "\n"
          "  --port N             listen on 127.0.0.1:N (default 5119; 0 picks a free port)\n"
          "  --local-port N       also listen on N, where clients send live-local requests\n"
@@ -46,6 +49,11 @@ const char* ServerUsage() {
          "                         udp-seed=N         the seed of that choice (default 1)\n"
          "                         udp-pace=N         RTP frames at N% of their pace (default 125)\n"
          "                         ssrc-change=N      send N frames over RTP, then change the SSRC\n"
+         "                         group-port-zero    name the multicast group with port 0\n"
+         "                         control-byte-after=N  N frames over RTP multicast, then a byte\n"
+         "                                            on the control connection\n"
+         "                         multicast-strays   before each frame, a datagram of another SSRC\n"
+         "                                            and a spoiled copy from 127.0.0.2"
          "  --allow-fault-suffix a request may add faults of its own after the last '#' of\n"
          "                       its resource name (testcard#drip); without this flag '#'\n"
          "                       is part of the name\n"
@@ -58,6 +66,8 @@ const char* ServerUsage() {
          "                       connection that opens with a TLS handshake is served inside TLS\n"
          "  --tls-key FILE       PEM private key of that certificate\n"
          "  --https-port N       also listen on N for TLS connections only (0 picks a free port)\n"
+         "  --multicast-group A  the group RTP multicast sessions send to (default 239.255.90.1)\n"
+         "  --multicast-port N   their port; 0 (the default) picks a free port for each session\n"
          "  --help               print this text\n"
          "\n"
          "Prints \"listening on 127.0.0.1:PORT\" on stdout for each listener once it is ready,\n"
@@ -130,6 +140,19 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions* options, std::stri
         return false;
       }
       options->httpsPort = port;
+    } else if (flag == "--multicast-group") {
+      if (!value(&text)) return false;
+      if (!zm::protocol::ParseGroupAddress(text, options->multicast.group) ||
+          !zm::protocol::IsMulticastAddress(options->multicast.group)) {
+        *error = "bad multicast group \"" + std::string(text) + "\"";
+        return false;
+      }
+    } else if (flag == "--multicast-port") {
+      if (!value(&text)) return false;
+      if (!ParsePort(text, &options->multicast.port)) {
+        *error = "bad port \"" + std::string(text) + "\"";
+        return false;
+      }
     } else {
       *error = "unknown flag \"" + std::string(flag) + "\"";
       return false;

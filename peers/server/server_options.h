@@ -1,5 +1,5 @@
 // The command line of zms-server: ports, faults for every connection, reply options,
-// the protected alias's user and session id, the protocol-25-only mode, and TLS.
+// the protected alias's user and session id, the protocol-25-only mode, TLS and the multicast group.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 
 #include "peers/server/access_control.h"
 #include "peers/server/fault_plan.h"
+#include "peers/server/multicast_transport.h"
 
 namespace zms {
 
@@ -24,6 +25,7 @@ struct ServerOptions {
   std::string tlsCertificate;         // --tls-cert: PEM file; with --tls-key it turns TLS on
   std::string tlsKey;                 // --tls-key: PEM file of the certificate's private key
   std::optional<uint16_t> httpsPort;  // --https-port: a listener that speaks TLS only
+  MulticastOptions multicast;         // --multicast-group, --multicast-port
   bool help = false;
 };
 

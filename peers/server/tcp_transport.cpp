@@ -15,6 +15,7 @@
 #include "peers/server/http_request.h"
 #include "peers/server/http_transport.h"
 #include "peers/server/media_request.h"
+#include "peers/server/multicast_transport.h"
 #include "peers/server/rtp_transport.h"
 #include "peers/server/server_log.h"
 #include "peers/server/stream_session.h"
@@ -47,13 +48,16 @@ void ServeConnection(ServerContext& context, int fd, int id, bool tlsOnly) {
     ServeTlsConnection(context, id, fd);
   } else if (ReadRequestText(channel, context, &request)) {
     const std::optional<std::string_view> rtp = RtpMediaRequest(request);
+    const std::optional<std::string_view> multicast = MulticastMediaRequest(request);
     if (IsHttpRequestStart(request)) {
       ServeHttpConnection(context, id, request, channel);
-    } else if (ConnectionFaults(context, rtp.value_or(request)).noTcp) {
+    } else if (ConnectionFaults(context, rtp.value_or(multicast.value_or(request))).noTcp) {
       // An RTP session's request comes over plain TCP too.
       LogLine("[%d] plain TCP refused (no-tcp): closing without a reply", id);
     } else if (rtp) {
       ServeRtpConnection(context, id, request, channel);
+    } else if (multicast) {
+      ServeMulticastConnection(context, id, *multicast, channel);
     } else {
       RunStreamSession(context, id, request, channel);
     }
@@ -81,9 +85,9 @@ bool ReadRequestText(ByteChannel& channel, const ServerContext& context, std::st
       continue;
     }
     if (text->size() > kMaxRequestBytes) return false;
-    const auto rtp = RtpMediaRequest(*text);
+    const auto media = RtpMediaRequest(*text) ? RtpMediaRequest(*text) : MulticastMediaRequest(*text);
     const bool mayGoOn = IsHttpRequestStart(*text) ? HttpHeadMayGoOn(*text)
-                         : rtp                     ? RequestMayGoOn(*rtp)
+                         : media                   ? RequestMayGoOn(*media)
                                                    : RequestMayGoOn(*text);
     if (!mayGoOn) return true;
     waitMs = static_cast<int>(kRequestRestWait.count());

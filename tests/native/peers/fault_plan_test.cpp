@@ -55,6 +55,15 @@ TEST(FaultParsing, DatagramFaultsAreRatesPerMilleWithTheirSeed) {
   EXPECT_EQ("udp-drop=20,udp-duplicate=20,udp-reorder=20,udp-seed=7,ssrc-change=30,udp-pace=50", DescribeFaults(plan));
 }
 
+TEST(FaultParsing, MulticastFaultsAreUnderstoodAndDescribedBack) {
+  FaultPlan plan;
+  std::string error;
+  ASSERT_TRUE(ParseFaults("multicast-strays,control-byte-after=75,group-port-zero", &plan, &error)) << error;
+  EXPECT_TRUE(plan.groupPortZero && plan.multicastStrays && plan.Any());
+  EXPECT_EQ(75, plan.controlByteAfter);
+  EXPECT_EQ("group-port-zero,control-byte-after=75,multicast-strays", DescribeFaults(plan));
+}
+
 TEST(FaultParsing, RequestFaultsAddToTheFlagFaults) {
   FaultPlan plan;
   std::string error;
@@ -67,7 +76,8 @@ TEST(FaultParsing, RequestFaultsAddToTheFlagFaults) {
 TEST(FaultParsing, MalformedFaultsAreRefused) {
   for (const char* text : {"stall-after", "stall-after=x", "result=0", "result=0x1FFFFFFFF", "oversize=reply",
                            "wrong-magic=1", "no-http=1", "tls11-only=1", "explode", "video-format", "video-format=tall",
-                           "udp-drop=1001", "udp-drop=600,udp-reorder=401", "udp-seed=", "ssrc-change", "udp-pace=9"}) {
+                           "udp-drop=1001", "udp-drop=600,udp-reorder=401", "udp-seed=", "ssrc-change", "udp-pace=9",
+                           "control-byte-after", "group-port-zero=1"}) {
     FaultPlan plan;
     std::string error;
     EXPECT_FALSE(ParseFaults(text, &plan, &error)) << text;

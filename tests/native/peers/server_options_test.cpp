@@ -17,7 +17,8 @@ TEST(ServerOptions, EveryFlagIsTakenAndUserSplitsAtTheFirstColon) {
   ServerOptions options;
   std::string error;
   ASSERT_TRUE(Parse({"--port", "0", "--local-port", "5120", "--fault", "drip", "--allow-fault-suffix",
-                     "--extension-bytes", "7", "--user", "alice:pa:ss", "--session-id", "t-1", "--protocol25-only"},
+                     "--extension-bytes", "7", "--user", "alice:pa:ss", "--session-id", "t-1", "--protocol25-only",
+                     "--multicast-group", "239.1.2.3", "--multicast-port", "5004"},
                     &options, &error))
       << error;
   EXPECT_EQ(0, options.port);
@@ -29,6 +30,8 @@ TEST(ServerOptions, EveryFlagIsTakenAndUserSplitsAtTheFirstColon) {
   EXPECT_EQ("pa:ss", options.access.password);
   EXPECT_EQ("t-1", options.access.sessionToken);
   EXPECT_TRUE(options.protocol25Only);
+  EXPECT_EQ((std::array<uint8_t, 4>{239, 1, 2, 3}), options.multicast.group);
+  EXPECT_EQ(5004, options.multicast.port);
 }
 
 TEST(ServerOptions, UnknownFlagsAndBadValuesAreRefusedWithAText) {

@@ -97,6 +97,28 @@ TEST(RtpFrameAssembler, AnotherSsrcMeansTheServerRestartedAndForeignBytesAreIgno
   EXPECT_EQ(RtpOffer::SsrcChanged, assembler.Offer(PacketiseFrame(other, {2, 2, kSsrc + 1, false})[0], 0));
 }
 
+TEST(RtpFrameAssembler, WhereOtherSourcesAreDroppedAStrayNeitherClaimsNorEndsTheStream) {
+  RtpLossControl loss;
+  RtpFrameAssembler assembler(loss);
+  assembler.DropOtherSources();
+  MediaFrame strayKey;
+  strayKey.header.streamType = kStreamTypeVideo;
+  strayKey.header.keyFrame = 1;
+  const auto stray = PacketiseFrame(strayKey, {60000, 9, kSsrc + 1, false});
+  const auto strayPiece = EncodeRtpDatagram({60001, 9, kSsrc + 1, false}, nullptr, Bytes(8, 0xEE));
+  const auto key = Frame(13, 120, 2, 3), next = Frame(15, 160, 1, 4);
+  // Before the stream's key frame, no datagram fixes the SSRC: not the stray's plain piece.
+  EXPECT_EQ(RtpOffer::Skipped, assembler.OfferWhileSyncing(strayPiece, 0));
+  EXPECT_FALSE(assembler.ssrcKnown());
+  EXPECT_EQ(RtpOffer::Added, assembler.OfferWhileSyncing(key[0], 0));
+  EXPECT_EQ(RtpOffer::OtherSource, assembler.Offer(stray[0], 0));
+  const auto frames = ReadAll(assembler, {strayPiece, key[1], stray[0], next[0]});
+  ASSERT_EQ(2u, frames.size());
+  EXPECT_EQ(Pieces({{3, 1384}, {4, 10}}), frames[0]);
+  EXPECT_EQ(Pieces({{4, 10}}), frames[1]);
+  EXPECT_EQ(0, loss.lost()) << "the strays' far sequence numbers made no gap";
+}
+
 TEST(RtpReceptionStats, FiguresFollowRfc3550) {
   RtpReceptionStats stats;
   // Sequence 10..19 with 13 and 17 lost, 15 twice, 18 only as a redundant copy; packets sent
