@@ -5,6 +5,7 @@
 # one SSRC and consecutive sequence numbers (a clean session's). Skipped (77) when tshark is
 # missing or cannot capture on lo.
 # Usage: capture_check.sh http|tls|rtp SERVER WINE_RUN PREFIX TEST_EXE GTEST_FILTER
+# (No `| head` under pipefail here: the writer's SIGPIPE would end the script without a word.)
 set -euo pipefail
 kind=$1 server=$2 wine_run=$3 prefix=$4 test_exe=$5 filter=$6
 here=$(cd "$(dirname "$0")" && pwd)
@@ -47,10 +48,10 @@ http)
   # The stream's body never ends while the test reads it: its head is decoded without it.
   responses=$(tshark -r "$pcap" -o http.desegment_body:FALSE -d "tcp.port==$port,http" -Y "http.response" \
     -T fields -e http.response.version -e http.response.code -e http.transfer_encoding)
-  echo "$responses" | grep -qP '^HTTP/1\.1\t200\tchunked$' || fail "no HTTP/1.1 200 response with a chunked body: $responses"
+  grep -qP '^HTTP/1\.1\t200\tchunked$' <<<"$responses" || fail "no HTTP/1.1 200 response with a chunked body: $responses"
   requests=$(tshark -r "$pcap" -d "tcp.port==$port,http" -Y "http.request" \
     -T fields -e http.request.method -e http.request.version | sort -u)
-  echo "$requests" | grep -qP '^GET\tHTTP/1\.1$' || fail "no HTTP/1.1 GET: $requests"
+  grep -qP '^GET\tHTTP/1\.1$' <<<"$requests" || fail "no HTTP/1.1 GET: $requests"
   echo "capture check (http): the stream's response HTTP/1.1 200 chunked; requests: $(echo "$requests" | tr '\t\n' ' ')"
   ;;
 tls)
@@ -69,14 +70,14 @@ tls)
 rtp)
   # The datagrams from the server's media port, taken from the first session's client port:
   # that session is the clean one.
-  media=$(sed -nE 's/.*: media port ([0-9]+)$/\1/p' "$work/test.log" | head -n 1)
+  media=$(awk 'match($0, /: media port [0-9]+$/) { print substr($0, RSTART + 13); exit }' "$work/test.log")
   [ -n "$media" ] || fail "the server logged no media port"
   port=$media
   datagrams=$(tshark -r "$pcap" -d "udp.port==$port,rtp" -Y "udp.srcport==$port" \
     -T fields -e udp.dstport -e rtp.version -e rtp.p_type -e rtp.ssrc -e rtp.seq)
   [ -n "$datagrams" ] || fail "no datagram from the server's port $port"
-  first=$(echo "$datagrams" | head -n 1 | cut -f1)
-  echo "$datagrams" | awk -F'\t' -v client="$first" '
+  first=$(awk -F'\t' 'NR == 1 { print $1 }' <<<"$datagrams")
+  awk -F'\t' -v client="$first" '
     $1 != client { next }
     $3 % 2 == 1 { copies++; next }  # a redundant copy repeats its packet number
     { n++ }
@@ -89,7 +90,7 @@ rtp)
       if (bad) exit 1
       if (n < 100) { print "only " n " datagrams"; exit 1 }
       printf "capture check (rtp): %d datagrams to port %s, version 2, payload type %s, SSRC %s, consecutive sequence numbers; %d redundant copies\n", n, client, type, ssrc, copies
-    }' || fail "see above"
+    }' <<<"$datagrams" || fail "see above"
   ;;
 *)
   fail "unknown kind"
