@@ -228,7 +228,10 @@ BOOL CZRtpMediaFramesSource::ReadFrame(zm::MediaFrame& frame, std::wstring& erro
       if (m_nSyncPending == 1) {
         m_nSyncPending = 0;
         if (m_bHasVideo == 1) {
+          // Datagrams that keep coming without a key frame do not hold the start forever.
+          const uint64_t syncStart = m_clock.Now();
           while (receive(true, SourceFailure::RtpSyncFailed) != RtpOffer::Added) {
+            RaiseIfWatchOver(syncStart, SourceFailure::RtpSyncFailed);
           }
         }
       }

@@ -2,6 +2,7 @@
 // the redundancy command as a scripted peer sees them, a stored file from the reference
 // server read whole and in order through dropped, doubled and reordered datagrams with exactly
 // the server's drops counted as lost. A changed SSRC is proven through the control.
+#include <atomic>
 #include <regex>
 #include <thread>
 
@@ -95,6 +96,44 @@ TEST_F(RtpSourceTest, MeetsOverUdpThenAsksOverTcpWithoutAProbeWhenTheMediaShareI
   EXPECT_EQ(0x77, frame.frame.data[1999]);
   EXPECT_EQ(0, source.ReceptionFigures().lost);
   EXPECT_EQ(2u, source.ReceptionFigures().received);
+  source.Disconnect(error);
+}
+
+// Datagrams that never bring a key frame end the wait for one within the read's watch.
+TEST_F(RtpSourceTest, AStreamWithoutAKeyFrameEndsTheWaitWithItsText) {
+  Datagrams meeting(peer.Port());
+  TestRtpSource source(peer.Port());
+  source.SetTimeoutMs(2600);  // 600 ms for the datagram reads
+  source.SetHost("127.0.0.1");
+  source.SetRequest("/ZAMS80/0000live-alias:a", kProtocol80);
+  std::wstring error;
+  std::thread connecting([&] { EXPECT_TRUE(source.Connect(error)); });
+  sockaddr_in client{};
+  EXPECT_EQ(source.UdpId(), meeting.Receive(&client));
+  meeting.SendTo(client, std::to_string(peer.Port()));
+  ASSERT_TRUE(peer.Accept());
+  connecting.join();
+  peer.Send(VideoOnlyReply(80));
+  ReplyRecords reply;
+  ASSERT_TRUE(reply.Read(source, error)) << error;
+  source.OnStreamingStarted();
+
+  std::atomic<bool> sending{true};
+  std::thread sender([&] {
+    protocol::MediaFrame delta;
+    delta.header.streamType = protocol::kStreamTypeVideo;
+    delta.payload.assign(100, 0x11);
+    for (uint16_t n = 0; sending; Sleep(50), ++n) {
+      for (const auto& d : protocol::PacketiseFrame(delta, {n, n * 100u, 0x5EED, false})) meeting.SendTo(client, d);
+    }
+  });
+  const DWORD start = GetTickCount();
+  FrameRecord frame;
+  EXPECT_FALSE(source.ReadFrame(frame.frame, error));
+  EXPECT_LT(GetTickCount() - start, 2000u);
+  sending = false;
+  sender.join();
+  EXPECT_EQ(L"Unable to read RTP data", error);
   source.Disconnect(error);
 }
 
