@@ -96,6 +96,7 @@ Resolution ResolveRequest(const MediaRequest& request) {
       return request.sourceNumber == kTestcardSourceNumber ? Live(request.name) : Refuse(request.name);
     case ResourceKind::File:
       if (const PlayListEntry* entry = TestListFile(request.name)) return Stored(request.name, entry->durationSeconds);
+      if (request.name == kStoredMjpegFile) return Make<StoredMjpegTestcardSource>(request.name);
       return request.name == kStoredTestcardFile ? Stored(request.name) : Refuse(request.name);
     case ResourceKind::FilePlayList: {
       const bool random = request.name == kRandomPlayListFolder;

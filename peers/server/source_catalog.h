@@ -13,6 +13,7 @@ namespace zms {
 
 inline constexpr char kLiveTestcardAlias[] = "testcard";
 inline constexpr char kStoredTestcardFile[] = "testcard.zmf";
+inline constexpr char kStoredMjpegFile[] = "mjpeg.zmf";
 inline constexpr char kTestcardSourceNumber[] = "1";
 inline constexpr char kTestcardPlayListFolder[] = "testcards";
 inline constexpr char kTimeShiftAlias[] = "timeshift";

@@ -102,13 +102,17 @@ std::optional<zp::MediaFrame> StoredTestcardSource::NextFrame() {
     ++next_;
     return Tagged(EndOfStream(endIndex == 0 ? zp::kStreamTypeVideo : zp::kStreamTypeAudio));
   }
-  zp::MediaFrame frame = Tagged(TestcardFrame(picture, video));
+  zp::MediaFrame frame = Tagged(PictureFrame(picture, video, Payload(picture, video)));
   if (seekPending_) {
     frame.header.hasNewFormat = 1;
     seekPending_ = false;
   }
   ++next_;
   return frame;
+}
+
+std::vector<uint8_t> StoredTestcardSource::Payload(int64_t picture, bool video) {
+  return TestcardPayload(picture, video);
 }
 
 bool StoredTestcardSource::Seek(int seconds) {

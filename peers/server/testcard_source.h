@@ -48,6 +48,10 @@ class StoredTestcardSource : public MediaSource {
   std::optional<zm::protocol::MediaFrame> NextFrame() override;
   bool Seek(int seconds) override;
 
+ protected:
+  // Picture `picture`'s video or audio bytes, as the live card's.
+  virtual std::vector<uint8_t> Payload(int64_t picture, bool video);
+
  private:
   int64_t Pictures() const;
   zm::protocol::MediaFrame Tagged(zm::protocol::MediaFrame frame) const;

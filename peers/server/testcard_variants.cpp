@@ -30,22 +30,18 @@ zp::StreamFormat CompressedVideo(const zp::Guid& subtype, uint32_t fourcc, uint3
 
 }  // namespace
 
-MjpegTestcardSource::MjpegTestcardSource() : formats_(TestcardFormats()) {
+MjpegPictures::MjpegPictures() : formats_(TestcardFormats()) {
   // The bit rate the description announces is that of the first picture.
-  const size_t firstPicture = EncodePicture(0).size();
+  const size_t firstPicture = Encode(0).size();
   formats_[zp::kVideoFormatIndex] =
       CompressedVideo(zp::MEDIASUBTYPE_MJPG, zp::kFourCCMjpg, static_cast<uint32_t>(firstPicture));
 }
 
-std::vector<uint8_t> MjpegTestcardSource::EncodePicture(int64_t picture) {
+std::vector<uint8_t> MjpegPictures::Encode(int64_t picture) {
   std::vector<uint8_t> jpeg = encoder_.Encode(DrawTestcardPicture(picture), kTestcardWidth, kTestcardHeight, kQuality);
   if (jpeg.empty())
     LogLine("mjpeg: picture %lld not encoded: %s", static_cast<long long>(picture), encoder_.error().c_str());
   return jpeg;
-}
-
-std::vector<uint8_t> MjpegTestcardSource::Payload(int64_t picture, bool video) {
-  return video ? EncodePicture(picture) : LiveTestcardSource::Payload(picture, video);
 }
 
 zp::StreamFormatPair UndecodableVideoSource::Formats() const {

@@ -161,6 +161,27 @@ TEST_F(PlaybackTest, ALiveStreamPlaysOverRtpInOrderThroughSpoiledDatagrams) {
   }
 }
 
+TEST_F(PlaybackTest, AStoredFileOverRtpPausesResumesSeeksAndPlaysToItsEnd) {
+  ASSERT_EQ(player->UseRTPUnicast(), S_OK);
+  player->UseFile(Text(L"mjpeg.zmf"));  // 10 s of Motion-JPEG
+  ASSERT_EQ(player->Play(), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 20000));
+  Pump(1000);
+  EXPECT_EQ(player->Pause(), S_OK);
+  const uint64_t drawnWhilePaused = RendererCountsOf().framesDrawn;
+  Pump(1000);
+  EXPECT_LE(RendererCountsOf().framesDrawn, drawnWhilePaused + 1) << "pictures went on while paused";
+  EXPECT_EQ(player->Play(), S_OK);
+  Pump(500);
+  EXPECT_EQ(player->Seek(7), S_OK);
+  ASSERT_TRUE(WaitForEvent(kOnStart, 10000, 3)) << "the seek never completed";
+  Pump(300);
+  EXPECT_EQ(Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec), 7);
+  ASSERT_TRUE(WaitForEvent(kOnStop, 15000)) << "the file never ended";
+  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnPause, kOnStart, kOnPause, kOnStart, kOnStop}));
+  EXPECT_TRUE(RendererCountsOf().drawnInOrder);
+}
+
 TEST_F(PlaybackTest, ARestartedRtpServerEndsTheStreamWithItsText) {
   player->UseCustomErrorHandler(VARIANT_FALSE);
   ASSERT_EQ(player->UseRTPUnicast(), S_OK);
