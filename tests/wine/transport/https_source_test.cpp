@@ -11,6 +11,7 @@
 // clang-format on
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 
 #include "transport/https_source.h"
@@ -60,6 +61,24 @@ WOLFSSL_CTX* NewServerContext() {
   CyaSSL_CTX_use_PrivateKey_buffer(context, server_key_der_2048, sizeof_server_key_der_2048, SSL_FILETYPE_ASN1);
   wolfSSL_CTX_SetTmpDH_buffer(context, dh_key_der_2048, sizeof_dh_key_der_2048, SSL_FILETYPE_ASN1);
   return context;
+}
+
+// The TLS library's blocks, counted through its allocator hooks.
+std::atomic<long> g_tlsBlocks{0};
+void* CountingMalloc(size_t size) {
+  void* block = std::malloc(size);
+  if (block) ++g_tlsBlocks;
+  return block;
+}
+void CountingFree(void* block) {
+  if (block) --g_tlsBlocks;
+  std::free(block);
+}
+void* CountingRealloc(void* block, size_t size) {
+  void* moved = std::realloc(block, size);
+  if (!block && moved) ++g_tlsBlocks;
+  if (block && size == 0) --g_tlsBlocks;
+  return moved;
 }
 
 class HttpsSourceTest : public PeerTest {};
@@ -201,6 +220,27 @@ TEST_F(HttpsSourceTest, ServerStoppingInsideARecordEndsTheReadAndFreesThePayload
   server.join();
   source.Disconnect(error);
   CyaSSL_CTX_free(context);
+}
+
+// A second Connect (a credential or protocol retry) frees the first session and context, and
+// the last source frees the library's state: the library's blocks return to their count.
+TEST_F(HttpsSourceTest, ASecondConnectFreesTheFirstSessionAndTheLastSourceLeavesNothing) {
+  ASSERT_EQ(wolfSSL_SetAllocators(CountingMalloc, CountingFree, CountingRealloc), 0);
+  auto session = [](int connects) {
+    TestHttpsSource source;
+    std::wstring error;
+    for (int i = 0; i < connects; ++i) {
+      EXPECT_EQ(source.ConnectTo(ServerPort(), "/ZAMS80/0000live-alias:testcard"), L"");
+      ReplyRecords reply;
+      EXPECT_TRUE(source.ReadServerReply(reply.formats, reply.status, error, TRUE)) << error;
+    }
+    source.Disconnect(error);
+  };
+  session(1);  // what the library made before counting began is gone with its last source
+  const long before = g_tlsBlocks;
+  session(3);
+  EXPECT_EQ(g_tlsBlocks.load(), before);
+  wolfSSL_SetAllocators(nullptr, nullptr, nullptr);
 }
 
 // Run against a server started with --fault tls11-only or --fault close-in-handshake.
