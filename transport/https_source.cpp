@@ -79,6 +79,8 @@ BOOL CZHttpsMediaFramesSource::Connect(std::wstring& errorText) {
   errorText.clear();
   return RunOperation(errorText, [&] {
     // Whatever an earlier attempt left goes first: a second Connect makes everything afresh.
+    m_nOwnerThread = GetCurrentThreadId();
+    m_bStopping = false;
     DropSocket();
     {
       std::lock_guard guard(m_lock);
@@ -102,18 +104,19 @@ BOOL CZHttpsMediaFramesSource::Connect(std::wstring& errorText) {
       RaiseSourceError(SourceFailure::NoResponse);
 
     // Until the session is open no other thread touches it, so the handshake and the request
-    // run blocking and without the lock; a Disconnect meanwhile closes the socket under them.
+    // run without the lock; non-blocking, waiting on the socket's event, so that a Disconnect
+    // from another thread ends them at once.
     m_pTlsSession = CyaSSL_new(m_pTlsContext);
     if (!m_pTlsSession) RaiseSourceError(SourceFailure::HttpsInitialization);
     CyaSSL_set_fd(m_pTlsSession, static_cast<int>(s));
-    if (CyaSSL_connect(m_pTlsSession) != SSL_SUCCESS) RaiseSourceError(SourceFailure::HttpsInitialization);
-    const int size = static_cast<int>(m_sRequest.size());
-    if (CyaSSL_write(m_pTlsSession, m_sRequest.data(), size) != size) RaiseSourceError(SourceFailure::RequestNotSent);
-
-    // From here reads and commands share the session: non-blocking, waiting on the event.
     ResetEvent(m_hSocketEvent.get());
     if (WSAEventSelect(s, m_hSocketEvent.get(), FD_READ | FD_WRITE | FD_CLOSE) != 0)
       RaiseSourceError(SourceFailure::WinSockError);
+    RunUntilDone([&] { return CyaSSL_connect(m_pTlsSession) == SSL_SUCCESS ? 1 : 0; },
+                 SourceFailure::HttpsInitialization);
+    const int size = static_cast<int>(m_sRequest.size());
+    RunUntilDone([&] { return CyaSSL_write(m_pTlsSession, m_sRequest.data(), size); }, SourceFailure::RequestNotSent);
+    if (m_bStopping) RaiseSourceError(SourceFailure::HttpsInitialization);
     m_bOpen = true;
   });
 }
@@ -125,7 +128,15 @@ BOOL CZHttpsMediaFramesSource::Disconnect(std::wstring& errorText) {
     std::lock_guard guard(m_lock);
     if (m_bOpen.exchange(false)) CyaSSL_shutdown(m_pTlsSession);
   }
-  DropSocket();
+  if (GetCurrentThreadId() == m_nOwnerThread.load()) {
+    DropSocket();
+  } else {
+    // The handshake runs on the owner's thread outside the lock: a socket closed under it could
+    // be reused by another before it notices. Told to stop, it ends at once; the owner closes it.
+    m_bStopping = true;
+    const SOCKET s = m_socket.load();
+    if (s != INVALID_SOCKET) shutdown(s, SD_BOTH);
+  }
   // A read waiting for data sees the session closed at once.
   SetEvent(m_hSocketEvent.get());
   return TRUE;
@@ -159,6 +170,21 @@ void CZHttpsMediaFramesSource::SetPort(uint16_t port) { m_nPort = port; }
 void CZHttpsMediaFramesSource::WaitForSocket(DWORD sliceMs) {
   // Alertable: the watchdog's completion routine runs here and disconnects.
   WaitForSingleObjectEx(m_hSocketEvent.get(), sliceMs, TRUE);
+}
+
+template <typename Call>
+void CZHttpsMediaFramesSource::RunUntilDone(Call call, SourceFailure failure) {
+  bool eventReset = false;
+  for (;;) {
+    const int result = call();
+    if (result > 0) return;
+    if (!WantsMore(m_pTlsSession, result) || m_bStopping || m_socket.load() == INVALID_SOCKET)
+      RaiseSourceError(failure);
+    // Reset, then tried once more before waiting: what came between is not missed.
+    if (eventReset) WaitForSocket(kSocketWaitSliceMs);
+    else ResetEvent(m_hSocketEvent.get());
+    eventReset = !eventReset;
+  }
 }
 
 int CZHttpsMediaFramesSource::ReadSome(char* into, uint32_t capacity) {

@@ -4,8 +4,9 @@
 //
 // Threads: Connect and ReadExact run on the grabber thread; SendCommand on the grabber or
 // the control's thread while a read may be waiting; Disconnect on either, or in the
-// watchdog's APC on the grabber thread. One TLS session does not take a read and a write at
-// once, so every call into it holds m_lock, and the socket is non-blocking after the
+// watchdog's APC on the grabber thread (from another thread it only shuts the socket down,
+// which ends a handshake or read at once; the grabber thread or the destructor closes it). One TLS session does not
+// take a read and a write at once, so every call into it holds m_lock, and the socket is non-blocking after the
 // handshake: a read waits for data outside the lock (alertably, so the watchdog can end it)
 // and a command never waits behind a read.
 #pragma once
@@ -46,6 +47,10 @@ class CZHttpsMediaFramesSource : public CZNetworkMediaFramesSource {
   // Waits for the socket to become readable or writable (or to close): a slice at most, so
   // that a Disconnect from another thread is noticed; alertable for the watchdog's APC.
   void WaitForSocket(DWORD sliceMs);
+  // Repeats a handshake step or the request's write (`call` > 0 when done) until it is done,
+  // waiting for the socket between tries; raises `failure` when it fails or is told to stop.
+  template <typename Call>
+  void RunUntilDone(Call call, protocol::SourceFailure failure);
   // At most `capacity` decrypted bytes into `into`, waiting for them; -1 when the session
   // closed, failed or was disconnected.
   int ReadSome(char* into, uint32_t capacity);
@@ -56,6 +61,9 @@ class CZHttpsMediaFramesSource : public CZNetworkMediaFramesSource {
 
   uint16_t m_nPort = kDefaultPort;
   std::atomic<SOCKET> m_socket{INVALID_SOCKET};
+  // The thread that connects, reads and closes the socket; others only shut it down.
+  std::atomic<DWORD> m_nOwnerThread{0};
+  std::atomic<bool> m_bStopping{false};  // a Disconnect from another thread came during Connect
   WOLFSSL_CTX* m_pTlsContext = nullptr;
   WOLFSSL* m_pTlsSession = nullptr;
   // Set once the handshake is done, cleared by Disconnect: only an open session is shut down,

@@ -182,6 +182,21 @@ TEST_F(HttpsSourceTest, WatchdogOrDisconnectEndsAWaitingRead) {
   }
 }
 
+// A Disconnect from another thread ends a handshake the server never answers.
+TEST_F(HttpsSourceTest, DisconnectFromAnotherThreadEndsAHandshakeThatHangs) {
+  TestHttpsSource source;
+  std::thread stopping([&] {
+    if (!peer.Accept()) return;
+    Sleep(300);
+    std::wstring ignored;
+    source.Disconnect(ignored);
+  });
+  const DWORD start = GetTickCount();
+  EXPECT_EQ(source.ConnectTo(peer.Port()), L"HTTPS initialization error");
+  EXPECT_LT(GetTickCount() - start, 3000u);
+  stopping.join();
+}
+
 // The server stops in the middle of a TLS record, after half a frame went in whole records:
 // the read fails with its text and the frame's payload is freed.
 TEST_F(HttpsSourceTest, ServerStoppingInsideARecordEndsTheReadAndFreesThePayload) {
