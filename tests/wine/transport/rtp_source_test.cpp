@@ -150,6 +150,27 @@ TEST_F(RtpSourceTest, AServerThatNeverAnswersOverUdpFailsWithItsText) {
   source.Disconnect(error);
 }
 
+TEST_F(RtpSourceTest, AServerThatGoesSilentIsEndedByTheWatchdog) {
+  TestRtpSource source(ServerPort());
+  ConnectToServer(source, "/ZAMS80/0000live-alias:mjpeg#stall-after=10", kProtocol80);
+  source.SetTimeoutMs(2600);  // 600 ms for the datagram reads
+  ReplyRecords reply;
+  std::wstring error;
+  ASSERT_TRUE(reply.Read(source, error)) << error;
+  source.OnStreamingStarted();
+  int frames = 0;
+  DWORD lastFrame = GetTickCount();
+  for (; frames < 100; ++frames) {
+    FrameRecord f;
+    if (!source.ReadFrame(f.frame, error)) break;
+    lastFrame = GetTickCount();
+  }
+  EXPECT_EQ(frames, 10);  // the video key frame starts delivery: every frame the server sent
+  EXPECT_EQ(L"Error receiving data from Server", error);
+  EXPECT_LT(GetTickCount() - lastFrame, 2000u);
+  source.Disconnect(error);
+}
+
 TEST_F(RtpSourceTest, AFileArrivesInOrderThroughSpoiledDatagramsAndTheLossIsTheServersDrops) {
   TestRtpSource source(ServerPort());
   source.ApplyUdpLossMode(0);
