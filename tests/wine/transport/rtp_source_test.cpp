@@ -54,6 +54,20 @@ struct Datagrams {
   SOCKET s;
 };
 
+// Connects `source` through a scripted meeting that answers with the peer's TCP port (so no
+// probe follows) and a peer that accepts; returns the client's datagram address.
+sockaddr_in Meet(TestRtpSource& source, Datagrams& meeting, LocalPeer& peer) {
+  std::wstring error = L"stale";
+  std::thread connecting([&] { EXPECT_TRUE(source.Connect(error)); });
+  sockaddr_in client{};
+  EXPECT_EQ(source.UdpId(), meeting.Receive(&client));
+  meeting.SendTo(client, std::to_string(peer.Port()));
+  EXPECT_TRUE(peer.Accept());
+  connecting.join();
+  EXPECT_EQ(L"", error);
+  return client;
+}
+
 class RtpSourceTest : public PeerTest {};
 
 // (Wine sends from 127.0.0.1 whatever loopback address a socket is bound to, so a datagram
@@ -66,14 +80,8 @@ TEST_F(RtpSourceTest, MeetsOverUdpThenAsksOverTcpWithoutAProbeWhenTheMediaShareI
   source.SetRequest("/ZAMS80/0000file:a", kProtocol80);
   EXPECT_TRUE(std::regex_match(source.UdpId(), std::regex("\\{[0-9a-f]{8}(-[0-9a-f]{4}){3}-[0-9a-f]{12}\\}")));
   EXPECT_EQ("rtp-unicast:" + source.UdpId() + "/ZAMS80/0000file:a", source.Request());
-  std::wstring error = L"stale";
-  std::thread connecting([&] { EXPECT_TRUE(source.Connect(error)); });
-  sockaddr_in client{};
-  EXPECT_EQ(source.UdpId(), meeting.Receive(&client));
-  meeting.SendTo(client, std::to_string(peer.Port()));  // the TCP port itself: no probe
-  ASSERT_TRUE(peer.Accept());
-  connecting.join();
-  EXPECT_EQ(L"", error);
+  const sockaddr_in client = Meet(source, meeting, peer);
+  std::wstring error;
   EXPECT_EQ(source.Request(), peer.Receive(source.Request().size() + 1, 300));
   EXPECT_EQ("", meeting.Receive()) << "a probe went to the port that answered";
 
@@ -106,14 +114,9 @@ TEST_F(RtpSourceTest, AStreamWithoutAKeyFrameEndsTheWaitWithItsText) {
   source.SetTimeoutMs(2600);  // 600 ms for the datagram reads
   source.SetHost("127.0.0.1");
   source.SetRequest("/ZAMS80/0000live-alias:a", kProtocol80);
-  std::wstring error;
-  std::thread connecting([&] { EXPECT_TRUE(source.Connect(error)); });
-  sockaddr_in client{};
-  EXPECT_EQ(source.UdpId(), meeting.Receive(&client));
-  meeting.SendTo(client, std::to_string(peer.Port()));
-  ASSERT_TRUE(peer.Accept());
-  connecting.join();
+  const sockaddr_in client = Meet(source, meeting, peer);
   peer.Send(VideoOnlyReply(80));
+  std::wstring error;
   ReplyRecords reply;
   ASSERT_TRUE(reply.Read(source, error)) << error;
   source.OnStreamingStarted();
