@@ -1,8 +1,11 @@
 // The RTP unicast transport: the UDP meeting and the request that names its id, the probe and
-// the redundancy command as a scripted peer sees them, a stored file from the reference
-// server read whole and in order through dropped, doubled and reordered datagrams with exactly
-// the server's drops counted as lost. A changed SSRC is proven through the control.
+// the redundancy command as a scripted peer sees them, the bounded wait for a key frame, a
+// stored file from the reference server read whole and in order through dropped, doubled and
+// reordered datagrams with exactly the server's drops counted as lost, the adaptive level
+// rising under loss, and a silent server ended by the watchdog. A changed SSRC is proven
+// through the control.
 #include <atomic>
+#include <cstdio>
 #include <regex>
 #include <thread>
 
@@ -171,6 +174,31 @@ TEST_F(RtpSourceTest, AServerThatGoesSilentIsEndedByTheWatchdog) {
   EXPECT_EQ(frames, 10);  // the video key frame starts delivery: every frame the server sent
   EXPECT_EQ(L"Error receiving data from Server", error);
   EXPECT_LT(GetTickCount() - lastFrame, 2000u);
+  source.Disconnect(error);
+}
+
+// 2 % loss in the first measuring period raises the level to half: the server sends copies,
+// and the source counts the packets they brought back.
+TEST_F(RtpSourceTest, AdaptiveRedundancyRisesToHalfUnderTwoPercentLoss) {
+  TestRtpSource source(ServerPort());
+  source.ApplyUdpLossMode(1);
+  ConnectToServer(source, "/ZAMS80/0000live-alias:mjpeg#udp-drop=20,udp-seed=3", kProtocol80);
+  ReplyRecords reply;
+  std::wstring error;
+  ASSERT_TRUE(reply.Read(source, error)) << error;
+  source.OnStreamingStarted();
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < CZRtpMediaFramesSource::kLossTimerFirstMs + 3000) {
+    FrameRecord f;
+    ASSERT_TRUE(source.ReadFrame(f.frame, error)) << error;
+  }
+  Datagrams query;
+  query.SendTo(Datagrams::At(ServerPort()), "ZmsUdpTally:" + source.UdpId());
+  const std::string tally = query.Receive();
+  unsigned copies = 0;
+  ASSERT_EQ(1, std::sscanf(tally.c_str() + tally.find("copies="), "copies=%u", &copies)) << tally;
+  EXPECT_GT(copies, 0u) << tally;
+  EXPECT_GT(source.ReceptionFigures().recovered, 0u);
   source.Disconnect(error);
 }
 
