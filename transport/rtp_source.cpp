@@ -2,7 +2,7 @@
 
 #include <ws2tcpip.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "transport/guid_text.h"
@@ -85,8 +85,10 @@ BOOL CZRtpMediaFramesSource::Connect(std::wstring& errorText) {
     int size = sizeof m_serverUdpAddress;
     if (recvfrom(s, answer, kPortAnswerBytes, 0, reinterpret_cast<sockaddr*>(&m_serverUdpAddress), &size) < 0)
       RaiseSourceError(SourceFailure::NoUdpResponse);
-    int mediaPort = 0;
-    std::sscanf(answer, "%d", &mediaPort);
+    // The answer is the media port in decimal; anything else is no answer a server gives.
+    char* end = nullptr;
+    const long mediaPort = std::strtol(answer, &end, 10);
+    if (end == answer || mediaPort < 1 || mediaPort > 65535) RaiseSourceError(SourceFailure::NoUdpResponse);
     if (mediaPort != m_nPort) {
       // Media from a port of their own: a probe opens the way back through address translators.
       m_serverUdpAddress.sin_port = htons(static_cast<u_short>(mediaPort));

@@ -143,6 +143,23 @@ TEST_F(RtpSourceTest, AStreamWithoutAKeyFrameEndsTheWaitWithItsText) {
   source.Disconnect(error);
 }
 
+TEST_F(RtpSourceTest, AMeetingAnswerThatIsNoPortFailsAsNoAnswer) {
+  for (const char* answer : {"0", "65536", "-80", "port", ""}) {
+    Datagrams meeting(peer.Port());
+    TestRtpSource source(peer.Port());
+    source.SetHost("127.0.0.1");
+    source.SetRequest("file:a", kProtocol80);
+    std::wstring error;
+    std::thread connecting([&] { EXPECT_FALSE(source.Connect(error)) << answer; });
+    sockaddr_in client{};
+    EXPECT_EQ(source.UdpId(), meeting.Receive(&client));
+    meeting.SendTo(client, std::string(answer));
+    connecting.join();
+    EXPECT_EQ(protocol::SourceFailure::NoUdpResponse, source.LastFailure()) << answer;
+    source.Disconnect(error);
+  }
+}
+
 TEST_F(RtpSourceTest, AServerThatNeverAnswersOverUdpFailsWithItsText) {
   Datagrams silent(peer.Port());
   TestRtpSource source(peer.Port());
