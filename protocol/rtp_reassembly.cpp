@@ -72,7 +72,12 @@ RtpOffer RtpFrameAssembler::Add(const Parsed& packet) {
 }
 
 bool RtpFrameAssembler::NeedsDatagram() const {
-  return frames_.size() < kMaxPendingFrames && (frames_.empty() || !frames_.begin()->second.complete());
+  if (frames_.empty()) return true;
+  if (frames_.size() >= kMaxPendingFrames || frames_.begin()->second.complete()) return false;
+  // Nothing is sent after a stream's end: the pieces still missing before it were lost, and
+  // waiting for them would hold the end until the watchdog.
+  return std::none_of(frames_.begin(), frames_.end(),
+                      [](const auto& entry) { return entry.second.header && entry.second.header->length == 0; });
 }
 
 std::optional<RtpReadyFrame> RtpFrameAssembler::TakeOldest() {

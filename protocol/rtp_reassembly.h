@@ -77,7 +77,7 @@ class RtpFrameAssembler {
   RtpOffer Offer(std::span<const uint8_t> datagram, uint32_t arrivalMs);
 
   // Whether another datagram is needed before the oldest frame may go: fewer than the
-  // maximum pending and the oldest not complete.
+  // maximum pending, the oldest not complete, and no end of a stream (an empty frame) pending.
   bool NeedsDatagram() const;
   bool HasPending() const { return !frames_.empty(); }
   // Takes the oldest pending frame out. None when its header never came: it is dropped.

@@ -63,6 +63,25 @@ TEST(RtpFrameAssembler, ReordersPiecesAndFramesAndFillsMissingPiecesWithZeros) {
   EXPECT_EQ(1, loss.lost());
 }
 
+TEST(RtpFrameAssembler, AFrameLeftIncompleteBeforeAStreamsEndGoesWithoutWaiting) {
+  RtpLossControl loss;
+  RtpFrameAssembler assembler(loss);
+  const auto a = Frame(100, 1000, 3, 0x10);
+  assembler.Offer(a[0], 0);
+  assembler.Offer(a[1], 0);  // a[2] was lost
+  EXPECT_TRUE(assembler.NeedsDatagram());
+  assembler.Offer(Frame(103, 1040, 0, 0)[0], 0);  // the video stream's end
+  EXPECT_FALSE(assembler.NeedsDatagram()) << "nothing of a comes after the end";
+  auto first = assembler.TakeOldest();
+  ASSERT_TRUE(first);
+  Bytes payload(first->header.length);
+  assembler.FillPayload(*first, payload);
+  EXPECT_EQ(Pieces({{0x10, 1384}, {0x11, 1384}, {0, 10}}), payload);
+  auto end = assembler.TakeOldest();
+  ASSERT_TRUE(end);
+  EXPECT_EQ(0u, end->header.length);
+}
+
 TEST(RtpFrameAssembler, AFrameWithoutItsHeaderIsDroppedAndItsPacketsCountedOnceAsLost) {
   RtpLossControl loss;
   RtpFrameAssembler assembler(loss);
