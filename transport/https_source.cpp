@@ -180,16 +180,19 @@ void CZHttpsMediaFramesSource::RunUntilDone(Call call, SourceFailure failure) {
     if (result > 0) return;
     if (!WantsMore(m_pTlsSession, result) || m_bStopping || m_socket.load() == INVALID_SOCKET)
       RaiseSourceError(failure);
-    // Reset, then tried once more before waiting: what came between is not missed.
-    if (eventReset) WaitForSocket(kSocketWaitSliceMs);
-    else ResetEvent(m_hSocketEvent.get());
-    eventReset = !eventReset;
+    AwaitSocket(eventReset);
   }
 }
 
+void CZHttpsMediaFramesSource::AwaitSocket(bool& eventReset) {
+  // Data that came between a try that found none and the event's reset would not set the
+  // event again: so the event is reset first and the call tried once more before waiting.
+  if (eventReset) WaitForSocket(kSocketWaitSliceMs);
+  else ResetEvent(m_hSocketEvent.get());
+  eventReset = !eventReset;
+}
+
 int CZHttpsMediaFramesSource::ReadSome(char* into, uint32_t capacity) {
-  // Data that came between a read that found none and the event's reset would not set the
-  // event again: so the event is reset only after an empty read, and the read tried once more.
   bool eventReset = false;
   for (;;) {
     if (m_socket.load() == INVALID_SOCKET) return -1;
@@ -203,39 +206,17 @@ int CZHttpsMediaFramesSource::ReadSome(char* into, uint32_t capacity) {
     }
     if (received > 0) return received;
     if (!again) return -1;
-    if (eventReset) {
-      WaitForSocket(kSocketWaitSliceMs);
-      eventReset = false;
-    } else {
-      ResetEvent(m_hSocketEvent.get());
-      eventReset = true;
-    }
+    AwaitSocket(eventReset);
   }
 }
 
 BOOL CZHttpsMediaFramesSource::ReadExact(void* buffer, uint32_t count) {
   if (count == 0) return TRUE;
-  char* at = static_cast<char*>(buffer);
-  uint32_t left = count;
   // Decrypted bytes beyond what was asked for wait in the read-ahead buffer, so that a small
   // frame costs no call into the session of its own.
-  const uint32_t taken = m_readAhead.Take(at, left);
-  at += taken;
-  left -= taken;
-  while (left > 0) {
-    const bool direct = left >= ReadAheadBuffer::kCapacity;
-    const int received = ReadSome(direct ? at : m_readAhead.Space(), direct ? left : ReadAheadBuffer::kCapacity);
-    if (received < 0) return FALSE;
-    if (direct) {
-      at += received;
-      left -= static_cast<uint32_t>(received);
-    } else {
-      m_readAhead.Filled(static_cast<uint32_t>(received));
-      const uint32_t part = m_readAhead.Take(at, left);
-      at += part;
-      left -= part;
-    }
-  }
+  if (!m_readAhead.Read(static_cast<char*>(buffer), count,
+                        [this](char* into, uint32_t capacity) { return ReadSome(into, capacity); }))
+    return FALSE;
   CountBytes(count);
   return TRUE;
 }

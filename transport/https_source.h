@@ -51,6 +51,9 @@ class CZHttpsMediaFramesSource : public CZNetworkMediaFramesSource {
   // waiting for the socket between tries; raises `failure` when it fails or is told to stop.
   template <typename Call>
   void RunUntilDone(Call call, protocol::SourceFailure failure);
+  // After a call into the session that found the socket not ready: the first time resets the
+  // socket's event (the call is then tried again), the next waits for it.
+  void AwaitSocket(bool& eventReset);
   // At most `capacity` decrypted bytes into `into`, waiting for them; -1 when the session
   // closed, failed or was disconnected.
   int ReadSome(char* into, uint32_t capacity);

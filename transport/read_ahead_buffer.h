@@ -31,6 +31,30 @@ class ReadAheadBuffer {
   }
   void Clear() { m_nBegin = m_nEnd = 0; }
 
+  // Copies `count` bytes to `out`: the buffered ones first, then what `receive(into, capacity)`
+  // brings, which returns the bytes it wrote (more than 0) or 0 or less when no more will come
+  // (then false). A remainder of the buffer's size or more is received straight into `out`;
+  // smaller ones share one receive through the buffer.
+  template <typename Receive>
+  bool Read(char* out, uint32_t count, Receive receive) {
+    const uint32_t taken = Take(out, count);
+    out += taken;
+    uint32_t left = count - taken;
+    while (left > 0) {
+      const bool direct = left >= kCapacity;
+      const int received = receive(direct ? out : Space(), direct ? left : kCapacity);
+      if (received <= 0) return false;
+      uint32_t got = static_cast<uint32_t>(received);
+      if (!direct) {
+        Filled(got);
+        got = Take(out, left);
+      }
+      out += got;
+      left -= got;
+    }
+    return true;
+  }
+
  private:
   std::unique_ptr<char[]> m_bytes;
   uint32_t m_nBegin = 0;

@@ -122,43 +122,29 @@ BOOL CZTcpMediaFramesSource::ReadExact(void* buffer, uint32_t count) {
   // as the call's start, and a blocking read never needs the clock.
   uint64_t start = 0;
   bool started = false;
-  char* at = static_cast<char*>(buffer);
-  uint32_t left = count;
-  if (const uint32_t taken = m_readAhead.Take(at, left); taken > 0) {
-    m_nAtFrameStart = 0;
-    at += taken;
-    left -= taken;
-  }
-  while (left > 0) {
-    // A large remainder goes straight into its final buffer; small reads share one recv.
-    const bool direct = left >= ReadAheadBuffer::kCapacity;
-    char* into = direct ? at : m_readAhead.Space();
-    const int capacity = static_cast<int>(direct ? left : ReadAheadBuffer::kCapacity);
-    const int received = recv(m_socket.load(), into, capacity, 0);
-    if (received > 0) {
-      m_nAtFrameStart = 0;
-      uint32_t got = static_cast<uint32_t>(received);
-      if (!direct) {
-        m_readAhead.Filled(got);
-        got = m_readAhead.Take(at, left);
+  if (m_readAhead.Size() > 0) m_nAtFrameStart = 0;
+  const bool read = m_readAhead.Read(static_cast<char*>(buffer), count, [&](char* into, uint32_t capacity) {
+    for (;;) {
+      const int received = recv(m_socket.load(), into, static_cast<int>(capacity), 0);
+      if (received > 0) {
+        m_nAtFrameStart = 0;
+        return received;
       }
-      at += got;
-      left -= got;
-      continue;
+      if (received == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return 0;
+      if (m_nAtFrameStart == 1) {
+        m_nStoppedAtFrameStart = 1;
+        return 0;
+      }
+      if (!started) {
+        start = m_clock.Now();
+        started = true;
+      } else if (m_clock.Now() - start >= static_cast<uint64_t>(m_nTimeoutMs)) {
+        return 0;
+      }
+      Sleep(1);
     }
-    if (received == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return FALSE;
-    if (m_nAtFrameStart == 1) {
-      m_nStoppedAtFrameStart = 1;
-      return FALSE;
-    }
-    if (!started) {
-      start = m_clock.Now();
-      started = true;
-    } else if (m_clock.Now() - start >= static_cast<uint64_t>(m_nTimeoutMs)) {
-      return FALSE;
-    }
-    Sleep(1);
-  }
+  });
+  if (!read) return FALSE;
   CountBytes(count);
   return TRUE;
 }
