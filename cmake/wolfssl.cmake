@@ -22,16 +22,21 @@ set(ZM_WOLFSSL_DEFINES -DWOLFSSL_STATIC_RSA)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   # The big-number code's 64-bit words do not build for x86_64 mingw-w64, whose long is 32 bits.
   list(APPEND ZM_WOLFSSL_DEFINES -DSP_WORD_SIZE=32)
-  # AES with the processor's AES instructions (chosen at run time, plain C where they are
-  # missing). The library's assembly is written for the System V calling convention: its
-  # declarations are marked so for mingw-w64, whose own convention is Microsoft's (patched
-  # below), and the one assembly file needed is built here, since the library's own build would
-  # add the GCM file too, which assembles for ELF only.
+  # AES with the processor's AES instructions and SHA-256 with its AVX code (each chosen at run
+  # time, plain C where the instructions are missing): SHA-256 is the record MAC of every suite
+  # offered, and in C it cost the HTTPS transport most of its speed. The library's assembly is
+  # written for the System V calling convention, and mingw-w64's own is Microsoft's. AES's
+  # declarations are marked System V (patched below). SHA-256 calls its code through pointers
+  # that it also points at its C fallback, so its assembly is renamed instead and entered
+  # through wolfssl_sha256_sysv.c, whose functions have the library's names and convention.
+  # The two assembly files are built here without their ELF-only symbol directives; the
+  # library's own build would add the GCM file too.
   list(APPEND ZM_WOLFSSL_DEFINES -DWOLFSSL_AESNI -maes -msse4.1)
   set(ZM_WOLFSSL_SYSV_ASM TRUE)
 endif()
 string(JOIN " " ZM_WOLFSSL_C_FLAGS ${ZM_WOLFSSL_DEFINES} -I${ZM_WOLFSSL_ROOT}/mingw-include)
-set(ZM_WOLFSSL_STAMP_TEXT "${ZM_WOLFSSL_OPTIONS};${ZM_WOLFSSL_C_FLAGS};${CMAKE_TOOLCHAIN_FILE}")
+# The last item names the source patches below: changing them builds the library afresh.
+set(ZM_WOLFSSL_STAMP_TEXT "${ZM_WOLFSSL_OPTIONS};${ZM_WOLFSSL_C_FLAGS};${CMAKE_TOOLCHAIN_FILE};sysv-aes-sha256-avx")
 set(ZM_WOLFSSL_STAMP ${ZM_WOLFSSL_PREFIX}/zm-settings.txt)
 set(ZM_WOLFSSL_LIBRARY ${ZM_WOLFSSL_PREFIX}/lib/libwolfssl.a)
 
@@ -50,6 +55,17 @@ function(zm_wolfssl_run)
   endif()
 endfunction()
 
+# Replaces every `from` in the source file by `to`; a source without it stops the build, since
+# the library would then be built without the change.
+function(zm_wolfssl_patch file from to)
+  file(READ ${file} text)
+  string(REPLACE "${from}" "${to}" patched "${text}")
+  if(patched STREQUAL text)
+    message(FATAL_ERROR "wolfSSL: ${file} has no `${from}` to patch")
+  endif()
+  file(WRITE ${file} "${patched}")
+endfunction()
+
 if(NOT zm_wolfssl_built)
   message(STATUS "wolfSSL: building Debian's source package into ${ZM_WOLFSSL_ROOT} (once)")
   file(REMOVE_RECURSE ${ZM_WOLFSSL_ROOT})
@@ -63,15 +79,20 @@ if(NOT zm_wolfssl_built)
     message(FATAL_ERROR "wolfSSL: `apt-get source wolfssl` left no source folder (is a deb-src entry set up?)")
   endif()
   if(ZM_WOLFSSL_SYSV_ASM)
-    set(zm_aes_c ${zm_wolfssl_source}/wolfcrypt/src/aes.c)
-    file(READ ${zm_aes_c} zm_aes_text)
-    string(REPLACE "#define XASM_LINK(f) asm(f)\n" "#define XASM_LINK(f) asm(f) __attribute__((sysv_abi))\n"
-           zm_aes_patched "${zm_aes_text}")
-    if(zm_aes_patched STREQUAL zm_aes_text)
-      message(FATAL_ERROR "wolfSSL: aes.c has no XASM_LINK to mark with the System V convention")
-    endif()
-    file(WRITE ${zm_aes_c} "${zm_aes_patched}")
-    file(COPY ${zm_wolfssl_source}/wolfcrypt/src/aes_asm.S DESTINATION ${ZM_WOLFSSL_PREFIX})
+    zm_wolfssl_patch(${zm_wolfssl_source}/wolfcrypt/src/aes.c
+      "#define XASM_LINK(f) asm(f)\n" "#define XASM_LINK(f) asm(f) __attribute__((sysv_abi))\n")
+    # SHA-256's AVX code is compiled in only with this switch, which no other file should see.
+    zm_wolfssl_patch(${zm_wolfssl_source}/wolfcrypt/src/sha256.c
+      "#ifdef HAVE_CONFIG_H" "#define USE_INTEL_SPEEDUP\n#ifdef HAVE_CONFIG_H")
+    foreach(asm aes_asm sha256_asm)
+      file(READ ${zm_wolfssl_source}/wolfcrypt/src/${asm}.S zm_asm_text)
+      string(REGEX REPLACE "\n[ \t]*\\.(type|size)[ \t][^\n]*" "" zm_asm_text "${zm_asm_text}")
+      if(asm STREQUAL "sha256_asm")
+        string(REGEX REPLACE "([^A-Za-z0-9_])Transform_Sha256_" "\\1zm_sysv_Transform_Sha256_" zm_asm_text
+               "${zm_asm_text}")
+      endif()
+      file(WRITE ${ZM_WOLFSSL_PREFIX}/${asm}.S "${zm_asm_text}")
+    endforeach()
   endif()
   zm_wolfssl_run(${CMAKE_COMMAND} -G Ninja -S ${zm_wolfssl_source} -B ${ZM_WOLFSSL_ROOT}/build
                  -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=Release
@@ -88,7 +109,8 @@ set_target_properties(zm_wolfssl PROPERTIES
   INTERFACE_LINK_LIBRARIES "ws2_32;advapi32")
 if(ZM_WOLFSSL_SYSV_ASM)
   enable_language(ASM)
-  add_library(zm_wolfssl_aesni STATIC ${ZM_WOLFSSL_PREFIX}/aes_asm.S)
-  target_compile_definitions(zm_wolfssl_aesni PRIVATE WOLFSSL_X86_64_BUILD)
-  set_property(TARGET zm_wolfssl APPEND PROPERTY INTERFACE_LINK_LIBRARIES zm_wolfssl_aesni)
+  add_library(zm_wolfssl_asm STATIC ${ZM_WOLFSSL_PREFIX}/aes_asm.S ${ZM_WOLFSSL_PREFIX}/sha256_asm.S
+              ${CMAKE_CURRENT_LIST_DIR}/wolfssl_sha256_sysv.c)
+  target_compile_definitions(zm_wolfssl_asm PRIVATE WOLFSSL_X86_64_BUILD)
+  set_property(TARGET zm_wolfssl APPEND PROPERTY INTERFACE_LINK_LIBRARIES zm_wolfssl_asm)
 endif()

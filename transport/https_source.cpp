@@ -88,11 +88,13 @@ BOOL CZHttpsMediaFramesSource::Connect(std::wstring& errorText) {
       FreeTls();
     }
     m_readAhead.Clear();
+    m_cipherReadAhead.Clear();
     if (!m_bTlsStarted) RaiseSourceError(SourceFailure::HttpsInitialization);
     m_pTlsContext = CyaSSL_CTX_new(CyaTLSv1_2_client_method());
     if (!m_pTlsContext) RaiseSourceError(SourceFailure::HttpsInitialization);
     // The server's certificate is taken as it comes, self-signed or expired.
     CyaSSL_CTX_set_verify(m_pTlsContext, SSL_VERIFY_NONE, nullptr);
+    CyaSSL_SetIORecv(m_pTlsContext, &CZHttpsMediaFramesSource::ReceiveCiphertext);
 
     sockaddr_in server{};
     server.sin_family = AF_INET;
@@ -109,6 +111,7 @@ BOOL CZHttpsMediaFramesSource::Connect(std::wstring& errorText) {
     m_pTlsSession = CyaSSL_new(m_pTlsContext);
     if (!m_pTlsSession) RaiseSourceError(SourceFailure::HttpsInitialization);
     CyaSSL_set_fd(m_pTlsSession, static_cast<int>(s));
+    CyaSSL_SetIOReadCtx(m_pTlsSession, this);  // after set_fd, which points it at the socket
     ResetEvent(m_hSocketEvent.get());
     if (WSAEventSelect(s, m_hSocketEvent.get(), FD_READ | FD_WRITE | FD_CLOSE) != 0)
       RaiseSourceError(SourceFailure::WinSockError);
@@ -190,6 +193,26 @@ void CZHttpsMediaFramesSource::AwaitSocket(bool& eventReset) {
   if (eventReset) WaitForSocket(kSocketWaitSliceMs);
   else ResetEvent(m_hSocketEvent.get());
   eventReset = !eventReset;
+}
+
+int CZHttpsMediaFramesSource::ReceiveCiphertext(WOLFSSL*, char* into, int size, void* source) {
+  auto* self = static_cast<CZHttpsMediaFramesSource*>(source);
+  ReadAheadBuffer& buffer = self->m_cipherReadAhead;
+  if (buffer.Size() == 0) {
+    const int received = recv(self->m_socket.load(), buffer.Space(), ReadAheadBuffer::kCapacity, 0);
+    if (received == 0) return CYASSL_CBIO_ERR_CONN_CLOSE;
+    if (received < 0) {
+      switch (WSAGetLastError()) {
+        case WSAEWOULDBLOCK: return CYASSL_CBIO_ERR_WANT_READ;
+        case WSAEINTR: return CYASSL_CBIO_ERR_ISR;
+        case WSAECONNRESET: return CYASSL_CBIO_ERR_CONN_RST;
+        case WSAECONNABORTED: return CYASSL_CBIO_ERR_CONN_CLOSE;
+        default: return CYASSL_CBIO_ERR_GENERAL;
+      }
+    }
+    buffer.Filled(static_cast<uint32_t>(received));
+  }
+  return static_cast<int>(buffer.Take(into, static_cast<uint32_t>(size)));
 }
 
 int CZHttpsMediaFramesSource::ReadSome(char* into, uint32_t capacity) {

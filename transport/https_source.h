@@ -57,6 +57,10 @@ class CZHttpsMediaFramesSource : public CZNetworkMediaFramesSource {
   // At most `capacity` decrypted bytes into `into`, waiting for them; -1 when the session
   // closed, failed or was disconnected.
   int ReadSome(char* into, uint32_t capacity);
+  // The session's receive: serves the ciphertext it asks for from m_cipherReadAhead, which one
+  // recv fills with all the socket holds (the library asks for each record's header and body
+  // apart, and every recv is a trip through the system). Answers the library's codes.
+  static int ReceiveCiphertext(WOLFSSL* session, char* into, int size, void* source);
   // Frees the session and the context; the caller holds m_lock.
   void FreeTls();
   // Takes the socket out and closes it.
@@ -74,7 +78,9 @@ class CZHttpsMediaFramesSource : public CZNetworkMediaFramesSource {
   std::atomic<bool> m_bOpen{false};
   com::CriticalSection m_lock;       // every call into the TLS session
   com::UniqueHandle m_hSocketEvent;  // WSAEventSelect's event: readable, writable or closed
-  ReadAheadBuffer m_readAhead;       // grabber thread only
+  ReadAheadBuffer m_readAhead;       // decrypted bytes; grabber thread only
+  // Received bytes the session has not taken yet; used inside the session's calls only.
+  ReadAheadBuffer m_cipherReadAhead;
   bool m_bWinsockStarted = false;
   bool m_bTlsStarted = false;
 };
