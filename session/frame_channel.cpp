@@ -6,14 +6,14 @@ FrameChannel::FrameChannel(FrameDropper drop, size_t capacity) : drop_(drop), ca
 
 FrameChannel::~FrameChannel() {
   Stop();
-  std::unique_lock<std::mutex> hold(lock_);
+  std::unique_lock<Mutex> hold(lock_);
   idle_.wait(hold, [this] { return inside_ == 0; });
   for (MediaFrame* frame : frames_) drop_(frame);
   frames_.clear();
 }
 
 bool FrameChannel::Push(MediaFrame* frame) {
-  std::unique_lock<std::mutex> hold(lock_);
+  std::unique_lock<Mutex> hold(lock_);
   Activity activity(*this);
   const uint64_t clears = clears_;
   space_.wait(hold, [&] { return stopped_ || clears_ != clears || frames_.size() < capacity_; });
@@ -24,7 +24,7 @@ bool FrameChannel::Push(MediaFrame* frame) {
 }
 
 bool FrameChannel::TryPush(MediaFrame* frame) {
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<Mutex> hold(lock_);
   if (stopped_ || frames_.size() >= capacity_) return false;
   frames_.push_back(frame);
   items_.notify_one();
@@ -33,7 +33,7 @@ bool FrameChannel::TryPush(MediaFrame* frame) {
 
 bool FrameChannel::Pop(MediaFrame*& out) {
   out = nullptr;
-  std::unique_lock<std::mutex> hold(lock_);
+  std::unique_lock<Mutex> hold(lock_);
   Activity activity(*this);
   items_.wait(hold, [this] { return stopped_ || aborted_ || !frames_.empty(); });
   if (stopped_ || aborted_) return false;
@@ -47,7 +47,7 @@ void FrameChannel::Clear() {
   const FrameDropper drop = drop_;  // the channel may be gone once this thread has left it
   std::deque<MediaFrame*> dropped;
   {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<Mutex> hold(lock_);
     Activity activity(*this);
     dropped.swap(frames_);
     ++clears_;
@@ -58,13 +58,13 @@ void FrameChannel::Clear() {
 }
 
 size_t FrameChannel::Count() const {
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<Mutex> hold(lock_);
   return frames_.size();
 }
 
 void FrameChannel::Stop() {
   {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<Mutex> hold(lock_);
     stopped_ = true;
   }
   space_.notify_all();
@@ -73,14 +73,14 @@ void FrameChannel::Stop() {
 
 void FrameChannel::Abort() {
   {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<Mutex> hold(lock_);
     aborted_ = true;
   }
   items_.notify_all();
 }
 
 void FrameChannel::Resume() {
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<Mutex> hold(lock_);
   aborted_ = false;
 }
 

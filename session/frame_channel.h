@@ -4,13 +4,12 @@
 // Any thread may call any method; destruction waits until no thread is inside.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <mutex>
 
 #include "protocol/media_frame.h"
+#include "session/mutex.h"
 
 namespace zm::session {
 
@@ -63,10 +62,10 @@ class FrameChannel {
 
   const FrameDropper drop_;
   const size_t capacity_;
-  mutable std::mutex lock_;
-  std::condition_variable space_;
-  std::condition_variable items_;
-  std::condition_variable idle_;
+  mutable Mutex lock_;
+  ConditionVariable space_;
+  ConditionVariable items_;
+  ConditionVariable idle_;
   std::deque<MediaFrame*> frames_;
   uint64_t clears_ = 0;  // producers waiting for space give up when this moves
   size_t inside_ = 0;

@@ -40,7 +40,7 @@ FrameQueue::FrameQueue(const PlayerSettings& settings, SessionValues& session, F
     : settings_(settings), session_(session), site_(site) {}
 
 FrameQueue::~FrameQueue() {
-  std::lock_guard<std::mutex> hold(sessionLock_);
+  std::lock_guard<Mutex> hold(sessionLock_);
   ClearPendingLocked();
 }
 
@@ -49,7 +49,7 @@ bool FrameQueue::HasAudio() const { return session_.m_audioType.IsPresent(); }
 
 bool FrameQueue::NextFrame(MediaFrame* out, std::wstring& errorText, bool skipPending) {
   if (!skipPending) {
-    std::unique_lock<std::mutex> hold(sessionLock_);
+    std::unique_lock<Mutex> hold(sessionLock_);
     if (!pendingFrames_.empty()) {
       MediaFrame* held = pendingFrames_.front();
       pendingFrames_.pop_front();
@@ -89,7 +89,7 @@ FrameQueue::StreamChange FrameQueue::CheckStreamChange(MediaFrame* frame, bool& 
   rebuild = true;
   bool restart = true;
   if (!(session_.m_bSeeking && session_.m_nSeekTarget == 0)) restart = CompareStreamChange(*description, rebuild);
-  std::lock_guard<std::mutex> hold(sessionLock_);
+  std::lock_guard<Mutex> hold(sessionLock_);
   if (restart) ClearPendingLocked();
   if (pendingStreamChange_) site_.DropFrame(pendingStreamChange_);
   pendingStreamChange_ = frame;
@@ -173,18 +173,18 @@ bool FrameQueue::HoldBack(const MediaFrame& frame) {
   } else {
     copy->length = 0;
   }
-  std::lock_guard<std::mutex> hold(sessionLock_);
+  std::lock_guard<Mutex> hold(sessionLock_);
   pendingFrames_.push_back(copy);
   return true;
 }
 
 bool FrameQueue::HasPendingStreamChange() const {
-  std::lock_guard<std::mutex> hold(sessionLock_);
+  std::lock_guard<Mutex> hold(sessionLock_);
   return pendingStreamChange_ != nullptr;
 }
 
 size_t FrameQueue::PendingFrameCount() const {
-  std::lock_guard<std::mutex> hold(sessionLock_);
+  std::lock_guard<Mutex> hold(sessionLock_);
   return pendingFrames_.size();
 }
 
@@ -209,7 +209,7 @@ void FrameQueue::ClearPendingLocked() {
 }
 
 void FrameQueue::ClearPendingFrames() {
-  std::lock_guard<std::mutex> hold(sessionLock_);
+  std::lock_guard<Mutex> hold(sessionLock_);
   ClearPendingLocked();
 }
 
@@ -217,7 +217,7 @@ bool FrameQueue::ApplyPendingFormat() {
   MediaFrame* frame = nullptr;
   std::optional<protocol::StreamChange> change;
   {
-    std::lock_guard<std::mutex> hold(sessionLock_);
+    std::lock_guard<Mutex> hold(sessionLock_);
     frame = std::exchange(pendingStreamChange_, nullptr);
     change = std::exchange(pendingDescription_, std::nullopt);
   }

@@ -10,12 +10,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <mutex>
 #include <optional>
 #include <string>
 
 #include "protocol/media_frame.h"
 #include "protocol/stream_change_codec.h"
+#include "session/mutex.h"
 #include "session/player_state.h"
 
 namespace zm::session {
@@ -112,7 +112,7 @@ class FrameQueue {
   const PlayerSettings& settings_;
   SessionValues& session_;
   FrameQueueSite& site_;
-  mutable std::mutex sessionLock_;  // the held-back frames and the pending stream change
+  mutable Mutex sessionLock_;  // the held-back frames and the pending stream change
   std::deque<MediaFrame*> pendingFrames_;
   MediaFrame* pendingStreamChange_ = nullptr;
   std::optional<protocol::StreamChange> pendingDescription_;  // decoded once, when it became pending

@@ -3,9 +3,9 @@
 // Any thread may call any method.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
+
+#include "session/mutex.h"
 
 namespace zm::session {
 
@@ -14,21 +14,21 @@ class Gate {
   void Open() { Set(true); }
   void Close() { Set(false); }
   bool IsOpen() const {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<Mutex> hold(lock_);
     return open_;
   }
   // Waits while the gate is closed; false when it was stopped. Every opening releases the
   // readers waiting at that moment, even when the gate closes again before they run: otherwise a
   // reader could sleep through every short opening while the other stream keeps rebuffering.
   bool WaitOpen() {
-    std::unique_lock<std::mutex> hold(lock_);
+    std::unique_lock<Mutex> hold(lock_);
     const uint64_t openings = openings_;
     changed_.wait(hold, [&] { return open_ || stopped_ || openings_ != openings; });
     return !stopped_;
   }
   void Stop() {
     {
-      std::lock_guard<std::mutex> hold(lock_);
+      std::lock_guard<Mutex> hold(lock_);
       stopped_ = true;
     }
     changed_.notify_all();
@@ -37,15 +37,15 @@ class Gate {
  private:
   void Set(bool open) {
     {
-      std::lock_guard<std::mutex> hold(lock_);
+      std::lock_guard<Mutex> hold(lock_);
       open_ = open;
       if (open) ++openings_;
     }
     changed_.notify_all();
   }
 
-  mutable std::mutex lock_;
-  std::condition_variable changed_;
+  mutable Mutex lock_;
+  ConditionVariable changed_;
   uint64_t openings_ = 0;
   bool open_ = true;  // gates start open
   bool stopped_ = false;

@@ -18,7 +18,7 @@ MediaBuffer::MediaBuffer(MediaBufferSite& site, FrameDropper drop, uint32_t reso
 MediaBuffer::~MediaBuffer() {
   Stop();
   // The channels' destructors wait for the threads still inside them.
-  std::lock_guard<std::mutex> hold(bufferLock_);
+  std::lock_guard<Mutex> hold(bufferLock_);
   if (heldKeyFrame_) Drop(heldKeyFrame_);
   heldKeyFrame_ = nullptr;
 }
@@ -39,7 +39,7 @@ void MediaBuffer::DeliverFrame(MediaFrame* frame) {
   {
     // The rebuffering flag is read and changed, and the gates moved, under the lock: a reader
     // that starts rebuffering and the producer that ends it must see each other's change.
-    std::lock_guard<std::mutex> hold(bufferLock_);
+    std::lock_guard<Mutex> hold(bufferLock_);
     const DeliverDecision decision = state_.OnDeliver(*frame, site_.PlayerView(), Channels(), site_.NowSeconds());
     if (decision.drop) {
       Drop(frame);
@@ -64,7 +64,7 @@ bool MediaBuffer::GetFrame(uint32_t streamType, MediaFrame*& out) {
   if (!channel || aborting_) return false;
   MediaFrame* frame = nullptr;
   {
-    std::lock_guard<std::mutex> hold(bufferLock_);
+    std::lock_guard<Mutex> hold(bufferLock_);
     if (!state_.HasStream(streamType) || state_.Refuses(streamType)) return false;
     if (streamType == kStreamTypeVideo && heldKeyFrame_) frame = std::exchange(heldKeyFrame_, nullptr);
   }
@@ -78,7 +78,7 @@ bool MediaBuffer::GetFrame(uint32_t streamType, MediaFrame*& out) {
     Drop(frame);
     EndDecision decision;
     {
-      std::lock_guard<std::mutex> hold(bufferLock_);
+      std::lock_guard<Mutex> hold(bufferLock_);
       decision = state_.OnEndMarker(streamType);
     }
     if (decision.allEnded) site_.AllStreamsEnded();
@@ -91,7 +91,7 @@ bool MediaBuffer::GetFrame(uint32_t streamType, MediaFrame*& out) {
   const bool desktop = site_.DesktopReachable();
   bool held = false, caughtUp = false;
   {
-    std::lock_guard<std::mutex> hold(bufferLock_);
+    std::lock_guard<Mutex> hold(bufferLock_);
     const BufferPlayerView player = site_.PlayerView();
     if (state_.HoldForResync(*frame, player)) {
       if (heldKeyFrame_) Drop(heldKeyFrame_);
@@ -124,7 +124,7 @@ bool MediaBuffer::GetFrame(uint32_t streamType, MediaFrame*& out) {
 }
 
 void MediaBuffer::Flush() {
-  std::lock_guard<std::mutex> hold(bufferLock_);
+  std::lock_guard<Mutex> hold(bufferLock_);
   if (state_.HasStream(kStreamTypeAudio)) audioChannel_.Clear();
   if (state_.HasStream(kStreamTypeVideo)) videoChannel_.Clear();
   if (heldKeyFrame_) Drop(heldKeyFrame_);
@@ -152,18 +152,18 @@ void MediaBuffer::Resume() {
 }
 
 void MediaBuffer::MarkDelivery() {
-  std::lock_guard<std::mutex> hold(bufferLock_);
+  std::lock_guard<Mutex> hold(bufferLock_);
   state_.MarkDelivery(site_.NowSeconds());
 }
 
 void MediaBuffer::ResetTimeBase() {
-  std::lock_guard<std::mutex> hold(bufferLock_);
+  std::lock_guard<Mutex> hold(bufferLock_);
   state_.ResetTimeBase();
 }
 
 void MediaBuffer::SetAudioAbsent() {
   {
-    std::lock_guard<std::mutex> hold(bufferLock_);
+    std::lock_guard<Mutex> hold(bufferLock_);
     state_.SetAudioAbsent();
     audioChannel_.Clear();
   }
@@ -178,17 +178,17 @@ void MediaBuffer::Stop() {
 }
 
 int32_t MediaBuffer::BufferingPercent() const {
-  std::lock_guard<std::mutex> hold(bufferLock_);
+  std::lock_guard<Mutex> hold(bufferLock_);
   return state_.BufferingPercent();
 }
 
 int64_t MediaBuffer::LastVideoTime() const {
-  std::lock_guard<std::mutex> hold(bufferLock_);
+  std::lock_guard<Mutex> hold(bufferLock_);
   return state_.LastVideoTime();
 }
 
 int64_t MediaBuffer::LastAudioTime() const {
-  std::lock_guard<std::mutex> hold(bufferLock_);
+  std::lock_guard<Mutex> hold(bufferLock_);
   return state_.LastAudioTime();
 }
 

@@ -8,11 +8,11 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 
 #include "session/frame_channel.h"
 #include "session/gate.h"
 #include "session/media_buffer_state.h"
+#include "session/mutex.h"
 
 namespace zm::session {
 
@@ -85,7 +85,7 @@ class MediaBuffer {
 
   MediaBufferSite& site_;
   const FrameDropper drop_;
-  mutable std::mutex bufferLock_;  // taken before a channel's own lock, never the other way
+  mutable Mutex bufferLock_;  // taken before a channel's own lock, never the other way
   MediaBufferState state_;
   MediaFrame* heldKeyFrame_ = nullptr;  // under bufferLock_
   std::atomic<bool> aborting_{false};

@@ -227,12 +227,14 @@ HRESULT CMediaRenderer::StartPullers() {
 
 void CMediaRenderer::StopPullers() {
   if (!videoThread_ && !audioThread_) return;
+  stopping_ = true;
   SetEvent(stopEvent_.get());
   for (com::UniqueHandle* thread : {&videoThread_, &audioThread_}) {
     if (*thread) WaitForSingleObject(thread->get(), INFINITE);
     thread->reset();
   }
   ResetEvent(stopEvent_.get());
+  stopping_ = false;
   if (audio_) audio_->Reset();
 }
 
@@ -293,7 +295,9 @@ bool CMediaRenderer::WaitUntilDue(int64_t time, int64_t lead) {
     bool running = false;
     const int64_t remaining = time - lead - clock_.Now(&running);
     if (running && remaining <= 0) return !Stopping();
-    const int64_t waitMs = running ? std::clamp<int64_t>(remaining / 10'000, 1, kLongestWaitMs) : kLongestWaitMs;
+    // Rounded up: a wait that ends just before the frame is due costs a second one.
+    const int64_t waitMs =
+        running ? std::clamp<int64_t>((remaining + 9'999) / 10'000, 1, kLongestWaitMs) : kLongestWaitMs;
     if (WaitForSingleObject(stopEvent_.get(), static_cast<DWORD>(waitMs)) == WAIT_OBJECT_0) return false;
   }
 }

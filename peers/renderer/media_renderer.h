@@ -78,7 +78,8 @@ class CMediaRenderer final : public IMediaRenderer, public IMediaRendererSource,
   // Waits until the clock reaches `time` - `lead`; false once stopping.
   bool WaitUntilDue(int64_t time, int64_t lead);
   void RecordDrawn(int64_t time);
-  bool Stopping() const { return WaitForSingleObject(stopEvent_.get(), 0) == WAIT_OBJECT_0; }
+  // Read for every frame: a flag, where a look at the event would be a trip through the system.
+  bool Stopping() const { return stopping_.load(); }
   HRESULT StartPullers();
   void StopPullers();
 
@@ -92,7 +93,8 @@ class CMediaRenderer final : public IMediaRenderer, public IMediaRendererSource,
   int32_t volume_ = 0;
   std::wstring lastSnapshot_;
 
-  com::UniqueHandle stopEvent_;  // manual reset: set while the pullers are told to leave
+  com::UniqueHandle stopEvent_;        // manual reset: set while the pullers are told to leave
+  std::atomic<bool> stopping_{false};  // the same, for Stopping
   com::UniqueHandle videoThread_;
   com::UniqueHandle audioThread_;
   RendererClock clock_;
