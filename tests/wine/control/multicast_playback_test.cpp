@@ -3,7 +3,6 @@
 // and a byte the server writes on the control connection ends it with its text.
 #include <cstdlib>
 
-#include "message_box_watcher.h"
 #include "playback_fixture.h"
 
 namespace zm::tests {
@@ -36,14 +35,11 @@ TEST_F(MulticastPlaybackTest, ALiveSourcePlaysUntilStoppedAndEndsWhenTheServerWr
   EXPECT_TRUE(counts.drawnInOrder);
 
   Events().clear();
-  player->UseCustomErrorHandler(VARIANT_FALSE);
   player->UseLiveAlias(Text(L"mjpeg#control-byte-after=200"));  // 4 s in, after the pre-roll
-  MessageBoxWatcher watcher;
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStop, 30000));
-  watcher.Finish();
-  EXPECT_EQ(watcher.caption, L"Error");
-  EXPECT_EQ(watcher.text, L"Error receiving data from Server.\nFinishing playing from the local buffer.");
+  const BoxSeen box = PlayReadingTheBox(30000);
+  ASSERT_TRUE(box.stopped);
+  EXPECT_EQ(box.caption, L"Error");
+  EXPECT_EQ(box.text, L"Error receiving data from Server.\nFinishing playing from the local buffer.");
   EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnStop}));
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "malloc_spy.h"
+#include "message_box_watcher.h"
 #include "peers/renderer/renderer_counters.h"
 
 namespace zm::tests {
@@ -110,6 +111,23 @@ class PlaybackTest : public testing::Test {
     for (auto it = Events().rbegin(); it != Events().rend(); ++it)
       if (it->id == id) return &*it;
     return nullptr;
+  }
+  // What the user read in the control's own message box during a Play.
+  struct BoxSeen {
+    bool stopped = false;  // the `nth` OnStop came in time
+    std::wstring caption, text;
+  };
+  // Plays with the control's message boxes instead of OnError until the `nth` OnStop.
+  BoxSeen PlayReadingTheBox(DWORD ms, size_t nth = 1) {
+    player->UseCustomErrorHandler(VARIANT_FALSE);
+    MessageBoxWatcher watcher;
+    BoxSeen seen;
+    EXPECT_EQ(player->Play(), S_OK);
+    seen.stopped = WaitForEvent(kOnStop, ms, nth);
+    watcher.Finish();
+    seen.caption = watcher.caption;
+    seen.text = watcher.text;
+    return seen;
   }
   LONG Property(HRESULT (STDMETHODCALLTYPE IZMediaPlayer::*get)(LONG*)) {
     LONG value = -1;

@@ -1,6 +1,5 @@
 // Whole sessions through the control as a host drives them: play to the end, pause, seek and
 // stop, and the failures a server or a renderer can cause, with the events the host hears.
-#include "message_box_watcher.h"
 #include "playback_fixture.h"
 
 namespace zm::tests {
@@ -183,15 +182,12 @@ TEST_F(PlaybackTest, AStoredFileOverRtpPausesResumesSeeksAndPlaysToItsEnd) {
 }
 
 TEST_F(PlaybackTest, ARestartedRtpServerEndsTheStreamWithItsText) {
-  player->UseCustomErrorHandler(VARIANT_FALSE);
   ASSERT_EQ(player->UseRTPUnicast(), S_OK);
   player->UseLiveAlias(Text(L"mjpeg#ssrc-change=200"));  // 4 s in, after the pre-roll
-  MessageBoxWatcher watcher;
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStop, 30000));
-  watcher.Finish();
-  EXPECT_EQ(watcher.caption, L"Error");
-  EXPECT_EQ(watcher.text, L"Media server has restarted. Please reconnect.\nFinishing playing from the local buffer.");
+  const BoxSeen box = PlayReadingTheBox(30000);
+  ASSERT_TRUE(box.stopped);
+  EXPECT_EQ(box.caption, L"Error");
+  EXPECT_EQ(box.text, L"Media server has restarted. Please reconnect.\nFinishing playing from the local buffer.");
   EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnStop}));
   EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0});
 }
@@ -419,12 +415,9 @@ TEST_F(PlaybackTest, ARefusalIsTheServersErrorWithItsCode) {
 
   // Without a custom handler the user reads the server's text under the server's caption.
   Events().clear();
-  player->UseCustomErrorHandler(VARIANT_FALSE);
-  MessageBoxWatcher watcher;
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
-  watcher.Finish();
-  EXPECT_EQ(watcher.caption, L"Server error");
+  const BoxSeen box = PlayReadingTheBox(15000);
+  ASSERT_TRUE(box.stopped);
+  EXPECT_EQ(box.caption, L"Server error");
   wchar_t* system = nullptr;  // the server's code is a system error: the system's text for it
   FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                  0x80070002, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&system), 0,
@@ -433,7 +426,7 @@ TEST_F(PlaybackTest, ARefusalIsTheServersErrorWithItsCode) {
   std::wstring expected = system;
   LocalFree(system);
   while (!expected.empty() && (expected.back() == L'\n' || expected.back() == L'\r')) expected.pop_back();
-  EXPECT_EQ(watcher.text, expected);
+  EXPECT_EQ(box.text, expected);
   EXPECT_EQ(EventIds(), std::vector<DISPID>{kOnStop});
 }
 
@@ -454,25 +447,19 @@ TEST_F(PlaybackTest, ARendererThatCannotDecodeIsAStartFailureWithItsResult) {
   EXPECT_EQ(Events()[0].args, (std::vector<LONG>{1, static_cast<LONG>(0x8FFF0535)}));
 
   // Without a custom handler the user reads the result's text with the codec named.
-  player->UseCustomErrorHandler(VARIANT_FALSE);
-  MessageBoxWatcher watcher;
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStop, 15000, 2));
-  watcher.Finish();
-  EXPECT_NE(watcher.text.find(L"\nCodec info: H264"), std::wstring::npos) << watcher.text;
+  const BoxSeen box = PlayReadingTheBox(15000, 2);
+  ASSERT_TRUE(box.stopped);
+  EXPECT_NE(box.text.find(L"\nCodec info: H264"), std::wstring::npos) << box.text;
 }
 
 TEST_F(PlaybackTest, AConnectionClosedMidStreamPlaysOutTheBufferThenStops) {
-  player->UseCustomErrorHandler(VARIANT_FALSE);
   player->UseFile(Text(L"testlist\\gamma.zmf#close-mid-frame=150"));
-  MessageBoxWatcher watcher;
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStop, 20000));
-  watcher.Finish();
-  EXPECT_EQ(watcher.caption, L"Error");
+  const BoxSeen box = PlayReadingTheBox(20000);
+  ASSERT_TRUE(box.stopped);
+  EXPECT_EQ(box.caption, L"Error");
   const std::wstring tail = L".\nFinishing playing from the local buffer.";
-  ASSERT_GT(watcher.text.size(), tail.size()) << "no box, or no transport text before the tail";
-  EXPECT_EQ(watcher.text.substr(watcher.text.size() - tail.size()), tail);
+  ASSERT_GT(box.text.size(), tail.size()) << "no box, or no transport text before the tail";
+  EXPECT_EQ(box.text.substr(box.text.size() - tail.size()), tail);
   EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0});
   const RendererCounts counts = RendererCountsOf();
   EXPECT_GE(counts.framesDrawn + counts.framesDropped, 70u) << "what was buffered was not played out";

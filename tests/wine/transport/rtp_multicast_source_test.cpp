@@ -39,9 +39,7 @@ class MulticastSourceTest : public PeerTest {
   // Connected to the reference server with the reply read.
   void Open(const std::string& alias) {
     ConnectToServer(source, "/ZAMS80/0000live-alias:" + alias, kProtocol80);
-    ReplyRecords reply;
-    ASSERT_TRUE(reply.Read(source, error)) << error;
-    source.OnStreamingStarted();
+    ASSERT_TRUE(StartStreaming(source, error)) << error;
   }
   TestMulticastSource source{ServerPort()};
   std::wstring error;

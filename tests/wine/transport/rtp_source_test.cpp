@@ -71,7 +71,15 @@ sockaddr_in Meet(TestRtpSource& source, Datagrams& meeting, LocalPeer& peer) {
   return client;
 }
 
-class RtpSourceTest : public PeerTest {};
+class RtpSourceTest : public PeerTest {
+ protected:
+  // What the reference server did to the datagrams of this source's session.
+  static std::string ServerTally(const TestRtpSource& source) {
+    Datagrams query;
+    query.SendTo(Datagrams::At(ServerPort()), "ZmsUdpTally:" + source.UdpId());
+    return query.Receive();
+  }
+};
 
 // (Wine sends from 127.0.0.1 whatever loopback address a socket is bound to, so a datagram
 // from another host cannot be made here.)
@@ -89,10 +97,8 @@ TEST_F(RtpSourceTest, MeetsOverUdpThenAsksOverTcpWithoutAProbeWhenTheMediaShareI
   EXPECT_EQ("", meeting.Receive()) << "a probe went to the port that answered";
 
   peer.Send(VideoOnlyReply(80));
-  ReplyRecords reply;
-  ASSERT_TRUE(reply.Read(source, error)) << error;
+  ASSERT_TRUE(StartStreaming(source, error)) << error;
   EXPECT_EQ("QC_RedundancyFull", peer.Receive(64, 300)) << "loss mode 2 asks once for full redundancy";
-  source.OnStreamingStarted();
 
   protocol::MediaFrame key;
   key.header.streamType = protocol::kStreamTypeVideo;
@@ -120,9 +126,7 @@ TEST_F(RtpSourceTest, AStreamWithoutAKeyFrameEndsTheWaitWithItsText) {
   const sockaddr_in client = Meet(source, meeting, peer);
   peer.Send(VideoOnlyReply(80));
   std::wstring error;
-  ReplyRecords reply;
-  ASSERT_TRUE(reply.Read(source, error)) << error;
-  source.OnStreamingStarted();
+  ASSERT_TRUE(StartStreaming(source, error)) << error;
 
   std::atomic<bool> sending{true};
   std::thread sender([&] {
@@ -177,10 +181,8 @@ TEST_F(RtpSourceTest, AServerThatGoesSilentIsEndedByTheWatchdog) {
   TestRtpSource source(ServerPort());
   ConnectToServer(source, "/ZAMS80/0000live-alias:mjpeg#stall-after=10", kProtocol80);
   source.SetTimeoutMs(2600);  // 600 ms for the datagram reads
-  ReplyRecords reply;
   std::wstring error;
-  ASSERT_TRUE(reply.Read(source, error)) << error;
-  source.OnStreamingStarted();
+  ASSERT_TRUE(StartStreaming(source, error)) << error;
   int frames = 0;
   DWORD lastFrame = GetTickCount();
   for (; frames < 100; ++frames) {
@@ -200,18 +202,14 @@ TEST_F(RtpSourceTest, AdaptiveRedundancyRisesToHalfUnderTwoPercentLoss) {
   TestRtpSource source(ServerPort());
   source.ApplyUdpLossMode(1);
   ConnectToServer(source, "/ZAMS80/0000live-alias:mjpeg#udp-drop=20,udp-seed=3", kProtocol80);
-  ReplyRecords reply;
   std::wstring error;
-  ASSERT_TRUE(reply.Read(source, error)) << error;
-  source.OnStreamingStarted();
+  ASSERT_TRUE(StartStreaming(source, error)) << error;
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < CZRtpMediaFramesSource::kLossTimerFirstMs + 3000) {
     FrameRecord f;
     ASSERT_TRUE(source.ReadFrame(f.frame, error)) << error;
   }
-  Datagrams query;
-  query.SendTo(Datagrams::At(ServerPort()), "ZmsUdpTally:" + source.UdpId());
-  const std::string tally = query.Receive();
+  const std::string tally = ServerTally(source);
   unsigned copies = 0;
   ASSERT_EQ(1, std::sscanf(tally.c_str() + tally.find("copies="), "copies=%u", &copies)) << tally;
   EXPECT_GT(copies, 0u) << tally;
@@ -225,10 +223,8 @@ TEST_F(RtpSourceTest, AFileArrivesInOrderThroughSpoiledDatagramsAndTheLossIsTheS
   ConnectToServer(source,
                   "/ZAMS80/0000file:testlist\\alpha.zmf#udp-drop=20,udp-duplicate=20,udp-reorder=20,udp-pace=50",
                   kProtocol80);
-  ReplyRecords reply;
   std::wstring error;
-  ASSERT_TRUE(reply.Read(source, error)) << error;
-  source.OnStreamingStarted();
+  ASSERT_TRUE(StartStreaming(source, error)) << error;
   int64_t last[3] = {-1, -1, -1};
   for (int ends = 0, frames = 0; ends < 2; ++frames) {
     FrameRecord f;
@@ -241,9 +237,7 @@ TEST_F(RtpSourceTest, AFileArrivesInOrderThroughSpoiledDatagramsAndTheLossIsTheS
     EXPECT_GE(f.frame.time, last[f.frame.streamType]) << "stream " << f.frame.streamType << " went back in time";
     last[f.frame.streamType] = f.frame.time;
   }
-  Datagrams query;
-  query.SendTo(Datagrams::At(ServerPort()), "ZmsUdpTally:" + source.UdpId());
-  const std::string tally = query.Receive();
+  const std::string tally = ServerTally(source);
   const int64_t lost = source.ReceptionFigures().lost;
   EXPECT_GT(lost, 0);
   EXPECT_NE(std::string::npos, tally.find(" dropped=" + std::to_string(lost) + " ")) << tally;

@@ -60,6 +60,14 @@ struct ReplyRecords : transport::StreamFormatRecordPair {
   }
 };
 
+// Reads the reply and says that streaming has begun, as the session does before its first frame.
+inline bool StartStreaming(CZTcpMediaFramesSource& source, std::wstring& error) {
+  ReplyRecords reply;
+  if (!reply.Read(source, error)) return false;
+  source.OnStreamingStarted();
+  return true;
+}
+
 struct FrameRecord {
   zm::MediaFrame frame{};
   ~FrameRecord() { CoTaskMemFree(frame.data); }
