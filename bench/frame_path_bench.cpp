@@ -7,45 +7,20 @@
 #include <objbase.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <string>
-#include <thread>
 
+#include "bench/frame_path_run.h"
 #include "bench/frame_sender.h"
 #include "bench/source_timing.h"
 #include "protocol/media_type_guids.h"
-#include "session/frame_path.h"
-#include "session/frame_queue.h"
-#include "session/media_flop.h"
-#include "session/player_buffer_site.h"
 #include "transport/tcp_source.h"
 
 namespace {
 
 using zm::bench::FrameSender;
 using zm::bench::kRounds;
-using zm::bench::Seconds;
 using zm::bench::SourceSeconds;
-using namespace zm::session;
-
-// A stored session's flags; nothing to tell a window.
-struct QuietSite : MediaBufferSite {
-  std::atomic<bool> buffering{false};
-  BufferPlayerView PlayerView() override {
-    BufferPlayerView view;
-    view.m_bBuffering = buffering;
-    return view;
-  }
-  void StartRebuffering() override { buffering = true; }
-  void EndRebuffering() override { buffering = false; }
-  void RequestResync(int32_t) override {}
-  void AllStreamsEnded() override {}
-  void PushEndMarkers() override {}
-  bool TimeShiftCaughtUp() override { return false; }
-  bool DesktopReachable() override { return true; }
-  int64_t NowSeconds() override { return SecondsSince1970(); }
-};
 
 double PathSeconds(uint32_t payload, uint32_t frames) {
   FrameSender sender(payload, frames);
@@ -54,46 +29,13 @@ double PathSeconds(uint32_t payload, uint32_t frames) {
   if (!zm::bench::ConnectSource(source)) return 0;
   zm::protocol::StreamFormat video;
   video.type.majorType = zm::protocol::MEDIATYPE_Video;
-  PlayerSettings settings;
-  SessionValues session;
-  session.m_videoType = video;
-  QuietSite site;
-  HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  CMediaBuffer buffer(site, zm::protocol::ReplyStatus{}, video, zm::protocol::StreamFormat{});
-  FramePath path(source, buffer, stop, nullptr, nullptr);
-  FrameQueue queue(settings, session, path);
-
-  LARGE_INTEGER start, end;
-  QueryPerformanceCounter(&start);
-  uint32_t taken = 0;
-  std::thread renderer([&] {
-    IMediaFlop* flop = &buffer;
-    for (; taken < frames; ++taken) {
-      zm::MediaFrame* frame = nullptr;
-      if (FAILED(flop->GetFrame(kVideoStream, &frame))) break;
-      CoTaskMemFree(frame->data);
-      CoTaskMemFree(frame);
-    }
-  });
+  const zm::bench::PathRun run =
+      zm::bench::RunFramePath(source, zm::protocol::ReplyStatus{}, video, zm::protocol::StreamFormat{}, frames);
   std::wstring error;
-  int endCount = 0;
-  for (uint32_t read = 0; read < frames; ++read) {
-    zm::MediaFrame* frame = path.AllocateFrame();
-    if (!queue.NextFrame(frame, error, false)) {
-      path.DropFrame(frame);
-      break;
-    }
-    queue.HandleFrame(frame, endCount, error);
-  }
-  queue.PushEndMarkers();  // as the stream's end does: a reader held while rebuffering plays the rest
-  renderer.join();
-  QueryPerformanceCounter(&end);
-  path.SignalStop();
   source.Disconnect(error);
   sender.Join();
-  CloseHandle(stop);
-  if (taken != frames) std::fprintf(stderr, "path: %u of %u frames\n", taken, frames);
-  return Seconds(start, end);
+  if (run.frames != frames) std::fprintf(stderr, "path: %u of %u frames\n", run.frames, frames);
+  return run.seconds;
 }
 
 void Compare(const char* name, uint32_t payload, uint32_t frames) {

@@ -10,6 +10,7 @@ FrameChannel::~FrameChannel() {
   idle_.wait(hold, [this] { return inside_ == 0; });
   for (MediaFrame* frame : frames_) drop_(frame);
   frames_.clear();
+  count_.store(0, std::memory_order_release);
 }
 
 bool FrameChannel::Push(MediaFrame* frame) {
@@ -19,6 +20,7 @@ bool FrameChannel::Push(MediaFrame* frame) {
   space_.wait(hold, [&] { return stopped_ || clears_ != clears || frames_.size() < capacity_; });
   if (stopped_ || clears_ != clears) return false;
   frames_.push_back(frame);
+  count_.store(frames_.size(), std::memory_order_release);
   items_.notify_one();
   return true;
 }
@@ -27,6 +29,7 @@ bool FrameChannel::TryPush(MediaFrame* frame) {
   std::lock_guard<Mutex> hold(lock_);
   if (stopped_ || frames_.size() >= capacity_) return false;
   frames_.push_back(frame);
+  count_.store(frames_.size(), std::memory_order_release);
   items_.notify_one();
   return true;
 }
@@ -39,6 +42,7 @@ bool FrameChannel::Pop(MediaFrame*& out) {
   if (stopped_ || aborted_) return false;
   out = frames_.front();
   frames_.pop_front();
+  count_.store(frames_.size(), std::memory_order_release);
   space_.notify_one();
   return true;
 }
@@ -50,16 +54,12 @@ void FrameChannel::Clear() {
     std::lock_guard<Mutex> hold(lock_);
     Activity activity(*this);
     dropped.swap(frames_);
+    count_.store(0, std::memory_order_release);
     ++clears_;
   }
   space_.notify_all();
   // Outside the lock: freeing a payload never holds up the stream's other threads.
   for (MediaFrame* frame : dropped) drop(frame);
-}
-
-size_t FrameChannel::Count() const {
-  std::lock_guard<Mutex> hold(lock_);
-  return frames_.size();
 }
 
 void FrameChannel::Stop() {

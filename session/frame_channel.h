@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 
@@ -38,7 +39,8 @@ class FrameChannel {
   bool Pop(MediaFrame*& out);
   // Drops every frame; producers waiting for space give up.
   void Clear();
-  size_t Count() const;
+  // Read without the lock: the media buffer asks for it several times for every frame.
+  size_t Count() const { return count_.load(std::memory_order_acquire); }
 
   // Every wait returns and every later Push and Pop fails, for good (the session stops).
   void Stop();
@@ -67,7 +69,8 @@ class FrameChannel {
   ConditionVariable items_;
   ConditionVariable idle_;
   std::deque<MediaFrame*> frames_;
-  uint64_t clears_ = 0;  // producers waiting for space give up when this moves
+  std::atomic<size_t> count_{0};  // frames_.size(), written under the lock
+  uint64_t clears_ = 0;           // producers waiting for space give up when this moves
   size_t inside_ = 0;
   bool stopped_ = false;
   bool aborted_ = false;

@@ -28,10 +28,10 @@ void FramePath::ResetTimeBase() {
   if (m_buffer) m_buffer->Frames().ResetTimeBase();
 }
 
-bool FramePath::StopSignalled() { return !m_hStopEvent || WaitForSingleObject(m_hStopEvent, 0) == WAIT_OBJECT_0; }
+bool FramePath::StopSignalled() { return !m_pStop || m_pStop->IsSet(); }
 
 void FramePath::SignalStop() {
-  if (m_hStopEvent) SetEvent(m_hStopEvent);
+  if (m_pStop) m_pStop->Set();
   // Every reader and producer waiting inside the media buffer returns.
   if (m_buffer) m_buffer->Frames().Stop();
 }

@@ -1,12 +1,13 @@
 // FramePath: the frame queue's site for one run of the grabber thread. Frames come from the
 // session's transport in task-allocator records and go to the session's media buffer; the
-// session's stop and restart events and its control window receive what the queue signals.
+// session's stop, its restart event and its control window receive what the queue signals.
 #pragma once
 
 #include <windows.h>
 
 #include "session/frame_queue.h"
 #include "session/media_flop.h"
+#include "session/stop_signal.h"
 #include "transport/network_source.h"
 
 namespace zm::session {
@@ -16,15 +17,15 @@ namespace zm::session {
 class FramePath final : public FrameQueueSite {
  public:
   FramePath() = default;
-  FramePath(transport::CZNetworkMediaFramesSource& source, CMediaBuffer& buffer, HANDLE stopEvent, HANDLE restartEvent,
+  FramePath(transport::CZNetworkMediaFramesSource& source, CMediaBuffer& buffer, StopSignal& stop, HANDLE restartEvent,
             HWND window) {
-    Bind(&source, &buffer, stopEvent, restartEvent, window);
+    Bind(&source, &buffer, &stop, restartEvent, window);
   }
-  void Bind(transport::CZNetworkMediaFramesSource* source, CMediaBuffer* buffer, HANDLE stopEvent, HANDLE restartEvent,
+  void Bind(transport::CZNetworkMediaFramesSource* source, CMediaBuffer* buffer, StopSignal* stop, HANDLE restartEvent,
             HWND window) {
     m_source = source;
     m_buffer = buffer;
-    m_hStopEvent = stopEvent;
+    m_pStop = stop;
     m_hRestartEvent = restartEvent;
     m_hWnd = window;
   }
@@ -43,7 +44,7 @@ class FramePath final : public FrameQueueSite {
  private:
   transport::CZNetworkMediaFramesSource* m_source = nullptr;
   CMediaBuffer* m_buffer = nullptr;
-  HANDLE m_hStopEvent = nullptr;
+  StopSignal* m_pStop = nullptr;
   HANDLE m_hRestartEvent = nullptr;
   HWND m_hWnd = nullptr;
 };

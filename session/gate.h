@@ -3,6 +3,7 @@
 // Any thread may call any method.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "session/mutex.h"
@@ -13,14 +14,14 @@ class Gate {
  public:
   void Open() { Set(true); }
   void Close() { Set(false); }
-  bool IsOpen() const {
-    std::lock_guard<Mutex> hold(lock_);
-    return open_;
-  }
+  // Read without the lock, as WaitOpen's first look is: a reader passes an open gate for every
+  // frame it takes.
+  bool IsOpen() const { return open_.load(std::memory_order_acquire); }
   // Waits while the gate is closed; false when it was stopped. Every opening releases the
   // readers waiting at that moment, even when the gate closes again before they run: otherwise a
   // reader could sleep through every short opening while the other stream keeps rebuffering.
   bool WaitOpen() {
+    if (open_.load(std::memory_order_acquire)) return !stopped_.load(std::memory_order_acquire);
     std::unique_lock<Mutex> hold(lock_);
     const uint64_t openings = openings_;
     changed_.wait(hold, [&] { return open_ || stopped_ || openings_ != openings; });
@@ -29,7 +30,7 @@ class Gate {
   void Stop() {
     {
       std::lock_guard<Mutex> hold(lock_);
-      stopped_ = true;
+      stopped_.store(true, std::memory_order_release);
     }
     changed_.notify_all();
   }
@@ -38,7 +39,7 @@ class Gate {
   void Set(bool open) {
     {
       std::lock_guard<Mutex> hold(lock_);
-      open_ = open;
+      open_.store(open, std::memory_order_release);
       if (open) ++openings_;
     }
     changed_.notify_all();
@@ -47,8 +48,9 @@ class Gate {
   mutable Mutex lock_;
   ConditionVariable changed_;
   uint64_t openings_ = 0;
-  bool open_ = true;  // gates start open
-  bool stopped_ = false;
+  // Written under the lock, so that a waiter cannot miss a change between its test and its sleep.
+  std::atomic<bool> open_{true};  // gates start open
+  std::atomic<bool> stopped_{false};
 };
 
 }  // namespace zm::session

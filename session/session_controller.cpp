@@ -76,12 +76,12 @@ bool SessionController::Start(HWND window) {
   m_hWnd = window;
   m_bufferSite.SetWindow(window);
   m_renderer.SetRunning(true);
-  m_hStop = ManualResetEvent();
+  const bool stopMade = m_stop.Renew();
   m_hRestart = ManualResetEvent();
   m_hContinue = ManualResetEvent();
   m_hFinished = ManualResetEvent();
   m_hCredentials = ManualResetEvent();
-  if (!m_hStop || !m_hRestart || !m_hContinue || !m_hFinished || !m_hCredentials) {
+  if (!stopMade || !m_hRestart || !m_hContinue || !m_hFinished || !m_hCredentials) {
     CloseSession();
     return false;
   }
@@ -95,13 +95,13 @@ bool SessionController::Start(HWND window) {
 }
 
 void SessionController::SignalStop() {
-  if (m_hStop) SetEvent(m_hStop.get());
+  m_stop.Set();
   // Every reader and producer waiting inside the media buffer returns.
   std::lock_guard<com::CriticalSection> hold(m_csSession);
   if (m_pMediaBuffer) m_pMediaBuffer->Frames().Stop();
 }
 
-bool SessionController::StopSignalled() const { return IsSignalled(m_hStop.get()); }
+bool SessionController::StopSignalled() const { return m_stop.IsSet(); }
 
 void SessionController::SignalRestart() {
   if (m_hRestart) SetEvent(m_hRestart.get());
@@ -151,7 +151,7 @@ void SessionController::DestroyMediaBuffer() {
 
 void SessionController::CloseSession() {
   m_hFinished.reset();
-  m_hStop.reset();
+  m_stop.Close();
   m_hRestart.reset();
   m_hContinue.reset();
   m_hCredentials.reset();
@@ -216,7 +216,7 @@ void SessionController::GrabberMain() {
   CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
   const uint32_t serial = m_nSerial;
-  const HANDLE stop = m_hStop.get();
+  const HANDLE stop = m_stop.Event();
   std::wstring caption = kCaptionError;
   try {
     RunGuarded(caption);
@@ -259,7 +259,7 @@ void SessionController::RequestStopProcedure(uint32_t serial) {
 }
 
 bool SessionController::WaitForStop(DWORD ms) {
-  const HANDLE stop = m_hStop.get();
+  const HANDLE stop = m_stop.Event();
   return WaitAlertable(1, &stop, ms) == WAIT_OBJECT_0;
 }
 
@@ -268,7 +268,7 @@ void SessionController::RunGuarded(std::wstring& caption) {
     // A new transport comes with the negotiation; a stream change's restart keeps the old one.
     DeleteTransport();
     NegotiationContext context;
-    context.hStopEvent = m_hStop.get();
+    context.hStopEvent = m_stop.Event();
     context.hCredentialsEvent = m_hCredentials.get();
     context.hControlWindow = m_hWnd;
     context.pPasswordRequest = m_site.PasswordRequest();
@@ -312,7 +312,7 @@ void SessionController::CreateMediaBuffer() {
   if (!buffer->IsValid()) throw std::bad_alloc();
   std::lock_guard<com::CriticalSection> hold(m_csSession);
   m_pMediaBuffer = std::move(buffer);
-  m_framePath.Bind(m_pTransport.get(), m_pMediaBuffer.get(), m_hStop.get(), m_hRestart.get(), m_hWnd);
+  m_framePath.Bind(m_pTransport.get(), m_pMediaBuffer.get(), &m_stop, m_hRestart.get(), m_hWnd);
   // A stop that came before the buffer existed still reaches its waits.
   if (StopSignalled()) m_pMediaBuffer->Frames().Stop();
 }
@@ -370,7 +370,7 @@ void SessionController::OnReadFailure(const std::wstring& transportText) {
 
 void SessionController::PlayingLoop(int& endCount) {
   const int streams = m_session.m_bAudioWithVideo + 1;
-  const HANDLE waits[] = {m_hStop.get(), m_hRestart.get(), m_hContinue.get()};
+  const HANDLE waits[] = {m_stop.Event(), m_hRestart.get(), m_hContinue.get()};
   std::wstring errorText;
   for (;;) {
     if (StopSignalled()) return;

@@ -23,6 +23,7 @@
 #include "session/player_buffer_site.h"
 #include "session/player_state.h"
 #include "session/renderer_bridge.h"
+#include "session/stop_signal.h"
 #include "transport/network_source.h"
 
 namespace zm::session {
@@ -110,7 +111,7 @@ class SessionController {
   HWND m_hWnd = nullptr;
   std::atomic<uint32_t> m_nSerial{0};
 
-  com::UniqueHandle m_hStop;
+  StopSignal m_stop;
   com::UniqueHandle m_hRestart;
   com::UniqueHandle m_hContinue;
   com::UniqueHandle m_hFinished;
