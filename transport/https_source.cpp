@@ -199,7 +199,7 @@ int CZHttpsMediaFramesSource::ReceiveCiphertext(WOLFSSL*, char* into, int size, 
   auto* self = static_cast<CZHttpsMediaFramesSource*>(source);
   ReadAheadBuffer& buffer = self->m_cipherReadAhead;
   if (buffer.Size() == 0) {
-    const int received = recv(self->m_socket.load(), buffer.Space(), ReadAheadBuffer::kCapacity, 0);
+    const int received = recv(self->m_socket.load(), buffer.Space(), static_cast<int>(buffer.Capacity()), 0);
     if (received == 0) return CYASSL_CBIO_ERR_CONN_CLOSE;
     if (received < 0) {
       switch (WSAGetLastError()) {

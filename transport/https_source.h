@@ -78,9 +78,9 @@ class CZHttpsMediaFramesSource : public CZNetworkMediaFramesSource {
   std::atomic<bool> m_bOpen{false};
   com::CriticalSection m_lock;       // every call into the TLS session
   com::UniqueHandle m_hSocketEvent;  // WSAEventSelect's event: readable, writable or closed
-  ReadAheadBuffer m_readAhead;       // decrypted bytes; grabber thread only
+  ReadAheadBuffer m_readAhead{ReadAheadBuffer::kRecordCapacity};  // decrypted bytes; grabber thread only
   // Received bytes the session has not taken yet; used inside the session's calls only.
-  ReadAheadBuffer m_cipherReadAhead;
+  ReadAheadBuffer m_cipherReadAhead{ReadAheadBuffer::kSocketCapacity};
   bool m_bWinsockStarted = false;
   bool m_bTlsStarted = false;
 };

@@ -10,9 +10,17 @@ namespace zm::transport {
 
 class ReadAheadBuffer {
  public:
-  static constexpr uint32_t kCapacity = 64 * 1024;
+  // For bytes from a socket: a whole uncompressed picture of the usual sizes fits, so a frame
+  // that has arrived comes in with one recv, where a receive into the payload would be one more
+  // (each a trip through the system).
+  static constexpr uint32_t kSocketCapacity = 512 * 1024;
+  // For bytes a TLS session decrypts one record (16 KiB at most) at a time: larger remainders go
+  // straight into the payload, without a copy.
+  static constexpr uint32_t kRecordCapacity = 64 * 1024;
 
-  ReadAheadBuffer() : m_bytes(new char[kCapacity]) {}
+  explicit ReadAheadBuffer(uint32_t capacity) : m_nCapacity(capacity), m_bytes(new char[capacity]) {}
+
+  uint32_t Capacity() const { return m_nCapacity; }
 
   uint32_t Size() const { return m_nEnd - m_nBegin; }
   // Copies up to `count` buffered bytes out; returns how many.
@@ -41,8 +49,8 @@ class ReadAheadBuffer {
     out += taken;
     uint32_t left = count - taken;
     while (left > 0) {
-      const bool direct = left >= kCapacity;
-      const int received = receive(direct ? out : Space(), direct ? left : kCapacity);
+      const bool direct = left >= m_nCapacity;
+      const int received = receive(direct ? out : Space(), direct ? left : m_nCapacity);
       if (received <= 0) return false;
       uint32_t got = static_cast<uint32_t>(received);
       if (!direct) {
@@ -56,6 +64,7 @@ class ReadAheadBuffer {
   }
 
  private:
+  const uint32_t m_nCapacity;
   std::unique_ptr<char[]> m_bytes;
   uint32_t m_nBegin = 0;
   uint32_t m_nEnd = 0;

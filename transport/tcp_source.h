@@ -46,7 +46,7 @@ class CZTcpMediaFramesSource : public CZNetworkMediaFramesSource {
 
  private:
   bool m_bWinsockStarted = false;
-  ReadAheadBuffer m_readAhead;  // grabber thread only
+  ReadAheadBuffer m_readAhead{ReadAheadBuffer::kSocketCapacity};  // grabber thread only
 };
 
 }  // namespace zm::transport

@@ -62,11 +62,11 @@ bool CAudioOutput::Open() {
   return true;
 }
 
-bool CAudioOutput::Play(const uint8_t* data, size_t length, HANDLE stop) {
+bool CAudioOutput::Play(const uint8_t* data, size_t length, const PullerStop& stop) {
   length -= length % format_.nBlockAlign;  // whole sample frames only
   if (!data || length == 0) return true;
   if (!device_) return ConsumeSilently(length, stop);
-  Buffer* buffer = WaitForFreeBuffer(stop);
+  Buffer* buffer = WaitForFreeBuffer(stop.event);
   if (!buffer) return false;
   if (buffer->prepared) waveOutUnprepareHeader(device_.get(), &buffer->header, sizeof buffer->header);
   buffer->prepared = false;
@@ -96,13 +96,13 @@ CAudioOutput::Buffer* CAudioOutput::WaitForFreeBuffer(HANDLE stop) {
   }
 }
 
-bool CAudioOutput::ConsumeSilently(size_t length, HANDLE stop) {
+bool CAudioOutput::ConsumeSilently(size_t length, const PullerStop& stop) {
   const auto duration = std::chrono::duration_cast<Clock::duration>(
       std::chrono::nanoseconds(static_cast<int64_t>(length) * 1'000'000'000 / format_.nAvgBytesPerSec));
   silentUntil_ = std::max(Clock::now(), silentUntil_) + duration;
   const auto wait = std::chrono::ceil<std::chrono::milliseconds>(silentUntil_ - kSilentLead - Clock::now());
-  if (wait.count() <= 0) return WaitForSingleObject(stop, 0) != WAIT_OBJECT_0;
-  return WaitForSingleObject(stop, static_cast<DWORD>(wait.count())) != WAIT_OBJECT_0;
+  if (wait.count() <= 0) return !stop.Stopped();
+  return !stop.Sleep(static_cast<DWORD>(wait.count()));
 }
 
 void CAudioOutput::Pause() {

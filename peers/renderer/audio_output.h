@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "com/unique_handle.h"
+#include "peers/renderer/puller_wake.h"
 
 namespace zm::renderer {
 
@@ -44,8 +45,8 @@ class CAudioOutput {
   bool HasDevice() const { return static_cast<bool>(device_); }
 
   // Plays or silently consumes one frame's samples, waiting while the device's buffers are all
-  // queued. False when `stop` was signalled first.
-  bool Play(const uint8_t* data, size_t length, HANDLE stop);
+  // queued. False when the pullers were stopped first.
+  bool Play(const uint8_t* data, size_t length, const PullerStop& stop);
   void SetVolume(int32_t hundredthsOfDecibel) { gain_ = VolumeGain(hundredthsOfDecibel); }
   void Pause();
   void Resume();
@@ -61,7 +62,7 @@ class CAudioOutput {
   using Clock = std::chrono::steady_clock;
 
   Buffer* WaitForFreeBuffer(HANDLE stop);
-  bool ConsumeSilently(size_t length, HANDLE stop);
+  bool ConsumeSilently(size_t length, const PullerStop& stop);
   void UnprepareAll();
 
   WAVEFORMATEX format_;

@@ -14,8 +14,9 @@ namespace {
 // A puller whose GetFrame failed tries again after this long: the buffer fails at once while
 // it is aborted or has ended, so an immediate retry would spin.
 constexpr DWORD kRetryMs = 10;
-// Longest sleep of a puller waiting for its frame's time, so it notices a Pause or Stop soon.
-constexpr int64_t kLongestWaitMs = 20;
+// Longest sleep of a puller waiting for its frame's time. A Pause, Run or Stop wakes it at once;
+// this only bounds the wait while the clock stands still.
+constexpr int64_t kLongestWaitMs = 250;
 // A picture later than this behind the clock is not worth showing.
 constexpr int64_t kLateLimit = 200 * 10'000;
 // Sound goes to the device this far ahead of its time, to keep the device's queue filled.
@@ -111,6 +112,7 @@ STDMETHODIMP CMediaRenderer::AttachWindow(HWND window) {
 STDMETHODIMP CMediaRenderer::Pause() {
   if (!initialised_) return E_UNEXPECTED;
   clock_.Pause();
+  wake_.WakeAll();
   if (audio_) audio_->Pause();
   return S_OK;
 }
@@ -138,6 +140,7 @@ STDMETHODIMP CMediaRenderer::Run() {
   ZM_RETURN_IF_FAILED(StartPullers());
   if (audio_) audio_->Resume();
   clock_.Start();
+  wake_.WakeAll();
   return S_OK;
 }
 
@@ -228,7 +231,8 @@ HRESULT CMediaRenderer::StartPullers() {
 void CMediaRenderer::StopPullers() {
   if (!videoThread_ && !audioThread_) return;
   stopping_ = true;
-  SetEvent(stopEvent_.get());
+  SetEvent(stopEvent_.get());  // the sound device's waits
+  wake_.WakeAll();
   for (com::UniqueHandle* thread : {&videoThread_, &audioThread_}) {
     if (*thread) WaitForSingleObject(thread->get(), INFINITE);
     thread->reset();
@@ -253,18 +257,18 @@ void CMediaRenderer::PullVideo() {
   const bool withCom = NeedsImagingComponent(*video_) && SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
   {
     VideoDecoder decoder(*video_);
+    Picture picture;  // decoded into again and again: the output hands back the one it replaced
     while (FramePtr frame = PullFrame(session::kVideoStream)) {
       if (!WaitUntilDue(frame->time, 0)) break;
       if (countOnly_) {
         RecordDrawn(frame->time);
         continue;
       }
-      Picture picture;
       if (clock_.Now() - frame->time > kLateLimit || !decoder.Decode(frame->data, frame->length, picture)) {
         ++framesDropped_;
         continue;
       }
-      if (output_.Show(std::move(picture))) RecordDrawn(frame->time);
+      if (output_.Show(picture)) RecordDrawn(frame->time);
     }
   }  // the decoder's imaging objects go before COM does
   if (withCom) CoUninitialize();
@@ -273,7 +277,7 @@ void CMediaRenderer::PullVideo() {
 void CMediaRenderer::PullAudio() {
   while (FramePtr frame = PullFrame(session::kAudioStream)) {
     if (!WaitUntilDue(frame->time, kAudioLead)) break;
-    if (!countOnly_ && !audio_->Play(frame->data, frame->length, stopEvent_.get())) break;
+    if (!countOnly_ && !audio_->Play(frame->data, frame->length, PullerStop{stopEvent_.get(), stopping_, wake_})) break;
     ++audioFramesPlayed_;
   }
 }
@@ -285,20 +289,21 @@ CMediaRenderer::FramePtr CMediaRenderer::PullFrame(DWORD stream) {
     FramePtr frame(hr == S_OK ? raw : nullptr);
     // A record without payload marks an end; the buffer normally keeps those to itself.
     if (frame && frame->length && frame->data) return frame;
-    if (WaitForSingleObject(stopEvent_.get(), kRetryMs) == WAIT_OBJECT_0) break;
+    if (wake_.Sleep(stopping_, wake_.Generation(), kRetryMs)) break;
   }
   return nullptr;
 }
 
 bool CMediaRenderer::WaitUntilDue(int64_t time, int64_t lead) {
   for (;;) {
+    const uint64_t seen = wake_.Generation();
     bool running = false;
     const int64_t remaining = time - lead - clock_.Now(&running);
     if (running && remaining <= 0) return !Stopping();
     // Rounded up: a wait that ends just before the frame is due costs a second one.
     const int64_t waitMs =
         running ? std::clamp<int64_t>((remaining + 9'999) / 10'000, 1, kLongestWaitMs) : kLongestWaitMs;
-    if (WaitForSingleObject(stopEvent_.get(), static_cast<DWORD>(waitMs)) == WAIT_OBJECT_0) return false;
+    if (wake_.Sleep(stopping_, seen, static_cast<DWORD>(waitMs))) return false;
   }
 }
 

@@ -15,6 +15,7 @@
 #include "com/critical_section.h"
 #include "com/unique_handle.h"
 #include "peers/renderer/audio_output.h"
+#include "peers/renderer/puller_wake.h"
 #include "peers/renderer/renderer_clock.h"
 #include "peers/renderer/renderer_counters.h"
 #include "peers/renderer/video_decoder.h"
@@ -95,6 +96,7 @@ class CMediaRenderer final : public IMediaRenderer, public IMediaRendererSource,
 
   com::UniqueHandle stopEvent_;        // manual reset: set while the pullers are told to leave
   std::atomic<bool> stopping_{false};  // the same, for Stopping
+  PullerWake wake_;                    // the pullers' sleeps: a stop or a clock change ends them
   com::UniqueHandle videoThread_;
   com::UniqueHandle audioThread_;
   RendererClock clock_;

@@ -60,31 +60,53 @@ bool VideoDecoder::DecodeRgb(const uint8_t* data, size_t length, Picture& out) c
 
 bool VideoDecoder::DecodeJpeg(const uint8_t* data, size_t length, Picture& out) {
   if (length > UINT_MAX) return false;
-  if (!factory_ && FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                           IID_IWICImagingFactory, factory_.put_void())))
-    return false;
+  if (!factory_) {
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                factory_.put_void())))
+      return false;
+    // The decoder's class once, then a decoder from it for each frame: the factory would look
+    // through the registered decoders in the registry every time.
+    CoGetClassObject(CLSID_WICJpegDecoder, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, jpegDecoders_.put_void());
+  }
   com::ComPtr<IStream> stream;
   stream.attach(SHCreateMemStream(data, static_cast<UINT>(length)));
   com::ComPtr<IWICBitmapDecoder> decoder;
+  const HRESULT made = jpegDecoders_ ? jpegDecoders_->CreateInstance(nullptr, IID_IWICBitmapDecoder, decoder.put_void())
+                                     : factory_->CreateDecoder(GUID_ContainerFormatJpeg, nullptr, decoder.put());
   com::ComPtr<IWICBitmapFrameDecode> frame;
-  com::ComPtr<IWICFormatConverter> converter;
   UINT width = 0, height = 0;
-  if (!stream || FAILED(factory_->CreateDecoder(GUID_ContainerFormatJpeg, nullptr, decoder.put())) ||
-      FAILED(decoder->Initialize(stream.get(), WICDecodeMetadataCacheOnDemand)) ||
-      FAILED(decoder->GetFrame(0, frame.put())) || FAILED(factory_->CreateFormatConverter(converter.put())) ||
-      FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                   WICBitmapPaletteTypeCustom)) ||
-      FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 || width > 16384 || height > 16384)
+  WICPixelFormatGUID format{};
+  if (!stream || FAILED(made) || FAILED(decoder->Initialize(stream.get(), WICDecodeMetadataCacheOnDemand)) ||
+      FAILED(decoder->GetFrame(0, frame.put())) || FAILED(frame->GetSize(&width, &height)) || width == 0 ||
+      height == 0 || width > 16384 || height > 16384 || FAILED(frame->GetPixelFormat(&format)))
     return false;
-  Picture picture;
-  picture.width = static_cast<int32_t>(width);
-  picture.height = static_cast<int32_t>(height);
-  picture.pixels.resize(static_cast<size_t>(width) * height);
-  if (FAILED(converter->CopyPixels(nullptr, width * 4, width * height * 4,
-                                   reinterpret_cast<BYTE*>(picture.pixels.data()))))
-    return false;
-  for (uint32_t& pixel : picture.pixels) pixel &= 0xFFFFFF;
-  out = std::move(picture);
+  const size_t count = static_cast<size_t>(width) * height;
+  if (IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
+    // A colour JPEG's own layout, widened here: the format converter would copy the whole
+    // picture once more, into memory of its own, for every frame.
+    const UINT stride = width * 3;
+    rows_.resize(static_cast<size_t>(stride) * height);
+    if (FAILED(frame->CopyPixels(nullptr, stride, static_cast<UINT>(rows_.size()), rows_.data()))) return false;
+    out.pixels.resize(count);
+    const uint8_t* from = rows_.data();
+    for (uint32_t& pixel : out.pixels) {
+      pixel = from[0] | from[1] << 8 | from[2] << 16;
+      from += 3;
+    }
+  } else {
+    com::ComPtr<IWICFormatConverter> converter;
+    if (FAILED(factory_->CreateFormatConverter(converter.put())) ||
+        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom)))
+      return false;
+    out.pixels.resize(count);
+    if (FAILED(
+            converter->CopyPixels(nullptr, width * 4, width * height * 4, reinterpret_cast<BYTE*>(out.pixels.data()))))
+      return false;
+    for (uint32_t& pixel : out.pixels) pixel &= 0xFFFFFF;
+  }
+  out.width = static_cast<int32_t>(width);
+  out.height = static_cast<int32_t>(height);
   return true;
 }
 

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "com/com_ptr.h"
 #include "peers/renderer/picture.h"
@@ -35,7 +36,9 @@ class VideoDecoder {
  public:
   explicit VideoDecoder(const VideoFormat& format) : format_(format) {}
 
-  // False when the payload is too short for the picture or is no image the decoder reads.
+  // False when the payload is too short for the picture or is no image the decoder reads; `out`
+  // is then left unfit to show. Its memory is reused, so a caller that passes the same picture
+  // each time allocates nothing once the size is known.
   bool Decode(const uint8_t* data, size_t length, Picture& out);
 
  private:
@@ -44,6 +47,8 @@ class VideoDecoder {
 
   VideoFormat format_;
   com::ComPtr<IWICImagingFactory> factory_;  // made on the first JPEG, on the puller's thread
+  com::ComPtr<IClassFactory> jpegDecoders_;  // likewise; null when the class cannot be had
+  std::vector<uint8_t> rows_;                // a colour JPEG's 24-bit rows, before widening
 };
 
 }  // namespace zm::renderer

@@ -157,9 +157,9 @@ void CVideoOutput::SetContrast(int32_t value) {
   DrawLocked();
 }
 
-bool CVideoOutput::Show(Picture&& picture) {
+bool CVideoOutput::Show(Picture& picture) {
   std::lock_guard<com::CriticalSection> hold(lock_);
-  decoded_ = std::move(picture);
+  std::swap(decoded_, picture);
   if (tone_.Neutral()) shown_ = decoded_;
   else tone_.Apply(decoded_, shown_);
   return DrawLocked();

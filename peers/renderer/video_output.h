@@ -60,8 +60,9 @@ class CVideoOutput {
   void SetBrightness(int32_t value);
   void SetContrast(int32_t value);
 
-  // Takes a newly decoded picture and draws it. False when there was nowhere to draw.
-  bool Show(Picture&& picture);
+  // Takes a newly decoded picture and draws it, handing back the one it replaces for the next
+  // decoding to reuse. False when there was nowhere to draw.
+  bool Show(Picture& picture);
   // The picture as last drawn (tone applied); empty before the first.
   Picture Current() const;
   // Draws the kept picture again.
