@@ -35,20 +35,28 @@ struct Run {
   uint64_t expectedPackets = 0;
 };
 
-// Reads the file to both end markers; frames counts what arrived.
-Run ReadFile(zm::transport::CZNetworkMediaFramesSource& source, uint16_t port, const std::string& request) {
-  Run run;
+// Connects to the file and reads the server's reply; false (said on stderr) when either fails.
+bool StartFile(zm::transport::CZNetworkMediaFramesSource& source, uint16_t port, const std::string& request,
+               zm::transport::StreamFormatRecordPair& reply, zm::protocol::ReplyStatus& status) {
   source.SetHost("127.0.0.1");
   source.SetPort(port);
   source.SetRequest(request, 80);
   std::wstring error;
-  zm::transport::StreamFormatRecordPair reply;
-  zm::protocol::ReplyStatus status;
   if (!source.Connect(error) || !source.ReadServerReply(reply.records, status, error, TRUE)) {
     std::fprintf(stderr, "%s: %ls\n", request.c_str(), error.c_str());
-    return run;
+    return false;
   }
   source.OnStreamingStarted();
+  return true;
+}
+
+// Reads the file to both end markers; frames counts what arrived.
+Run ReadFile(zm::transport::CZNetworkMediaFramesSource& source, uint16_t port, const std::string& request) {
+  Run run;
+  zm::transport::StreamFormatRecordPair reply;
+  zm::protocol::ReplyStatus status;
+  if (!StartFile(source, port, request, reply, status)) return run;
+  std::wstring error;
   LARGE_INTEGER start, end;
   QueryPerformanceCounter(&start);
   for (int ends = 0; ends < 2;) {
@@ -76,19 +84,13 @@ double Median(std::vector<double> values) {
 Run ReadFileThroughPath(uint16_t port, const std::string& request) {
   Run run;
   zm::transport::CZTcpMediaFramesSource source(port);
-  source.SetHost("127.0.0.1");
-  source.SetRequest(request, 80);
-  std::wstring error;
   zm::transport::StreamFormatRecordPair reply;
   zm::protocol::ReplyStatus status;
-  if (!source.Connect(error) || !source.ReadServerReply(reply.records, status, error, TRUE)) {
-    std::fprintf(stderr, "%s: %ls\n", request.c_str(), error.c_str());
-    return run;
-  }
-  source.OnStreamingStarted();
+  if (!StartFile(source, port, request, reply, status)) return run;
   const zm::bench::PathRun path = zm::bench::RunFramePath(
       source, status, zm::transport::ToStreamFormat(reply.records[zm::protocol::kVideoFormatIndex]),
       zm::transport::ToStreamFormat(reply.records[zm::protocol::kAudioFormatIndex]), 0);
+  std::wstring error;
   source.Disconnect(error);
   run.seconds = path.seconds;
   run.frames = static_cast<int>(path.frames);
