@@ -240,7 +240,7 @@ void SessionController::GrabberMain() {
 
   // The stop procedure waits for this thread to end before it closes the events and lets the
   // control go, so everything here stays valid; it runs on the window's thread only.
-  if (IsSignalled(stop)) {
+  if (StopSignalled()) {
     RequestStopProcedure(serial);
   } else if (m_settings.m_nResourceKind == protocol::FilePlayList && m_session.m_nStreamKind == 1) {
     // A server playlist sent live moves on when its frames stop.

@@ -26,7 +26,6 @@ class StopSignal {
     set_.store(false, std::memory_order_release);
   }
   HANDLE Event() const { return event_.get(); }
-  explicit operator bool() const { return static_cast<bool>(event_); }
 
   void Set() {
     if (!event_) return;
