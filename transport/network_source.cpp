@@ -20,13 +20,6 @@ UINT WireCodePage(int protocolVersion) {
   return protocolVersion == static_cast<int>(kProtocolVersion80) ? CP_UTF8 : CP_THREAD_ACP;
 }
 
-// A block of the size the server announced; a failed allocation is a failed read.
-TaskMemBlock AllocateOrRaise(uint32_t size) {
-  TaskMemBlock block = AllocateTaskMem(size);
-  if (!block) RaiseSourceError(SourceFailure::ErrorReceiving);
-  return block;
-}
-
 // The connection as the reply reader's byte source.
 class ConnectionBytes final : public ByteSource {
  public:
@@ -176,12 +169,19 @@ BOOL CZNetworkMediaFramesSource::ReadFrame(zm::MediaFrame& frame, std::wstring& 
     CopyFrameHeader(h, frame);
     if (h.length != 0) {
       // Straight into the payload's final buffer: one allocation, no copy.
-      payload = AllocateOrRaise(h.length);
+      payload = AllocatePayload(h.length);
       ReadOrRaise(payload.get(), h.length, SourceFailure::ErrorReceiving);
     }
     ReadChunkTrailer();
   });
   return EndFrameRead(ok, payload, frame);
+}
+
+TaskMemBlock CZNetworkMediaFramesSource::AllocatePayload(uint32_t size) {
+  m_payloadHole.Fit(size);
+  TaskMemBlock block = AllocateTaskMem(size);
+  if (!block) RaiseSourceError(SourceFailure::ErrorReceiving);
+  return block;
 }
 
 BOOL CZNetworkMediaFramesSource::EndFrameRead(BOOL ok, TaskMemBlock& payload, zm::MediaFrame& frame) {

@@ -23,6 +23,7 @@
 #include "protocol/media_frame_codec.h"
 #include "protocol/reply_codec.h"
 #include "transport/source_error.h"
+#include "transport/payload_hole.h"
 #include "transport/stream_format_record.h"
 #include "transport/task_mem_block.h"
 #include "transport/tick_clock64.h"
@@ -89,6 +90,9 @@ class CZNetworkMediaFramesSource {
   // The header's fields into the in-memory record (whose data pointer stays as it is).
   static void CopyFrameHeader(const protocol::MediaFrameHeader& header, zm::MediaFrame& frame);
   void EndWatch() { m_bWatching = false; }
+  // A block of the size the server announced, inside the payload hole when one fits; a failed
+  // allocation raises a failed read.
+  TaskMemBlock AllocatePayload(uint32_t size);
   // A frame read's end: the watch ends, and a good frame takes its payload and is counted.
   BOOL EndFrameRead(BOOL ok, TaskMemBlock& payload, zm::MediaFrame& frame);
   // Stops the timer and drops its pending completion routine (Disconnect, destruction).
@@ -111,6 +115,7 @@ class CZNetworkMediaFramesSource {
   std::atomic<protocol::SourceFailure> m_lastFailure{protocol::SourceFailure::None};
 
  private:
+  PayloadHole m_payloadHole;
   // The watch; read and written only on the reading thread, where the APC runs too.
   std::atomic<bool> m_bWatching{false};
   std::atomic<uint64_t> m_llWatchStart{0};

@@ -247,8 +247,7 @@ BOOL CZRtpMediaFramesSource::ReadFrame(zm::MediaFrame& frame, std::wstring& erro
         if (!ready) continue;  // its header never came
         CopyFrameHeader(ready->header, frame);
         if (frame.length != 0) {
-          payload = AllocateTaskMem(frame.length);
-          if (!payload) RaiseSourceError(SourceFailure::ErrorReceiving);
+          payload = AllocatePayload(frame.length);
         }
         m_assembler.FillPayload(*ready, {payload.get(), frame.length});
         return;
