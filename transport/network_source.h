@@ -18,12 +18,12 @@
 #include <cstdint>
 #include <string>
 
+#include "com/heap_hole.h"
 #include "com/unique_handle.h"
 #include "protocol/media_frame.h"
 #include "protocol/media_frame_codec.h"
 #include "protocol/reply_codec.h"
 #include "transport/source_error.h"
-#include "transport/payload_hole.h"
 #include "transport/stream_format_record.h"
 #include "transport/task_mem_block.h"
 #include "transport/tick_clock64.h"
@@ -115,7 +115,7 @@ class CZNetworkMediaFramesSource {
   std::atomic<protocol::SourceFailure> m_lastFailure{protocol::SourceFailure::None};
 
  private:
-  PayloadHole m_payloadHole;
+  com::HeapHole m_payloadHole{kTaskAllocator};  // the reading thread's
   // The watch; read and written only on the reading thread, where the APC runs too.
   std::atomic<bool> m_bWatching{false};
   std::atomic<uint64_t> m_llWatchStart{0};

@@ -5,12 +5,20 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "com/heap_hole.h"
 #include "com/unique_handle.h"
 #include "protocol/media_frame.h"
 
 namespace zm::transport {
 
 using TaskMemBlock = com::UniqueCoTaskMem<uint8_t>;
+
+// The task allocator as a heap, for a hole kept in it.
+inline constexpr com::HeapFunctions kTaskAllocator{
+    [](size_t size) { return CoTaskMemAlloc(size); },
+    [](void* block, size_t size) { return CoTaskMemRealloc(block, size); },
+    [](void* block) { CoTaskMemFree(block); },
+};
 
 // Empty when the allocator has no block of that size.
 inline TaskMemBlock AllocateTaskMem(size_t size) { return TaskMemBlock(static_cast<uint8_t*>(CoTaskMemAlloc(size))); }

@@ -67,6 +67,11 @@ bool VideoDecoder::DecodeJpeg(const uint8_t* data, size_t length, Picture& out) 
     // The decoder's class once, then a decoder from it for each frame: the factory would look
     // through the registered decoders in the registry every time.
     CoGetClassObject(CLSID_WICJpegDecoder, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, jpegDecoders_.put_void());
+    HMODULE runtime = nullptr;
+    if (GetModuleHandleExW(0, L"ucrtbase.dll", &runtime)) {
+      runtime_.reset(runtime);
+      if (const auto heap = com::RuntimeHeap(runtime)) runtimeHole_.emplace(*heap);
+    }
   }
   com::ComPtr<IStream> stream;
   stream.attach(SHCreateMemStream(data, static_cast<UINT>(length)));
@@ -81,6 +86,7 @@ bool VideoDecoder::DecodeJpeg(const uint8_t* data, size_t length, Picture& out) 
       height == 0 || width > 16384 || height > 16384 || FAILED(frame->GetPixelFormat(&format)))
     return false;
   const size_t count = static_cast<size_t>(width) * height;
+  if (runtimeHole_) runtimeHole_->Fit(count * 3);  // for the next frames' decoders
   if (IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
     // A colour JPEG's own layout, widened here: the format converter would copy the whole
     // picture once more, into memory of its own, for every frame.

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "com/com_ptr.h"
+#include "com/heap_hole.h"
+#include "com/unique_handle.h"
 #include "peers/renderer/picture.h"
 
 namespace zm::renderer {
@@ -49,6 +51,10 @@ class VideoDecoder {
   com::ComPtr<IWICImagingFactory> factory_;  // made on the first JPEG, on the puller's thread
   com::ComPtr<IClassFactory> jpegDecoders_;  // likewise; null when the class cannot be had
   std::vector<uint8_t> rows_;                // a colour JPEG's 24-bit rows, before widening
+  // Wine's imaging component decodes each JPEG into a picture of its own from the C runtime's
+  // heap, and frees it with the frame's decoder: a hole there keeps that picture's pages.
+  com::UniqueModule runtime_;  // held while the hole is in its heap
+  std::optional<com::HeapHole> runtimeHole_;
 };
 
 }  // namespace zm::renderer
