@@ -8,6 +8,14 @@
 #include <cstring>
 
 namespace zm::renderer {
+namespace {
+
+// Blue, green, red bytes into 0x00RRGGBB pixels.
+void WidenBgr24(const uint8_t* from, uint32_t* to, size_t count) {
+  for (size_t i = 0; i < count; ++i, from += 3) to[i] = from[0] | from[1] << 8 | from[2] << 16;
+}
+
+}  // namespace
 
 std::optional<VideoFormat> ChooseVideoFormat(const AM_MEDIA_TYPE& type) {
   VideoFormat format;
@@ -52,7 +60,7 @@ bool VideoDecoder::DecodeRgb(const uint8_t* data, size_t length, Picture& out) c
       std::memcpy(target, row, width * 4);
       for (size_t x = 0; x < width; ++x) target[x] &= 0xFFFFFF;
     } else {
-      for (size_t x = 0; x < width; ++x, row += 3) target[x] = row[0] | row[1] << 8 | row[2] << 16;
+      WidenBgr24(row, target, width);
     }
   }
   return true;
@@ -87,25 +95,20 @@ bool VideoDecoder::DecodeJpeg(const uint8_t* data, size_t length, Picture& out) 
     return false;
   const size_t count = static_cast<size_t>(width) * height;
   if (runtimeHole_) runtimeHole_->Fit(count * 3);  // for the next frames' decoders
+  out.pixels.resize(count);
   if (IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
     // A colour JPEG's own layout, widened here: the format converter would copy the whole
     // picture once more, into memory of its own, for every frame.
     const UINT stride = width * 3;
     rows_.resize(static_cast<size_t>(stride) * height);
     if (FAILED(frame->CopyPixels(nullptr, stride, static_cast<UINT>(rows_.size()), rows_.data()))) return false;
-    out.pixels.resize(count);
-    const uint8_t* from = rows_.data();
-    for (uint32_t& pixel : out.pixels) {
-      pixel = from[0] | from[1] << 8 | from[2] << 16;
-      from += 3;
-    }
+    WidenBgr24(rows_.data(), out.pixels.data(), count);
   } else {
     com::ComPtr<IWICFormatConverter> converter;
     if (FAILED(factory_->CreateFormatConverter(converter.put())) ||
         FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
                                      WICBitmapPaletteTypeCustom)))
       return false;
-    out.pixels.resize(count);
     if (FAILED(
             converter->CopyPixels(nullptr, width * 4, width * height * 4, reinterpret_cast<BYTE*>(out.pixels.data()))))
       return false;
