@@ -95,10 +95,10 @@ bool SessionController::Start(HWND window) {
 }
 
 void SessionController::SignalStop() {
+  // Set here too for a stop that comes before the frame path is bound: while connecting.
   m_stop.Set();
-  // Every reader and producer waiting inside the media buffer returns.
   std::lock_guard<com::CriticalSection> hold(m_csSession);
-  if (m_pMediaBuffer) m_pMediaBuffer->Frames().Stop();
+  m_framePath.SignalStop();
 }
 
 bool SessionController::StopSignalled() const { return m_stop.IsSet(); }
@@ -145,8 +145,8 @@ void SessionController::DestroyMediaBuffer() {
   {
     std::lock_guard<com::CriticalSection> hold(m_csSession);
     buffer = std::move(m_pMediaBuffer);
+    m_framePath.Bind(nullptr, nullptr, nullptr, nullptr, nullptr);
   }
-  m_framePath.Bind(nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
 void SessionController::CloseSession() {

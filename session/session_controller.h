@@ -118,12 +118,13 @@ class SessionController {
   com::UniqueHandle m_hCredentials;
   com::UniqueHandle m_hThread;
 
-  // The session lock: the transport and media buffer pointers against the other thread.
+  // The session lock: the transport and media buffer pointers, and the frame path's binding to
+  // them, against the other thread.
   mutable com::CriticalSection m_csSession;
   std::unique_ptr<transport::CZNetworkMediaFramesSource> m_pTransport;
   std::unique_ptr<CMediaBuffer> m_pMediaBuffer;
-
   FramePath m_framePath;
+
   FrameQueue m_queue;  // its held-back frames and pending stream change outlive a run
   RendererBridge m_renderer;
   PlayerBufferSite m_bufferSite;
