@@ -40,51 +40,36 @@ TEST(ContextMenuPlanTest, PlayPauseFollowsTheStateAndTheKindOfStream) {
   EXPECT_FALSE(PlanContextMenu(in).sizeEnabled);
 }
 
-TEST(ContextMenuPlanTest, SizesMarkTheCurrentOneAndAnOtherSizeGetsItsPercentage) {
+// The marks of the three sizes and of full screen, the grayed aspect in full screen and an
+// audio-only stream's grayed picture items are proven on the real menu by the Wine playback
+// tests (EachContextMenuCommandActs..., AnAudioOnlyStreamOffersNoPictureCommands...).
+TEST(ContextMenuPlanTest, AnOtherSizeGetsItsPercentageAndFullScreenGraysThePictureDialogs) {
   ContextMenuInputs in = Playing();
-  in.sizeMark = 2;
-  EXPECT_EQ(PlanContextMenu(in).sizeChecked, 2);
-  EXPECT_FALSE(PlanContextMenu(in).percentItem);
   in.sizeMark = 3;
   in.viewHeight = 360;  // of a native 480
   EXPECT_EQ(PlanContextMenu(in).percentItem, L"75%");
-  EXPECT_EQ(PlanContextMenu(in).sizeChecked, 3);
   in.fullScreen = true;
   EXPECT_EQ(PlanContextMenu(in).sizeChecked, 4) << "full screen, below the inserted item";
   in.sizeMark = 1;
   const ContextMenuPlan full = PlanContextMenu(in);
-  EXPECT_EQ(full.sizeChecked, 3);
-  EXPECT_FALSE(full.aspectEnabled);
-  EXPECT_FALSE(full.propertiesEnabled);
-  EXPECT_FALSE(full.videoSettingsEnabled);
+  EXPECT_FALSE(full.propertiesEnabled || full.videoSettingsEnabled);
   in.videoHeight = 0;  // no picture height known: no division by it
   in.sizeMark = 3;
   EXPECT_EQ(PlanContextMenu(in).percentItem, L"0%");
+  in = Playing();
+  in.sizeMark = 2;
+  EXPECT_FALSE(PlanContextMenu(in).percentItem);
 }
 
-TEST(ContextMenuPlanTest, AudioOnlyAndSettingsGrayWhatTheyRuleOut) {
+TEST(ContextMenuPlanTest, SettingsGrayWhatTheyRuleOut) {
   ContextMenuInputs in = Playing();
-  in.audioOnly = true;
-  in.fullScreen = true;  // never asked without a picture
-  const ContextMenuPlan audio = PlanContextMenu(in);
-  EXPECT_FALSE(audio.sizeEnabled);
-  EXPECT_FALSE(audio.aspectEnabled);
-  EXPECT_FALSE(audio.videoSettingsEnabled);
-  EXPECT_TRUE(audio.propertiesEnabled);
-  EXPECT_EQ(audio.sizeChecked, -1);
-
-  in = Playing();
-  in.aspectRatio = 3;
   in.snapshotAllowed = true;
   in.flowBarShown = true;
   in.flowControlInMenu = false;
   in.userFullScreen = false;
   const ContextMenuPlan plan = PlanContextMenu(in);
-  EXPECT_EQ(plan.aspectChecked, 3);
   EXPECT_TRUE(plan.snapshotEnabled);
-  EXPECT_EQ(plan.flowBarText, L"Hide flow bar");
-  EXPECT_FALSE(plan.flowBarEnabled);
-  EXPECT_FALSE(plan.fullScreenItemEnabled);
+  EXPECT_FALSE(plan.flowBarEnabled || plan.fullScreenItemEnabled);
   in.state = protocol::Paused;
   EXPECT_FALSE(PlanContextMenu(in).snapshotEnabled) << "no snapshot while paused";
 }
