@@ -33,27 +33,21 @@ TEST(RequestParsing, EveryKindInBothProtocolsWithItsParts) {
   };
   for (const Case& c : cases) {
     MediaRequest r = Parse(c.text);
-    EXPECT_EQ(c.version, r.protocolVersion) << c.text;
-    EXPECT_EQ(c.kind, r.kind) << c.text;
-    EXPECT_EQ(c.name, r.name) << c.text;
-    EXPECT_EQ(c.number, r.sourceNumber) << c.text;
-    EXPECT_EQ(c.address, r.sourceAddress) << c.text;
-    EXPECT_EQ(c.index, r.playListIndex) << c.text;
+    EXPECT_EQ(std::tuple(c.version, c.kind, c.name, c.number, c.address, c.index),
+              std::tuple(r.protocolVersion, r.kind, r.name, r.sourceNumber, r.sourceAddress, r.playListIndex))
+        << c.text;
   }
   EXPECT_EQ("S-1-5-21-1-2-3", Parse("7CompSid:S-1-5-21-1-2-3").computerSid);
 }
 
 TEST(RequestParsing, AuthenticationAndFaultSuffixesAreTakenOffTheName) {
   MediaRequest hash = Parse("/ZAMS80/0000file:testcard.zmf#stall-after=3,drip///HASH:ab");
-  EXPECT_EQ("testcard.zmf", hash.name);
-  EXPECT_EQ("stall-after=3,drip", hash.faults);
-  EXPECT_EQ("ab", hash.credentialHash);
+  EXPECT_EQ(std::tuple("testcard.zmf", "stall-after=3,drip", "ab"),
+            std::tuple(hash.name, hash.faults, hash.credentialHash));
   MediaRequest sid = Parse("file:x///SID:abc");
-  EXPECT_EQ("x", sid.name);
-  EXPECT_EQ("abc", sid.sessionId);
+  EXPECT_EQ(std::tuple("x", "abc"), std::tuple(sid.name, sid.sessionId));
   MediaRequest direct = Parse("live-direct:1@10.0.0.1#wrong-magic");
-  EXPECT_EQ("10.0.0.1", direct.sourceAddress);
-  EXPECT_EQ("wrong-magic", direct.faults);
+  EXPECT_EQ(std::tuple("10.0.0.1", "wrong-magic"), std::tuple(direct.sourceAddress, direct.faults));
 }
 
 TEST(RequestParsing, WithoutTheFaultSuffixAHashIsPartOfTheName) {

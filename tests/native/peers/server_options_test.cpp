@@ -21,17 +21,13 @@ TEST(ServerOptions, EveryFlagIsTakenAndUserSplitsAtTheFirstColon) {
                      "--multicast-group", "239.1.2.3", "--multicast-port", "5004"},
                     &options, &error))
       << error;
-  EXPECT_EQ(0, options.port);
-  EXPECT_EQ(5120, options.localPort);
-  EXPECT_EQ(0, options.faults.dripMicroseconds);
-  EXPECT_TRUE(options.allowFaultSuffix);
-  EXPECT_EQ(7, options.extensionBytes);
-  EXPECT_EQ("alice", options.access.userName);
-  EXPECT_EQ("pa:ss", options.access.password);
-  EXPECT_EQ("t-1", options.access.sessionToken);
-  EXPECT_TRUE(options.protocol25Only);
+  EXPECT_EQ(std::tuple(0, 5120, 0, 7, 5004),
+            std::tuple(options.port, options.localPort, options.faults.dripMicroseconds, options.extensionBytes,
+                       options.multicast.port));
+  EXPECT_EQ(std::tuple("alice", "pa:ss", "t-1"),
+            std::tuple(options.access.userName, options.access.password, options.access.sessionToken));
+  EXPECT_TRUE(options.allowFaultSuffix && options.protocol25Only);
   EXPECT_EQ((std::array<uint8_t, 4>{239, 1, 2, 3}), options.multicast.group);
-  EXPECT_EQ(5004, options.multicast.port);
 }
 
 TEST(ServerOptions, UnknownFlagsAndBadValuesAreRefusedWithAText) {
@@ -50,9 +46,7 @@ TEST(ServerOptions, TlsFilesComeInPairsAndTheHttpsPortNeedsThem) {
   ServerOptions options;
   std::string error;
   ASSERT_TRUE(Parse({"--tls-cert", "c.pem", "--tls-key", "k.pem", "--https-port", "0"}, &options, &error)) << error;
-  EXPECT_EQ("c.pem", options.tlsCertificate);
-  EXPECT_EQ("k.pem", options.tlsKey);
-  EXPECT_EQ(0, options.httpsPort);
+  EXPECT_EQ(std::tuple("c.pem", "k.pem", 0), std::tuple(options.tlsCertificate, options.tlsKey, options.httpsPort));
   const std::vector<std::vector<const char*>> bad = {
       {"--tls-cert", "c.pem"}, {"--https-port", "0"}, {"--tls-key", "k.pem", "--https-port", "1"}};
   for (const auto& args : bad) {
