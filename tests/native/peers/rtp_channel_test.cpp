@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "protocol/rtp_reassembly.h"
+#include "tests/native/protocol/rtp_frames.h"
 
 namespace zms {
 namespace {
@@ -59,16 +60,8 @@ std::vector<int> Reassemble(const std::vector<Bytes>& datagrams, zp::RtpReceptio
   zp::RtpLossControl loss;
   zp::RtpFrameAssembler assembler(loss);
   std::vector<int> frames;
-  size_t next = 0;
-  for (;;) {
-    while (assembler.NeedsDatagram() && next < datagrams.size()) assembler.Offer(datagrams[next++], 0);
-    if (!assembler.HasPending()) break;
-    if (auto ready = assembler.TakeOldest()) {
-      Bytes payload(ready->header.length);
-      assembler.FillPayload(*ready, payload);
-      frames.push_back(payload.empty() ? -1 : payload[0]);
-    }
-  }
+  for (const Bytes& payload : zp::test::ReadAllFrames(assembler, {datagrams.begin(), datagrams.end()}))
+    frames.push_back(payload.empty() ? -1 : payload[0]);
   if (figures) *figures = assembler.reception().Figures();
   return frames;
 }

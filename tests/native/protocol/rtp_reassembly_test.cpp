@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
+#include "tests/native/protocol/rtp_frames.h"
 
 namespace zm::protocol {
 namespace {
@@ -23,23 +23,6 @@ std::vector<Bytes> Frame(uint16_t firstSequence, uint32_t timestamp, int pieces,
   return PacketiseFrame(frame, {firstSequence, timestamp, kSsrc, false});
 }
 
-// The source's read loop over a queue of datagrams: each frame delivered as its payload.
-std::vector<Bytes> ReadAll(RtpFrameAssembler& assembler, std::deque<Bytes> queue) {
-  std::vector<Bytes> frames;
-  for (;;) {
-    while (assembler.NeedsDatagram() && !queue.empty()) {
-      assembler.Offer(queue.front(), 0);
-      queue.pop_front();
-    }
-    if (!assembler.HasPending()) return frames;
-    if (auto ready = assembler.TakeOldest()) {
-      Bytes payload(ready->header.length);
-      assembler.FillPayload(*ready, payload);
-      frames.push_back(payload);
-    }
-  }
-}
-
 Bytes Pieces(std::initializer_list<std::pair<uint8_t, uint32_t>> runs) {
   Bytes out;
   for (auto [byte, count] : runs) out.insert(out.end(), count, byte);
@@ -54,7 +37,7 @@ TEST(RtpFrameAssembler, ReordersPiecesAndFramesAndFillsMissingPiecesWithZeros) {
   // frames wait behind a, too late; c is duplicated.
   const std::deque<Bytes> queue = {
       a[2], b[1], b[0], a[0], c[0], c[0], Frame(106, 1090, 1, 0x40)[0], Frame(107, 1100, 1, 0x50)[0], a[1]};
-  const auto frames = ReadAll(assembler, queue);
+  const auto frames = test::ReadAllFrames(assembler, queue);
   ASSERT_EQ(5u, frames.size());
   EXPECT_EQ(Pieces({{0x10, 1384}, {0, 1384}, {0x12, 10}}), frames[0]);
   EXPECT_EQ(Pieces({{0x20, 1384}, {0x21, 10}}), frames[1]);
@@ -86,7 +69,7 @@ TEST(RtpFrameAssembler, AFrameWithoutItsHeaderIsDroppedAndItsPacketsCountedOnceA
   RtpLossControl loss;
   RtpFrameAssembler assembler(loss);
   auto a = Frame(0, 0, 1, 1), b = Frame(1, 40, 3, 2), c = Frame(4, 80, 1, 3);
-  const auto frames = ReadAll(assembler, {a[0], b[1], b[2], c[0]});
+  const auto frames = test::ReadAllFrames(assembler, {a[0], b[1], b[2], c[0]});
   ASSERT_EQ(2u, frames.size());
   EXPECT_EQ(Pieces({{3, 10}}), frames[1]);
   EXPECT_EQ(1, loss.lost());  // only b's header packet: the other two came, though b is not played
@@ -101,7 +84,7 @@ TEST(RtpFrameAssembler, DeliveryStartsAtTheFirstVideoKeyFrame) {
   EXPECT_EQ(RtpOffer::Skipped, assembler.OfferWhileSyncing(delta[0], 0));
   EXPECT_EQ(RtpOffer::NotRtp, assembler.OfferWhileSyncing(Bytes{0x90, 1, 2}, 0));
   EXPECT_EQ(RtpOffer::Added, assembler.OfferWhileSyncing(key[0], 0));
-  const auto frames = ReadAll(assembler, {delta[1], key[1]});
+  const auto frames = test::ReadAllFrames(assembler, {delta[1], key[1]});
   ASSERT_EQ(1u, frames.size());
   EXPECT_EQ(Pieces({{3, 1384}, {4, 10}}), frames[0]);
 }
@@ -131,7 +114,7 @@ TEST(RtpFrameAssembler, WhereOtherSourcesAreDroppedAStrayNeitherClaimsNorEndsThe
   EXPECT_FALSE(assembler.ssrcKnown());
   EXPECT_EQ(RtpOffer::Added, assembler.OfferWhileSyncing(key[0], 0));
   EXPECT_EQ(RtpOffer::OtherSource, assembler.Offer(stray[0], 0));
-  const auto frames = ReadAll(assembler, {strayPiece, key[1], stray[0], next[0]});
+  const auto frames = test::ReadAllFrames(assembler, {strayPiece, key[1], stray[0], next[0]});
   ASSERT_EQ(2u, frames.size());
   EXPECT_EQ(Pieces({{3, 1384}, {4, 10}}), frames[0]);
   EXPECT_EQ(Pieces({{4, 10}}), frames[1]);
