@@ -44,21 +44,15 @@ TEST(RtpLossControl, EachPeriodMovesTheLevelByTheLossRate) {
 
 TEST(RtpLossControl, HalfThatDoesNotHelpFallsBackAndHoldsFor120Seconds) {
   RtpLossControl control;
-  control.CountLost(60), control.CountReceived(9999);  // rate 60 at none
-  control.EndPeriod(100);
-  ASSERT_EQ(L::Half, control.level());
-  control.CountLost(60), control.CountReceived(9999);  // no better at half
-  control.EndPeriod(120);
-  EXPECT_EQ(L::None, control.level());
-  control.CountLost(90), control.CountReceived(9999);
-  control.EndPeriod(239);  // held
-  EXPECT_EQ(L::None, control.level());
-  control.CountLost(90), control.CountReceived(9999);
-  control.EndPeriod(240);
-  EXPECT_EQ(L::Half, control.level());
-  control.CountLost(89), control.CountReceived(9999);  // better than when it went to half
-  control.EndPeriod(260);
-  EXPECT_EQ(L::Full, control.level());
+  // Lost of 9999 received, the period's end, the level after: rate 60 at none goes to half, no
+  // better at half falls back, is held until 120 s on, and 89 is better than when it went to half.
+  const std::tuple<int32_t, uint32_t, L> periods[] = {
+      {60, 100, L::Half}, {60, 120, L::None}, {90, 239, L::None}, {90, 240, L::Half}, {89, 260, L::Full}};
+  for (auto [lost, end, level] : periods) {
+    control.CountLost(lost), control.CountReceived(9999);
+    control.EndPeriod(end);
+    ASSERT_EQ(level, control.level()) << end;
+  }
 }
 
 TEST(RtpLossControl, CommandsNameTheirLevels) {
