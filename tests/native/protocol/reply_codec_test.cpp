@@ -64,11 +64,9 @@ TEST(ReplyReading, AcceptedReplyReadsBackWholeInBothVersionsWithAnyExtension) {
     wire.push_back(0x77);  // what follows the reply is left unread
     Read read = ReadReply(wire, version);
     ASSERT_TRUE(read.result.ok()) << DescribeFailure(read.result.detail);
-    EXPECT_EQ(version, read.result.acceptedVersion);
-    EXPECT_EQ(extension.size(), read.result.extensionLength);
-    EXPECT_EQ(SampleStatus(), read.status);
-    EXPECT_EQ(test::SampleFormats(), read.sink.formats);
-    EXPECT_EQ(wire.size() - 1, read.consumed);
+    EXPECT_EQ(std::tuple(version, extension.size(), wire.size() - 1),
+              std::tuple(read.result.acceptedVersion, read.result.extensionLength, read.consumed));
+    EXPECT_EQ(std::tuple(SampleStatus(), test::SampleFormats()), std::tuple(read.status, read.sink.formats));
   }
 }
 
@@ -80,9 +78,8 @@ TEST(ReplyReading, RefusalStopsAfterTheStatusWithTheServersResult) {
   EXPECT_EQ(Bytes({0x43, 0x05, 0xFF, 0x8F}), Bytes(wire.begin() + 8, wire.begin() + 12));
   wire.resize(200, 0xEE);
   Read read = ReadReply(wire);
-  EXPECT_EQ(SourceFailure::ServerRefused, read.result.failure);
-  EXPECT_EQ(reply.status, read.status);
-  EXPECT_EQ(24u, read.consumed);
+  EXPECT_EQ(std::tuple(SourceFailure::ServerRefused, reply.status, 24u),
+            std::tuple(read.result.failure, read.status, read.consumed));
 }
 
 TEST(ReplyReading, WrongMagicOrVersionSetsTheClientsCodeFromTheFirstEightBytes) {
@@ -94,24 +91,24 @@ TEST(ReplyReading, WrongMagicOrVersionSetsTheClientsCodeFromTheFirstEightBytes) 
     PutLE(wire, version, 4);
     Read read = ReadReply(wire);  // nothing after the 8 bytes is needed to refuse them
     const bool badMagic = magic != kReplyMagic;
-    EXPECT_EQ(badMagic ? SourceFailure::UnrecognizedResponse : SourceFailure::IncompatibleVersions,
-              read.result.failure);
-    EXPECT_EQ(badMagic ? DecodeError::BadMagic : DecodeError::UnsupportedVersion, read.result.detail.error);
-    EXPECT_EQ(badMagic ? magic : version, read.result.detail.value);
-    EXPECT_EQ(badMagic ? kResultWrongMagic : kResultIncompatibleVersion, read.status.result);
+    SCOPED_TRACE(testing::Message() << magic << " " << version);
+    EXPECT_EQ(badMagic
+                  ? std::tuple(SourceFailure::UnrecognizedResponse, DecodeError::BadMagic, magic, kResultWrongMagic)
+                  : std::tuple(SourceFailure::IncompatibleVersions, DecodeError::UnsupportedVersion, version,
+                               kResultIncompatibleVersion),
+              std::tuple(read.result.failure, read.result.detail.error, read.result.detail.value, read.status.result));
     EXPECT_EQ(0u, read.result.acceptedVersion);
   }
 }
 
 TEST(ReplyReading, Version25AnswerToA80RequestAsksAgainAndIsAcceptedOtherwise) {
-  EXPECT_EQ(VersionAnswer::Protocol25Only, CheckReplyVersion(80, 25));
-  EXPECT_EQ(VersionAnswer::Accepted, CheckReplyVersion(25, 25));
-  EXPECT_EQ(VersionAnswer::Accepted, CheckReplyVersion(25, 80));
-  EXPECT_EQ(VersionAnswer::Incompatible, CheckReplyVersion(80, 81));
+  EXPECT_EQ(std::tuple(VersionAnswer::Protocol25Only, VersionAnswer::Accepted, VersionAnswer::Accepted,
+                       VersionAnswer::Incompatible),
+            std::tuple(CheckReplyVersion(80, 25), CheckReplyVersion(25, 25), CheckReplyVersion(25, 80),
+                       CheckReplyVersion(80, 81)));
   Read read = ReadReply(EncodeServerReply(SampleReply(kProtocolVersion25)), kProtocolVersion80);
-  EXPECT_EQ(SourceFailure::Protocol25Only, read.result.failure);
-  EXPECT_EQ(0u, read.result.acceptedVersion);
-  EXPECT_EQ(8u, read.consumed);
+  EXPECT_EQ(std::tuple(SourceFailure::Protocol25Only, 0u, 8u),
+            std::tuple(read.result.failure, read.result.acceptedVersion, read.consumed));
 }
 
 TEST(ReplyReading, ReplyCutShortFailsAtEveryLengthAsNoResponseThenAsReceiveError) {

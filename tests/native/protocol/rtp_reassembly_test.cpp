@@ -42,8 +42,7 @@ TEST(RtpFrameAssembler, ReordersPiecesAndFramesAndFillsMissingPiecesWithZeros) {
   EXPECT_EQ(Pieces({{0x10, 1384}, {0, 1384}, {0x12, 10}}), frames[0]);
   EXPECT_EQ(Pieces({{0x20, 1384}, {0x21, 10}}), frames[1]);
   EXPECT_EQ(Pieces({{0x30, 10}}), frames[2]);
-  EXPECT_EQ(7, loss.received());
-  EXPECT_EQ(1, loss.lost());
+  EXPECT_EQ(std::tuple(7, 1), std::tuple(loss.received(), loss.lost()));
 }
 
 TEST(RtpFrameAssembler, AFrameLeftIncompleteBeforeAStreamsEndGoesWithoutWaiting) {
@@ -72,8 +71,8 @@ TEST(RtpFrameAssembler, AFrameWithoutItsHeaderIsDroppedAndItsPacketsCountedOnceA
   const auto frames = test::ReadAllFrames(assembler, {a[0], b[1], b[2], c[0]});
   ASSERT_EQ(2u, frames.size());
   EXPECT_EQ(Pieces({{3, 10}}), frames[1]);
-  EXPECT_EQ(1, loss.lost());  // only b's header packet: the other two came, though b is not played
-  EXPECT_EQ(4, loss.received());
+  // Only b's header packet is lost: the other two came, though b is not played.
+  EXPECT_EQ(std::tuple(1, 4), std::tuple(loss.lost(), loss.received()));
 }
 
 TEST(RtpFrameAssembler, DeliveryStartsAtTheFirstVideoKeyFrame) {
@@ -134,12 +133,8 @@ TEST(RtpReceptionStats, FiguresFollowRfc3550) {
                  {16, 60, 560, false, true}, {18, 80, 580, true, true},  {19, 90, 590, false, true}};
   for (const auto& p : packets) EXPECT_EQ(p.counted, stats.OnPacket(p.sequence, p.sent, p.arrived, p.copy));
   const RtpReceptionFigures f = stats.Figures();
-  EXPECT_EQ(10u, f.expected);
-  EXPECT_EQ(8u, f.received);
-  EXPECT_EQ(2, f.lost);
-  EXPECT_EQ(1u, f.recovered);
-  // J += (|D| - J) / 16 in the fixed point of appendix A.8: D is 26 then 26.
-  EXPECT_EQ(2u, f.jitter);
+  // J += (|D| - J) / 16 in the fixed point of appendix A.8: D is 26 then 26, J 2.
+  EXPECT_EQ(std::tuple(10u, 8u, 2, 1u, 2u), std::tuple(f.expected, f.received, f.lost, f.recovered, f.jitter));
 }
 
 }  // namespace
