@@ -7,89 +7,68 @@
 namespace zm::ui {
 namespace {
 
+// Halfway along a 156-pixel channel that starts at 8, its ends, past them, no width, no overflow.
 TEST(FlowSeekTest, AClickIsMeasuredFromTheChannelsLeftEdgeAndKeptOnTheScale) {
-  const struct {
-    int32_t x, left, right, pos;
-  } cases[] = {// Halfway along a 156-pixel channel that starts at 8, its ends, past them, no width, no overflow.
-               {86, 8, 164, 5000},   {8, 8, 164, 0}, {164, 8, 164, 10000},
-               {170, 8, 164, 10000}, {2, 8, 164, 0}, {-3, 8, 164, 0},
-               {50, 8, 8, 0},        {50, 9, 8, 0},  {0, -2147483647 - 1, 2147483647, 5000}};
-  for (const auto& c : cases) EXPECT_EQ(SeekScaleAt(c.x, c.left, c.right), c.pos) << c.x << " in " << c.left;
+  const std::tuple<int32_t, int32_t, int32_t, int32_t> cases[] = {
+      {86, 8, 164, 5000},   {8, 8, 164, 0}, {164, 8, 164, 10000},
+      {170, 8, 164, 10000}, {2, 8, 164, 0}, {-3, 8, 164, 0},
+      {50, 8, 8, 0},        {50, 9, 8, 0},  {0, -2147483647 - 1, 2147483647, 5000}};
+  for (auto [x, left, right, pos] : cases) EXPECT_EQ(SeekScaleAt(x, left, right), pos) << x << " in " << left;
 }
 
+// Total × pos overflows 32 bits past about 59 hours. Time-shift counts back from the live edge,
+// the seek at least 1 and the shown time at least 0; no duration asks for 0.
 TEST(FlowSeekTest, TargetsFollowTheModeWithoutOverflowAndSpareTheLiveEdge) {
-  const int64_t kHundredHours = 360000;  // total × pos overflows 32 bits past about 59 hours
-  const struct {
-    int32_t pos;
-    FlowPosition at;
-    std::optional<int64_t> seek;
-    int64_t tracked;
-  } cases[] = {
+  const int64_t kHours = 360000;
+  const std::tuple<int32_t, FlowPosition, std::optional<int64_t>, int64_t> cases[] = {
       {5000, {1, 4, 1, 0, false}, 2, 2},
-      {5000, {1, kHundredHours, 0, 0, false}, kHundredHours / 2, kHundredHours / 2},
-      {9999, {1, kHundredHours, 0, 0, false}, 359964, 359964},
+      {5000, {1, kHours, 0, 0, false}, kHours / 2, kHours / 2},
+      {9999, {1, kHours, 0, 0, false}, 359964, 359964},
       {10000, {1, 90, 0, 0, false}, 90, 90},
       {5000, {2, 90, 10, 0, false}, 0, 0},
-      // Time-shift: back from the live edge; the seek at least 1, the shown time at least 0.
       {5000, {3, 600, 1000, 0, false}, 700, 700},
       {2500, {4, 600, 1000, 100, true}, 650, 650},
       {0, {3, 600, 10, 0, false}, 1, 0},
       {10000, {3, 600, 1000, 0, true}, std::nullopt, 1000},
       {10000, {4, 600, 1000, 50, true}, 0, 1050},
       {10000, {4, 600, 1000, 50, false}, std::nullopt, 1050},
-      {0, {1, 0, 5, 0, false}, 0, 0},  // no duration asks for 0
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "mode " << c.at.mode << " pos " << c.pos << " total " << c.at.total);
-    EXPECT_EQ(SeekForPosition(c.pos, c.at), c.seek);
-    EXPECT_EQ(TrackedTime(c.pos, c.at), c.tracked);
+      {0, {1, 0, 5, 0, false}, 0, 0}};
+  for (const auto& [pos, at, seek, tracked] : cases) {
+    SCOPED_TRACE(testing::Message() << "mode " << at.mode << " pos " << pos << " total " << at.total);
+    EXPECT_EQ(std::tuple(SeekForPosition(pos, at), TrackedTime(pos, at)), std::tuple(seek, tracked));
   }
 }
 
 TEST(FlowSeekTest, RefreshMovesThumbAndSelectionOnlyWithADuration) {
-  const struct {
-    FlowPosition at;
-    std::optional<int32_t> thumb;
-  } cases[] = {{{1, 4, 1, 0, false}, 2500},
-               {{1, 4, 9, 0, false}, 10000},
-               {{1, kSeekScale * 100000LL, 3 * 100000LL, 0, false}, 3},
-               {{2, 50, 7, 0, false}, 0},
-               {{3, 600, 7, 20, false}, std::nullopt},
-               {{4, 600, 7, 150, true}, 7500},
-               {{1, 0, 7, 0, false}, std::nullopt}};
-  for (const auto& c : cases) EXPECT_EQ(RefreshedThumb(c.at), c.thumb) << "mode " << c.at.mode;
+  const std::pair<FlowPosition, std::optional<int32_t>> cases[] = {
+      {{1, 4, 1, 0, false}, 2500},
+      {{1, 4, 9, 0, false}, 10000},
+      {{1, kSeekScale * 100000LL, 3 * 100000LL, 0, false}, 3},
+      {{2, 50, 7, 0, false}, 0},
+      {{3, 600, 7, 20, false}, std::nullopt},
+      {{4, 600, 7, 150, true}, 7500},
+      {{1, 0, 7, 0, false}, std::nullopt}};
+  for (const auto& [at, thumb] : cases) EXPECT_EQ(RefreshedThumb(at), thumb) << "mode " << at.mode;
   EXPECT_EQ(std::tuple(DownloadedSelectionEnd(3, 4), DownloadedSelectionEnd(5, 4), DownloadedSelectionEnd(3, 0)),
             std::tuple(7500, 10000, std::nullopt));
 }
 
 TEST(FlowTimeTest, HoursAreUnboundedWithAtLeastTwoDigits) {
-  const struct {
-    int64_t seconds;
-    const wchar_t* text;
-  } cases[] = {{0, L"00:00:00"},       {3725, L"01:02:05"}, {90000, L"25:00:00"},
-               {443045, L"123:04:05"}, {-7, L"00:00:00"},   {59, L"00:00:59"}};
-  for (const auto& c : cases) EXPECT_EQ(FlowTimeText(c.seconds), c.text) << c.seconds;
+  const std::pair<int64_t, const wchar_t*> cases[] = {{0, L"00:00:00"},       {3725, L"01:02:05"}, {90000, L"25:00:00"},
+                                                      {443045, L"123:04:05"}, {-7, L"00:00:00"},   {59, L"00:00:59"}};
+  for (auto [seconds, text] : cases) EXPECT_EQ(FlowTimeText(seconds), text) << seconds;
 }
 
-TEST(FlowKnobTest, ThePointerSweeps270DegreesFromLowerLeftToLowerRight) {
-  const struct {
-    int32_t x, y, value;
-  } cases[] = {// The lower eighths, the centre (right of itself), above and lower left outside the window.
-               {1, 26, -5000},
-               {25, 26, 0},
-               {13, 13, -833},
-               {13, -1, -2500},
-               {-1, 40, -5000}};
-  for (const auto& c : cases)
-    EXPECT_EQ(KnobValueAt(c.x, c.y, 13, 13, kKnobMin, kKnobMax), c.value) << c.x << "," << c.y;
+// The top, the left and right and silence and loudest below are clicked on the real knob by the
+// Wine FlowBarTest; here the lower eighths, the centre (right of itself), and points outside.
+TEST(FlowKnobTest, ThePointerSweeps270DegreesAndAScriptsVolumeAndThePaintedDotLandInRange) {
+  const std::tuple<int32_t, int32_t, int32_t> points[] = {
+      {1, 26, -5000}, {25, 26, 0}, {13, 13, -833}, {13, -1, -2500}, {-1, 40, -5000}};
+  for (auto [x, y, value] : points) EXPECT_EQ(KnobValueAt(x, y, 13, 13, kKnobMin, kKnobMax), value) << x << "," << y;
   EXPECT_EQ(std::tuple(VolumeOfKnob(-5000), VolumeOfKnob(-4999)), std::tuple(kVolumeSilence, -4999));
-}
-
-TEST(FlowKnobTest, AVolumeFromAScriptAndThePaintedDotLandInRange) {
-  const struct {
-    int32_t volume, pos;
-  } cases[] = {{-10000, -5000}, {500, 0}, {-2500, -2500}, {0x10000 - 100, -100}, {0x7FFF0000, 0}};
-  for (const auto& c : cases) EXPECT_EQ(KnobOfVolume(c.volume, kKnobMin, kKnobMax), c.pos) << c.volume;
+  const std::pair<int32_t, int32_t> volumes[] = {
+      {-10000, -5000}, {500, 0}, {-2500, -2500}, {0x10000 - 100, -100}, {0x7FFF0000, 0}};
+  for (auto [volume, pos] : volumes) EXPECT_EQ(KnobOfVolume(volume, kKnobMin, kKnobMax), pos) << volume;
   // A 26-pixel knob: radius 13, the dot 8 pixels out.
   for (auto [pos, dot] : {std::pair{-2500, Offset{0, -8}}, {0, Offset{5, 5}}, {-5000, Offset{-5, 5}}})
     EXPECT_EQ(KnobDotOffset(pos, kKnobMin, kKnobMax, 26), dot) << pos;
@@ -98,79 +77,65 @@ TEST(FlowKnobTest, AVolumeFromAScriptAndThePaintedDotLandInRange) {
 
 TEST(FlowEventTest, EachEventSetsStatePictureSeekBarAndMode) {
   using enum SeekBarChange;
-  const struct {
-    int32_t event, mode, state;
-    std::optional<int32_t> imageSet;
-    SeekBarChange seekBar;
-    bool stopped;  // tracking ends, time and Playlist button reset
-    std::optional<int32_t> mode2;
-  } cases[] = {
-      {0, 1, FlowPlaying, 1, EnableIfSeekable, false, std::nullopt},
-      {0, 2, FlowPlaying, std::nullopt, EnableIfSeekable, false, std::nullopt},  // live: no pause picture
-      {0, 4, FlowPlaying, 1, EnableIfSeekable, false, std::nullopt},
-      {1, 1, FlowPaused, 0, EnableIfSeekable, false, std::nullopt},
-      {3, 1, FlowBuffering, 0, EnableIfSeekable, false, std::nullopt},
-      {4, 1, FlowSeeking, 0, Disable, false, std::nullopt},
-      {2, 1, FlowStopped, 0, ResetAndDisable, true, std::nullopt},
-      {2, 3, FlowStopped, 0, ResetAndDisable, true, 2},
-      {2, 4, FlowStopped, 0, ResetAndDisable, true, 2},
-      {5, 4, FlowStopped, std::nullopt, Disable, false, std::nullopt},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "event " << c.event << " mode " << c.mode);
-    const std::optional<FlowEventEffect> effect = FlowEventOutcome(c.event, c.mode);
-    ASSERT_TRUE(effect);
-    EXPECT_EQ(std::tuple(effect->state, effect->imageSet, effect->seekBar, effect->mode),
-              std::tuple(c.state, c.imageSet, c.seekBar, c.mode2));
-    EXPECT_EQ(std::tuple(effect->resetTime, effect->enablePlaylistButton, effect->stopTracking),
-              std::tuple(c.stopped, c.stopped, c.stopped || c.event == 5));
+  const std::nullopt_t none = std::nullopt;
+  // Event, mode, then state, pause picture (none live), seek bar, stopped (tracking ends, time
+  // and Playlist button reset) and the new mode.
+  const std::tuple<int32_t, int32_t, int32_t, std::optional<int32_t>, SeekBarChange, bool, std::optional<int32_t>>
+      cases[] = {{0, 1, FlowPlaying, 1, EnableIfSeekable, false, none},
+                 {0, 2, FlowPlaying, none, EnableIfSeekable, false, none},
+                 {0, 4, FlowPlaying, 1, EnableIfSeekable, false, none},
+                 {1, 1, FlowPaused, 0, EnableIfSeekable, false, none},
+                 {3, 1, FlowBuffering, 0, EnableIfSeekable, false, none},
+                 {4, 1, FlowSeeking, 0, Disable, false, none},
+                 {2, 1, FlowStopped, 0, ResetAndDisable, true, none},
+                 {2, 3, FlowStopped, 0, ResetAndDisable, true, 2},
+                 {2, 4, FlowStopped, 0, ResetAndDisable, true, 2},
+                 {5, 4, FlowStopped, none, Disable, false, none}};
+  for (const auto& [event, mode, state, imageSet, seekBar, stopped, mode2] : cases) {
+    SCOPED_TRACE(testing::Message() << "event " << event << " mode " << mode);
+    const std::optional<FlowEventEffect> e = FlowEventOutcome(event, mode);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(std::tuple(e->state, e->imageSet, e->seekBar, e->mode), std::tuple(state, imageSet, seekBar, mode2));
+    EXPECT_EQ(std::tuple(e->resetTime, e->enablePlaylistButton, e->stopTracking),
+              std::tuple(stopped, stopped, stopped || event == 5));
   }
   EXPECT_FALSE(FlowEventOutcome(6, 1) || FlowEventOutcome(-1, 1));
 }
 
 TEST(FlowEventTest, ThePlaylistButtonSaysLiveInTheTimeShiftModes) {
-  const struct {
-    int32_t mode;
-    bool canSwitch;
-    std::wstring tooltip;
-    bool enabled;
-  } cases[] = {{1, false, L"Playlist", true},
-               {2, true, L"Playlist", true},
-               {3, true, L"Live", false},
-               {4, true, L"Live", true},
-               {4, false, L"Live", false}};
-  for (const auto& c : cases) {
-    const PlaylistButtonLook look = PlaylistButtonFor(c.mode, c.canSwitch);
-    EXPECT_EQ(std::tuple(look.tooltip, look.enabled), std::tuple(c.tooltip, c.enabled)) << c.mode << " " << c.canSwitch;
+  const std::tuple<int32_t, bool, const wchar_t*, bool> cases[] = {{1, false, L"Playlist", true},
+                                                                   {2, true, L"Playlist", true},
+                                                                   {3, true, L"Live", false},
+                                                                   {4, true, L"Live", true},
+                                                                   {4, false, L"Live", false}};
+  for (auto [mode, canSwitch, tooltip, enabled] : cases) {
+    const PlaylistButtonLook look = PlaylistButtonFor(mode, canSwitch);
+    EXPECT_EQ(std::tuple(std::wstring(look.tooltip), look.enabled), std::tuple(tooltip, enabled))
+        << mode << " " << canSwitch;
   }
 }
 
-// At 96 dpi the Wine flow bar test measures the real bar (TheBarSpansTheControl...).
+// At 96 dpi the Wine FlowBarTest measures the real bar (TheBarSpansTheControl...). At 150 percent
+// the gaps and the time display grow with the children; 3 * 1.5 = 4.5 rounds up.
 TEST(FlowLayoutTest, TheSeekBarStretchesAndTheRestFollowsItsRightEdge) {
   // The template at 96 dpi with 6 x 13 base units.
   const FlowBarBoxes now{{3, 0, 23, 24},   {29, 0, 23, 24},  {54, 3, 156, 20},
                          {222, 5, 14, 15}, {242, 0, 23, 24}, {272, 5, 42, 13}};
   EXPECT_EQ(LayOutFlowBar(now, 100).seek.width, 0) << "never a negative width";
-  // At 150 percent the gaps and the time display grow with the children.
   const FlowBarBoxes large = LayOutFlowBar(now, 500, 144);
-  EXPECT_EQ(large.seek, (Box{54, 3, 303, 20}));
-  EXPECT_EQ(large.play.top, -3);
-  EXPECT_EQ(large.playlist, (Box{357, 8, 14, 15}));  // 3 * 1.5 = 4.5 rounds up
-  EXPECT_EQ(large.knob.left, 373);
-  EXPECT_EQ(large.time, (Box{404, 5, 74, 27}));
+  EXPECT_EQ(std::tuple(large.seek, large.playlist, large.time),
+            std::tuple(Box{54, 3, 303, 20}, Box{357, 8, 14, 15}, Box{404, 5, 74, 27}));
+  EXPECT_EQ(std::tuple(large.play.top, large.knob.left), std::tuple(-3, 373));
 }
 
+// 32.5 and 457.5 round up; an unknown dpi leaves 100 percent; the base unit is (312 / 26 + 1) / 2.
 TEST(FlowLayoutTest, DialogUnitsBecomePixelsAtTheWindowsDpi) {
-  const struct {
-    int32_t pointSize, dpi, height;
-  } fonts[] = {{8, 96, -11}, {9, 96, -12}, {10, 96, -13}, {8, 144, -16}, {8, 192, -21}};
-  for (const auto& f : fonts)
-    EXPECT_EQ(FontHeightAtDpi(f.pointSize, f.dpi), f.height) << f.pointSize << " at " << f.dpi;
-  // 32.5 rounds up; an unknown dpi leaves 100 percent.
+  const std::tuple<int32_t, int32_t, int32_t> fonts[] = {
+      {8, 96, -11}, {9, 96, -12}, {10, 96, -13}, {8, 144, -16}, {8, 192, -21}};
+  for (auto [points, dpi, height] : fonts) EXPECT_EQ(FontHeightAtDpi(points, dpi), height) << points << " at " << dpi;
   EXPECT_EQ(std::tuple(ScaleForDpi(26, 96), ScaleForDpi(26, 120), ScaleForDpi(13, 192), ScaleForDpi(15, 0)),
             std::tuple(26, 33, 26, 15));
-  EXPECT_EQ(std::tuple(HorizontalBaseUnit(312), HorizontalBaseUnit(286)), std::tuple(6, 6));  // (312 / 26 + 1) / 2
-  // 457.5 rounds up.
+  EXPECT_EQ(std::tuple(HorizontalBaseUnit(312), HorizontalBaseUnit(286)), std::tuple(6, 6));
   EXPECT_EQ(std::tuple(DialogUnitsToPixels(305, 6, 4), DialogUnitsToPixels(16, 13, 8), DialogUnitsToPixels(15, 13, 8),
                        DialogUnitsToPixels(15, 6, 0)),
             std::tuple(458, 26, 24, 0));
@@ -180,14 +145,8 @@ TEST(FlowLayoutTest, DialogUnitsBecomePixelsAtTheWindowsDpi) {
 // four-byte boundaries, the second with an ordinal class and two bytes of creation data.
 std::vector<uint8_t> TwoItemTemplate() {
   std::vector<uint8_t> b;
-  auto word = [&](uint16_t w) {
-    b.push_back(static_cast<uint8_t>(w));
-    b.push_back(static_cast<uint8_t>(w >> 8));
-  };
-  auto dword = [&](uint32_t d) {
-    word(static_cast<uint16_t>(d));
-    word(static_cast<uint16_t>(d >> 16));
-  };
+  auto word = [&](uint16_t w) { b.push_back(static_cast<uint8_t>(w)), b.push_back(static_cast<uint8_t>(w >> 8)); };
+  auto dword = [&](uint32_t d) { word(static_cast<uint16_t>(d)), word(static_cast<uint16_t>(d >> 16)); };
   auto text = [&](const char16_t* s) {
     for (; *s; ++s) word(*s);
     word(0);
