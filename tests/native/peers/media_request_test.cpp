@@ -14,16 +14,8 @@ MediaRequest Parse(const std::string& text, FaultSuffix suffix = FaultSuffix::Ta
 }
 
 TEST(RequestParsing, EveryKindInBothProtocolsWithItsParts) {
-  struct Case {
-    const char* text;
-    uint32_t version;
-    ResourceKind kind;
-    const char* name;
-    const char* number;
-    const char* address;
-    int index;
-  };
-  const Case cases[] = {
+  // The text, then the version, kind, name, source number and address, and list index.
+  const std::tuple<const char*, uint32_t, ResourceKind, const char*, const char*, const char*, int> cases[] = {
       {"/ZAMS80/0000live-alias:testcard", 80, ResourceKind::LiveAlias, "testcard", "", "", 0},
       {"live-alias:a b:c/d@e*f%g", 25, ResourceKind::LiveAlias, "a b:c/d@e*f%g", "", "", 0},
       {"/ZAMS80/0000live-direct:12@cam@host", 80, ResourceKind::LiveDirect, "12@cam@host", "12", "cam@host", 0},
@@ -31,11 +23,11 @@ TEST(RequestParsing, EveryKindInBothProtocolsWithItsParts) {
       {"/ZAMS80/0000playlist:3:my:folder", 80, ResourceKind::FilePlayList, "my:folder", "", "", 3},
       {"7CompSid:S-1-5-21-1-2-3", 25, ResourceKind::LiveLocal, "7", "7", "", 0},
   };
-  for (const Case& c : cases) {
-    MediaRequest r = Parse(c.text);
-    EXPECT_EQ(std::tuple(c.version, c.kind, c.name, c.number, c.address, c.index),
+  for (const auto& [text, version, kind, name, number, address, index] : cases) {
+    MediaRequest r = Parse(text);
+    EXPECT_EQ(std::tuple(version, kind, name, number, address, index),
               std::tuple(r.protocolVersion, r.kind, r.name, r.sourceNumber, r.sourceAddress, r.playListIndex))
-        << c.text;
+        << text;
   }
   EXPECT_EQ("S-1-5-21-1-2-3", Parse("7CompSid:S-1-5-21-1-2-3").computerSid);
 }

@@ -22,11 +22,7 @@ std::pair<ScanStep, size_t> Scan(const std::string& bytes) {
 TEST(HttpHeadScanner, AcceptsOnlyStatus200AndEndsAtTheBlankLineWithin512Bytes) {
   const std::string ok = "HTTP/1.1 200";
   const std::string pad500(500, 'x'), pad508(508, 'x'), pad509(509, 'x');
-  const struct {
-    std::string bytes;
-    ScanStep step;
-    size_t taken;
-  } cases[] = {
+  const std::tuple<std::string, ScanStep, size_t> cases[] = {
       {ok + " OK\r\nTransfer-Encoding: chunked\r\n\r\nBODY", ScanStep::Done, 47},
       {ok + "\r\n\r\n", ScanStep::Done, 16},
       {ok + pad508 + "\r\n\r\n", ScanStep::Done, 12 + 512},  // the blank line ends at byte 512
@@ -37,20 +33,12 @@ TEST(HttpHeadScanner, AcceptsOnlyStatus200AndEndsAtTheBlankLineWithin512Bytes) {
       {"HTTP/1.0 200 OK\r\n\r\n", ScanStep::Failed, 8},
       {"\x36\xB1\x00\x00", ScanStep::Failed, 1},  // a plain reply where a head belongs
   };
-  for (const auto& c : cases) {
-    const auto [step, taken] = Scan<HttpHeadScanner>(c.bytes);
-    EXPECT_EQ(c.step, step) << c.bytes.substr(0, 30);
-    EXPECT_EQ(c.taken, taken) << c.bytes.substr(0, 30);
-  }
+  for (const auto& [bytes, step, taken] : cases)
+    EXPECT_EQ(std::pair(step, taken), Scan<HttpHeadScanner>(bytes)) << bytes.substr(0, 30);
 }
 
 TEST(ChunkLineScanner, ReadsTheHexSizeOfALineEndingInCrLfWithin16Bytes) {
-  const struct {
-    std::string bytes;
-    ScanStep step;
-    size_t taken;
-    uint32_t size;
-  } cases[] = {
+  const std::tuple<std::string, ScanStep, size_t, uint32_t> cases[] = {
       {"1c\r\nxx", ScanStep::Done, 4, 0x1C},
       {"1C;ext=1\r\n", ScanStep::Done, 10, 0x1C},  // an extension is skipped
       {"0\r\n", ScanStep::Done, 3, 0},
@@ -63,13 +51,11 @@ TEST(ChunkLineScanner, ReadsTheHexSizeOfALineEndingInCrLfWithin16Bytes) {
       {"1;0123456789abcde", ScanStep::Failed, 16, 0},     // too long, extension or not
       {"12\r", ScanStep::NeedMore, 3, 0},
   };
-  for (const auto& c : cases) {
+  for (const auto& [bytes, step, taken, size] : cases) {
     ChunkLineScanner line;
-    const auto [step, taken] = Scan<ChunkLineScanner>(c.bytes);
-    EXPECT_EQ(c.step, step) << c.bytes;
-    EXPECT_EQ(c.taken, taken) << c.bytes;
-    for (char b : c.bytes) line.Feed(static_cast<uint8_t>(b));
-    if (c.step == ScanStep::Done) EXPECT_EQ(c.size, line.size()) << c.bytes;
+    EXPECT_EQ(std::pair(step, taken), Scan<ChunkLineScanner>(bytes)) << bytes;
+    for (char b : bytes) line.Feed(static_cast<uint8_t>(b));
+    if (step == ScanStep::Done) EXPECT_EQ(size, line.size()) << bytes;
   }
 }
 

@@ -45,11 +45,7 @@ constexpr auto V25 = ProtocolVersion::V25;
 
 TEST(RequestText, EveryKindInBothProtocolsOverTcpAndHttp) {
   const RequestSettings local = Local(u"2", u"S-1-5-21-1004336348-1177238915-682003330");
-  const struct {
-    RequestSettings settings;
-    ProtocolVersion version;
-    const char* text;
-  } cases[] = {
+  const std::tuple<RequestSettings, ProtocolVersion, const char*> cases[] = {
       // The plain kinds in both versions are proven against the server by the Wine negotiation
       // tests (EachKindIsAskedForInProtocol80..., EveryKindIsAskedAgainInProtocol25...).
       {File(u"movies\\clip.zms"), V80, "/ZAMS80/0000file:movies\\clip.zms"},
@@ -80,7 +76,7 @@ TEST(RequestText, EveryKindInBothProtocolsOverTcpAndHttp) {
       {File(u"a b&c", 3), V80, "/ZAMS80/0000file:a b*c"},
       {File(u"a b&c", 4), V80, "/ZAMS80/0000file:a b*c"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Text(c.settings, c.version), c.text);
+  for (const auto& [settings, version, text] : cases) EXPECT_EQ(Text(settings, version), text);
 }
 
 TEST(RequestText, UnknownResourceKindIsLiveLocal) {
@@ -130,12 +126,7 @@ TEST(RequestText, MediaNameIsTheNameBeforeEncodingAndAPlayListLeavesItToTheReply
 
 TEST(AuthSuffix, HashOrSessionIdAsTheModeSaysWithAmpersandsAsAsterisks) {
   const std::string hash = "a9993e364706816aba3e25717850c26c9cd0d89d";
-  const struct {
-    AuthMode mode;
-    std::string hash;
-    std::u16string sessionId;
-    const char* suffix;
-  } cases[] = {
+  const std::tuple<AuthMode, std::string, std::u16string, const char*> cases[] = {
       {AuthMode::PasswordHash, hash, u"ignored", "///HASH:a9993e364706816aba3e25717850c26c9cd0d89d"},
       {AuthMode::PasswordHash, "", u"ignored", ""},
       {AuthMode::PasswordHash, "ab&cd", u"", "///HASH:ab*cd"},
@@ -143,12 +134,10 @@ TEST(AuthSuffix, HashOrSessionIdAsTheModeSaysWithAmpersandsAsAsterisks) {
       {AuthMode::SessionId, hash, u"", "///SID:"},
       {AuthMode::SessionId, "", u"a&b&", "///SID:a*b*"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [mode, digest, sessionId, suffix] : cases) {
     AuthSettings auth;
-    auth.mode = c.mode;
-    auth.sCredentialHash = c.hash;
-    auth.sSessionID = c.sessionId;
-    EXPECT_EQ(BuildAuthSuffix(auth, kAnsi), c.suffix);
+    auth.mode = mode, auth.sCredentialHash = digest, auth.sSessionID = sessionId;
+    EXPECT_EQ(BuildAuthSuffix(auth, kAnsi), suffix);
   }
 }
 

@@ -41,11 +41,7 @@ TEST(RtpDatagram, RefusesOtherVersionsAndPiecesPastTheEnd) {
   const Bytes plain = {0x80, 0x00, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 2, 0, 0, 0, 0xAA, 0xBB};
   ASSERT_TRUE(DecodeRtpDatagram(plain).ok());
   EXPECT_FALSE(DecodeRtpDatagram(plain).value().header);
-  const struct {
-    Bytes bytes;
-    DecodeError error;
-    size_t needed;
-  } cases[] = {
+  const std::tuple<Bytes, DecodeError, size_t> cases[] = {
       {{0x90, 0, 0, 1}, DecodeError::BadMagic, 0},  // an extension bit: not ours
       {{}, DecodeError::Truncated, 12},
       {Bytes(plain.begin(), plain.begin() + 11), DecodeError::Truncated, 12},
@@ -53,11 +49,11 @@ TEST(RtpDatagram, RefusesOtherVersionsAndPiecesPastTheEnd) {
       {Bytes(plain.begin(), plain.end() - 1), DecodeError::Truncated, 18},
       {{0x80, 0x80, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 2, 0}, DecodeError::Truncated, 52},  // header cut
   };
-  for (const auto& c : cases) {
-    const auto d = DecodeRtpDatagram(c.bytes);
-    ASSERT_FALSE(d.ok()) << c.bytes.size();
-    EXPECT_EQ(c.error, d.error()) << c.bytes.size();
-    if (c.error == DecodeError::Truncated) EXPECT_EQ(c.needed, d.failure().needed) << c.bytes.size();
+  for (const auto& [bytes, error, needed] : cases) {
+    const auto d = DecodeRtpDatagram(bytes);
+    ASSERT_FALSE(d.ok()) << bytes.size();
+    EXPECT_EQ(error, d.error()) << bytes.size();
+    if (error == DecodeError::Truncated) EXPECT_EQ(needed, d.failure().needed) << bytes.size();
   }
 }
 

@@ -9,13 +9,7 @@ namespace {
 using L = RedundancyLevel;
 
 TEST(RtpLossControl, EachPeriodMovesTheLevelByTheLossRate) {
-  const struct {
-    const char* name;
-    L from;
-    int32_t lost, received;
-    L to;
-    bool changed;
-  } cases[] = {
+  const std::tuple<const char*, L, int32_t, int32_t, L, bool> cases[] = {
       {"1 in 1000 (rate 9): half to none", L::Half, 1, 1000, L::None, true},
       {"rate 13 keeps half", L::Half, 13, 9999, L::Half, false},
       {"rate 50 at half: full", L::Half, 50, 9999, L::Full, true},
@@ -29,16 +23,14 @@ TEST(RtpLossControl, EachPeriodMovesTheLevelByTheLossRate) {
       {"counts out of step: min", L::None, -1, 10, L::Min, true},
       {"rate 20% at min stays", L::Min, 500, 10, L::Min, false},
   };
-  for (const auto& c : cases) {
+  for (auto [name, from, lost, received, to, changed] : cases) {
     RtpLossControl control;
-    control.SetLevel(c.from);
-    control.CountLost(c.lost);
-    control.CountReceived(c.received);
+    control.SetLevel(from);
+    control.CountLost(lost), control.CountReceived(received);
     control.EndPeriod(1000);
-    EXPECT_EQ(c.to, control.level()) << c.name;
-    EXPECT_EQ(c.changed, control.TakeChange().has_value()) << c.name;
-    EXPECT_FALSE(control.TakeChange()) << c.name;
-    EXPECT_EQ(0, control.lost() + control.received()) << c.name;
+    EXPECT_EQ(std::tuple(to, changed), std::tuple(control.level(), control.TakeChange().has_value())) << name;
+    EXPECT_FALSE(control.TakeChange()) << name;
+    EXPECT_EQ(0, control.lost() + control.received()) << name;
   }
 }
 

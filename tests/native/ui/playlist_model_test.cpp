@@ -53,22 +53,18 @@ TEST(PlayListModelTest, EmptyAndResetListsIgnoreLaterReplies) {
 }
 
 TEST(PlayListModelTest, StepsStartFromIdleOrStopAndGoOnAfterTheIndex) {
-  struct Case {
-    int32_t from, offset;
-    bool idle;
-    int32_t index;
-  } cases[] = {// Next, Previous, from the selected entry, and the ends of the range.
-               {3, +1, true, 4},
-               {3, +1, false, 3},
-               {3, -1, true, 2},
-               {1, -1, false, -1},
-               {2, 0, true, 2},
-               {2, 0, false, 1},
-               {INT32_MAX, +1, true, INT32_MAX},
-               {INT32_MIN, -1, false, INT32_MIN}};
-  for (const Case& c : cases) {
-    const PlayListStep step = PlanPlayListStep(c.from, c.offset, c.idle);
-    EXPECT_EQ(std::tuple(step.index, step.play), std::tuple(c.index, c.idle)) << c.from << " " << c.offset;
+  // Next, Previous, from the selected entry, and the ends of the range.
+  const std::tuple<int32_t, int32_t, bool, int32_t> cases[] = {{3, +1, true, 4},
+                                                               {3, +1, false, 3},
+                                                               {3, -1, true, 2},
+                                                               {1, -1, false, -1},
+                                                               {2, 0, true, 2},
+                                                               {2, 0, false, 1},
+                                                               {INT32_MAX, +1, true, INT32_MAX},
+                                                               {INT32_MIN, -1, false, INT32_MIN}};
+  for (auto [from, offset, idle, index] : cases) {
+    const PlayListStep step = PlanPlayListStep(from, offset, idle);
+    EXPECT_EQ(std::tuple(step.index, step.play), std::tuple(index, idle)) << from << " " << offset;
   }
 }
 

@@ -8,14 +8,12 @@ namespace zm::ui {
 namespace {
 
 TEST(PropertiesViewTest, DurationsReadInHoursMinutesAndSeconds) {
-  struct Case {
-    int32_t ms;
-    const wchar_t* text;
-  } cases[] = {// Not wrapped within the day; the server's field is unsigned.
-               {3725000, L"01 hr, 02 min, 05 sec"},  {59999, L"59 sec"},
-               {60000, L"01 min, 00 sec"},           {999, L"Unknown"},
-               {90000000, L"25 hr, 00 min, 00 sec"}, {-1, L"1193 hr, 02 min, 47 sec"}};
-  for (const Case& c : cases) EXPECT_EQ(DurationText(c.ms), c.text) << c.ms;
+  const std::pair<int32_t, const wchar_t*> cases[] = {
+      // Not wrapped within the day; the server's field is unsigned.
+      {3725000, L"01 hr, 02 min, 05 sec"},  {59999, L"59 sec"},
+      {60000, L"01 min, 00 sec"},           {999, L"Unknown"},
+      {90000000, L"25 hr, 00 min, 00 sec"}, {-1, L"1193 hr, 02 min, 47 sec"}};
+  for (auto [ms, text] : cases) EXPECT_EQ(DurationText(ms), text) << ms;
 }
 
 TEST(PropertiesViewTest, HeaderNamesServerProtocolModeAndTheMissingStream) {
