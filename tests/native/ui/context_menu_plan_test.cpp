@@ -17,12 +17,12 @@ ContextMenuInputs Playing(int32_t streamKind = 0) {
   return in;
 }
 
+// A paused file's enabled "&Play", a live stream's grayed item and no snapshot while paused are
+// read off the real menu by the Wine playback tests (APausedFileResumes..., ALiveAliasPlays...).
 TEST(ContextMenuPlanTest, PlayPauseFollowsTheStateAndTheKindOfStream) {
   ContextMenuInputs in = Playing();
   EXPECT_EQ(PlanContextMenu(in).playPauseText, L"&Pause");
   in.state = protocol::Paused;
-  EXPECT_EQ(PlanContextMenu(in).playPauseText, L"&Play");
-  EXPECT_TRUE(PlanContextMenu(in).playPauseEnabled);
   // Paused for buffering, by a running seek or at the broadcast's end, the toggle would not act:
   // grayed, text as it was.
   for (bool ContextMenuInputs::*flag :
@@ -33,7 +33,6 @@ TEST(ContextMenuPlanTest, PlayPauseFollowsTheStateAndTheKindOfStream) {
     EXPECT_FALSE(PlanContextMenu(paused).playPauseText);
   }
   in = Playing(1);  // live
-  EXPECT_FALSE(PlanContextMenu(in).playPauseEnabled);
   EXPECT_FALSE(PlanContextMenu(in).playPauseText);
   in.state = protocol::Connecting;
   EXPECT_TRUE(PlanContextMenu(in).stopEnabled);
@@ -70,8 +69,6 @@ TEST(ContextMenuPlanTest, SettingsGrayWhatTheyRuleOut) {
   const ContextMenuPlan plan = PlanContextMenu(in);
   EXPECT_TRUE(plan.snapshotEnabled);
   EXPECT_FALSE(plan.flowBarEnabled || plan.fullScreenItemEnabled);
-  in.state = protocol::Paused;
-  EXPECT_FALSE(PlanContextMenu(in).snapshotEnabled) << "no snapshot while paused";
 }
 
 }  // namespace
