@@ -1,5 +1,6 @@
 // The HTTP carriage: where the head and chunk-line scanners stop and why, and the chunk the
-// server wraps a message in. The GET and POST bytes are proven through the HTTP source.
+// server wraps a message in. The GET and POST bytes, a refused status, a plain reply, a chunk
+// extension and a line without digits are proven through the HTTP source in the Wine tests.
 #include "protocol/http_framing.h"
 
 #include <gtest/gtest.h>
@@ -29,9 +30,7 @@ TEST(HttpHeadScanner, AcceptsOnlyStatus200AndEndsAtTheBlankLineWithin512Bytes) {
       {ok + pad509 + "\r\n\r\n", ScanStep::Failed, 12 + 512},
       {ok + pad500 + "\r\n", ScanStep::NeedMore, 514},  // connection lost in the head
       {ok + " OK\n\n\r\n\r", ScanStep::NeedMore, 20},
-      {"HTTP/1.1 404 Not Found\r\n\r\n", ScanStep::Failed, 10},
       {"HTTP/1.0 200 OK\r\n\r\n", ScanStep::Failed, 8},
-      {"\x36\xB1\x00\x00", ScanStep::Failed, 1},  // a plain reply where a head belongs
   };
   for (const auto& [bytes, step, taken] : cases)
     EXPECT_EQ(std::pair(step, taken), Scan<HttpHeadScanner>(bytes)) << bytes.substr(0, 30);
@@ -40,12 +39,10 @@ TEST(HttpHeadScanner, AcceptsOnlyStatus200AndEndsAtTheBlankLineWithin512Bytes) {
 TEST(ChunkLineScanner, ReadsTheHexSizeOfALineEndingInCrLfWithin16Bytes) {
   const std::tuple<std::string, ScanStep, size_t, uint32_t> cases[] = {
       {"1c\r\nxx", ScanStep::Done, 4, 0x1C},
-      {"1C;ext=1\r\n", ScanStep::Done, 10, 0x1C},  // an extension is skipped
       {"0\r\n", ScanStep::Done, 3, 0},
       {"0000ffffffff\r\n", ScanStep::Done, 14, 0xFFFFFFFF},
-      {"1ffffffff\r\n", ScanStep::Failed, 9, 0},  // past 32 bits
-      {"\r\n", ScanStep::Failed, 2, 0},           // no digits
-      {"zz\r\n", ScanStep::Failed, 1, 0},
+      {"1ffffffff\r\n", ScanStep::Failed, 9, 0},          // past 32 bits
+      {"\r\n", ScanStep::Failed, 2, 0},                   // no digits
       {"12\rx", ScanStep::Failed, 4, 0},                  // CR without LF
       {"0000000000000001\r\n", ScanStep::Failed, 16, 0},  // leading zeros count too
       {"1;0123456789abcde", ScanStep::Failed, 16, 0},     // too long, extension or not
