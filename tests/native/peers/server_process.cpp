@@ -75,7 +75,10 @@ int ServerProcess::Stop(int signal) {
   if (pid_ <= 0) return -1;
   kill(pid_, signal);
   const int status = WaitForExit(pid_);
-  if (status < 0) kill(pid_, SIGKILL), WaitForExit(pid_);
+  if (status < 0) {
+    kill(pid_, SIGKILL);
+    WaitForExit(pid_);
+  }
   pid_ = -1;
   return status;
 }

@@ -18,9 +18,9 @@ MediaFrameHeader SampleHeader(uint32_t length = 3) {
 
 Bytes SampleHeaderBytes(uint32_t length) {
   Bytes b;
-  PutLE(b, 2, 4), PutLE(b, 0x0102, 2), PutLE(b, 0x0304, 2), PutLE(b, 0x1122334455667788, 8);
-  PutLE(b, 0xFFFFFFFFFFFFFFFE, 8), PutLE(b, 1, 1), PutLE(b, 0x7F, 1), PutLE(b, 0xA1B2, 2), PutLE(b, length, 4);
-  PutLE(b, 0, 4), PutLE(b, 0xCAFEBABE, 4);  // the data pointer, then the last field
+  PutLE(b, {{2, 4}, {0x0102, 2}, {0x0304, 2}, {0x1122334455667788, 8}});
+  PutLE(b, {{0xFFFFFFFFFFFFFFFE, 8}, {1, 1}, {0x7F, 1}, {0xA1B2, 2}, {length, 4}});
+  PutLE(b, {{0, 4}, {0xCAFEBABE, 4}});  // the data pointer, then the last field
   return b;
 }
 

@@ -49,8 +49,8 @@ Read ReadReply(std::span<const uint8_t> wire, uint32_t requested = kProtocolVers
 TEST(ReplyEncoding, MagicVersionStatusThenExtensionForProtocol80ThenFormats) {
   for (uint32_t version : {kProtocolVersion25, kProtocolVersion80}) {
     Bytes expected = {0xB1, 0x36, 0, 0, static_cast<uint8_t>(version), 0, 0, 0};
-    PutLE(expected, 0, 4), PutLE(expected, 1, 2), PutLE(expected, 0x42, 1), PutLE(expected, 0, 1);
-    PutLE(expected, 0x00050007, 4), PutLE(expected, 1, 4);
+    PutLE(expected, {{0, 4}, {1, 2}, {0x42, 1}, {0, 1}});
+    PutLE(expected, {{0x00050007, 4}, {1, 4}});
     if (version == kProtocolVersion80) expected.insert(expected.end(), {3, 0, 0, 0, 0xE1, 0xE2, 0xE3});
     AppendStreamFormatPair(test::SampleFormats(), expected);
     EXPECT_EQ(expected, EncodeServerReply(SampleReply(version))) << version;

@@ -16,9 +16,11 @@ using test::PutRaw;
 TEST(RtpDatagram, HeaderPacketGoldenBytesDecodeToTheirFields) {
   Bytes b;
   PutRaw(b, {0x80, 0x81, 0xFF, 0xFE, 0x01, 0x02, 0x03, 0x04, 0xCA, 0xFE, 0xBA, 0xBE});
-  PutLE(b, 2, 4), PutLE(b, 0, 4), PutLE(b, 10'000'000, 8), PutLE(b, 0, 8);            // video, time 1 s
-  PutRaw(b, {1, 0}), PutLE(b, 0, 2), PutLE(b, 3, 4), PutLE(b, 0, 4), PutLE(b, 0, 4);  // key, length 3
-  PutLE(b, 3, 4), PutRaw(b, {7, 8, 9, 0xEE});  // a piece of 3 and one byte too many
+  PutLE(b, {{2, 4}, {0, 4}, {10'000'000, 8}, {0, 8}});  // video, time 1 s
+  PutRaw(b, {1, 0});
+  PutLE(b, {{0, 2}, {3, 4}, {0, 4}, {0, 4}});  // key, length 3
+  PutLE(b, 3, 4);
+  PutRaw(b, {7, 8, 9, 0xEE});  // a piece of 3 and one byte too many
   const auto d = DecodeRtpDatagram(b);
   ASSERT_TRUE(d.ok()) << DescribeFailure(d.failure());
   EXPECT_EQ(0xFFFE, d.value().sequence);

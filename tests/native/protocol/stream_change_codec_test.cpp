@@ -17,8 +17,8 @@ StreamChange SampleChange(std::vector<uint8_t> skipped) {
 
 TEST(StreamChangeEncoding, StatusAtByte8SkipCountAtByte24RecordsAfterTheSkip) {
   Bytes expected(8, 0);
-  PutLE(expected, 0, 4), PutLE(expected, 1, 2), PutLE(expected, 3, 1), PutLE(expected, 0, 1), PutLE(expected, 5, 4);
-  PutLE(expected, 1, 4), PutLE(expected, 2, 2), PutLE(expected, 0, 2);  // the skip count in the first word
+  PutLE(expected, {{0, 4}, {1, 2}, {3, 1}, {0, 1}, {5, 4}});
+  PutLE(expected, {{1, 4}, {2, 2}, {0, 2}});  // the skip count in the first word
   expected.insert(expected.end(), {0xAA, 0xBB});
   AppendStreamFormatPair(test::SampleFormats(), expected);
   EXPECT_EQ(expected, EncodeStreamChangePayload(SampleChange({0xAA, 0xBB})));
