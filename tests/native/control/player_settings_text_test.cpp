@@ -8,10 +8,8 @@ namespace zm::control {
 namespace {
 
 TEST(ServerAddressTest, HostAndPortAreSplitAtTheFirstColonAndScannedLikePercentD) {
-  struct Case {
-    std::u16string text, host;
-    std::optional<int32_t> port;  // none: the port stays as it was
-  } cases[] = {
+  // None: the port stays as it was.
+  const std::tuple<std::u16string, std::u16string, std::optional<int32_t>> cases[] = {
       // clang-format off
       {u"10.0.0.5:8080", u"10.0.0.5", 8080}, {u"10.0.0.5", u"10.0.0.5", 0},  // no colon: the default port
       {u"host:1:2", u"host", 1},             {u"media.example:", u"media.example", std::nullopt},
@@ -20,10 +18,9 @@ TEST(ServerAddressTest, HostAndPortAreSplitAtTheFirstColonAndScannedLikePercentD
       {u"h:4294967297", u"h", 1},  // wraps like the 32-bit conversion
       // clang-format on
   };
-  for (const Case& c : cases) {
-    ServerAddress address = SplitServerAddress(c.text);
-    EXPECT_EQ(address.host, c.host);
-    EXPECT_EQ(address.port, c.port) << std::string(c.text.begin(), c.text.end());
+  for (const auto& [text, host, port] : cases) {
+    ServerAddress address = SplitServerAddress(text);
+    EXPECT_EQ(std::tuple(address.host, address.port), std::tuple(host, port)) << std::string(text.begin(), text.end());
   }
   EXPECT_TRUE(ScanDecimal(u"99999999999999999999999999").has_value());
 }

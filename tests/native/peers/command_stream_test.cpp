@@ -7,14 +7,10 @@ namespace {
 
 using Commands = std::vector<std::string>;
 
-TEST(CommandSplitting, BackToBackCommandsAreSeparated) {
+TEST(CommandSplitting, BackToBackCommandsAreSeparatedAndOneSplitAcrossReadsWaitsForItsRest) {
   CommandStream stream;
   EXPECT_EQ(Commands({"RTPFilePause", "Seek:12", "QC_RedundancyHalf", "RTPFileContinue", "QC_RedundancyMin"}),
             stream.Feed("RTPFilePauseSeek:12QC_RedundancyHalfRTPFileContinueQC_RedundancyMin"));
-}
-
-TEST(CommandSplitting, CommandSplitAcrossReadsWaitsForItsRest) {
-  CommandStream stream;
   EXPECT_EQ(Commands{}, stream.Feed("RTPFile"));
   EXPECT_EQ(Commands{"RTPFileContinue"}, stream.Feed("Continue"));
   EXPECT_EQ(Commands{}, stream.Feed("See"));

@@ -22,17 +22,16 @@ TEST(HttpRequestReading, GetAndPostGiveTheDecodedRequestTextTheClientIdAndTheCom
                           "Pragma: no-cache\r\n\r\n";
   const auto stream = ParseHttpRequest(get, &error);
   ASSERT_TRUE(stream) << error;
-  EXPECT_EQ(HttpMethod::Get, stream->method);
-  EXPECT_EQ("/ZAMS80/0000file:a.zmf#no-tcp%zz", stream->requestText);  // an escape that is none stays
-  EXPECT_EQ("9f-3a", stream->clientId);
+  // An escape that is none stays.
+  EXPECT_EQ(std::tuple(HttpMethod::Get, "/ZAMS80/0000file:a.zmf#no-tcp%zz", "9f-3a"),
+            std::tuple(stream->method, stream->requestText, stream->clientId));
   const std::string post = std::string("POST /ZMSHttplive-alias:x/ClientId/a/ClientId/9f-3a") + kHeaders +
                            "Content-Length: 0\r\nx-zmscommand:  Seek:12 \r\n\r\n";
   const auto command = ParseHttpRequest(post, &error);
   ASSERT_TRUE(command) << error;
-  EXPECT_EQ(HttpMethod::Post, command->method);
-  EXPECT_EQ("live-alias:x/ClientId/a", command->requestText);  // the last marker names the client
-  EXPECT_EQ("9f-3a", command->clientId);
-  EXPECT_EQ("Seek:12", command->command);
+  // The last marker names the client.
+  EXPECT_EQ(std::tuple(HttpMethod::Post, "live-alias:x/ClientId/a", "9f-3a", "Seek:12"),
+            std::tuple(command->method, command->requestText, command->clientId, command->command));
 }
 
 TEST(HttpRequestReading, HeadsThatAreNoStreamRequestAreRefusedWithAReason) {

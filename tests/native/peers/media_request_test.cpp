@@ -14,16 +14,8 @@ MediaRequest Parse(const std::string& text, FaultSuffix suffix = FaultSuffix::Ta
 }
 
 TEST(RequestParsing, EveryKindInBothProtocolsWithItsParts) {
-  struct Case {
-    const char* text;
-    uint32_t version;
-    ResourceKind kind;
-    const char* name;
-    const char* number;
-    const char* address;
-    int index;
-  };
-  const Case cases[] = {
+  // The text, then the version, kind, name, source number and address, and list index.
+  const std::tuple<const char*, uint32_t, ResourceKind, const char*, const char*, const char*, int> cases[] = {
       {"/ZAMS80/0000live-alias:testcard", 80, ResourceKind::LiveAlias, "testcard", "", "", 0},
       {"live-alias:a b:c/d@e*f%g", 25, ResourceKind::LiveAlias, "a b:c/d@e*f%g", "", "", 0},
       {"/ZAMS80/0000live-direct:12@cam@host", 80, ResourceKind::LiveDirect, "12@cam@host", "12", "cam@host", 0},
@@ -31,29 +23,23 @@ TEST(RequestParsing, EveryKindInBothProtocolsWithItsParts) {
       {"/ZAMS80/0000playlist:3:my:folder", 80, ResourceKind::FilePlayList, "my:folder", "", "", 3},
       {"7CompSid:S-1-5-21-1-2-3", 25, ResourceKind::LiveLocal, "7", "7", "", 0},
   };
-  for (const Case& c : cases) {
-    MediaRequest r = Parse(c.text);
-    EXPECT_EQ(c.version, r.protocolVersion) << c.text;
-    EXPECT_EQ(c.kind, r.kind) << c.text;
-    EXPECT_EQ(c.name, r.name) << c.text;
-    EXPECT_EQ(c.number, r.sourceNumber) << c.text;
-    EXPECT_EQ(c.address, r.sourceAddress) << c.text;
-    EXPECT_EQ(c.index, r.playListIndex) << c.text;
+  for (const auto& [text, version, kind, name, number, address, index] : cases) {
+    MediaRequest r = Parse(text);
+    EXPECT_EQ(std::tuple(version, kind, name, number, address, index),
+              std::tuple(r.protocolVersion, r.kind, r.name, r.sourceNumber, r.sourceAddress, r.playListIndex))
+        << text;
   }
   EXPECT_EQ("S-1-5-21-1-2-3", Parse("7CompSid:S-1-5-21-1-2-3").computerSid);
 }
 
 TEST(RequestParsing, AuthenticationAndFaultSuffixesAreTakenOffTheName) {
   MediaRequest hash = Parse("/ZAMS80/0000file:testcard.zmf#stall-after=3,drip///HASH:ab");
-  EXPECT_EQ("testcard.zmf", hash.name);
-  EXPECT_EQ("stall-after=3,drip", hash.faults);
-  EXPECT_EQ("ab", hash.credentialHash);
+  EXPECT_EQ(std::tuple("testcard.zmf", "stall-after=3,drip", "ab"),
+            std::tuple(hash.name, hash.faults, hash.credentialHash));
   MediaRequest sid = Parse("file:x///SID:abc");
-  EXPECT_EQ("x", sid.name);
-  EXPECT_EQ("abc", sid.sessionId);
+  EXPECT_EQ(std::tuple("x", "abc"), std::tuple(sid.name, sid.sessionId));
   MediaRequest direct = Parse("live-direct:1@10.0.0.1#wrong-magic");
-  EXPECT_EQ("10.0.0.1", direct.sourceAddress);
-  EXPECT_EQ("wrong-magic", direct.faults);
+  EXPECT_EQ(std::tuple("10.0.0.1", "wrong-magic"), std::tuple(direct.sourceAddress, direct.faults));
 }
 
 TEST(RequestParsing, WithoutTheFaultSuffixAHashIsPartOfTheName) {

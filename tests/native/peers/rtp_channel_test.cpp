@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "protocol/rtp_reassembly.h"
+#include "tests/native/protocol/rtp_frames.h"
 
 namespace zms {
 namespace {
@@ -59,33 +60,22 @@ std::vector<int> Reassemble(const std::vector<Bytes>& datagrams, zp::RtpReceptio
   zp::RtpLossControl loss;
   zp::RtpFrameAssembler assembler(loss);
   std::vector<int> frames;
-  size_t next = 0;
-  for (;;) {
-    while (assembler.NeedsDatagram() && next < datagrams.size()) assembler.Offer(datagrams[next++], 0);
-    if (!assembler.HasPending()) break;
-    if (auto ready = assembler.TakeOldest()) {
-      Bytes payload(ready->header.length);
-      assembler.FillPayload(*ready, payload);
-      frames.push_back(payload.empty() ? -1 : payload[0]);
-    }
-  }
+  for (const Bytes& payload : zp::test::ReadAllFrames(assembler, {datagrams.begin(), datagrams.end()}))
+    frames.push_back(payload.empty() ? -1 : payload[0]);
   if (figures) *figures = assembler.reception().Figures();
   return frames;
 }
 
 TEST(RtpChannel, FramesGoAsDatagramsAndRedundancyCopiesEverySecondOrEveryPacket) {
-  const struct {
-    const char* level;
-    uint32_t copies;
-  } cases[] = {{nullptr, 0}, {"QC_RedundancyMin", 0}, {"QC_RedundancyHalf", 16}, {"QC_RedundancyFull", 32}};
-  for (const auto& c : cases) {
-    const Sent run = Stream("", 10, c.level);
-    EXPECT_EQ(32u + c.copies, run.datagrams.size()) << (c.level ? c.level : "none");
-    EXPECT_EQ(c.copies, run.tally->copies.load());
+  const std::pair<const char*, uint32_t> cases[] = {
+      {nullptr, 0}, {"QC_RedundancyMin", 0}, {"QC_RedundancyHalf", 16}, {"QC_RedundancyFull", 32}};
+  for (auto [level, copies] : cases) {
+    const Sent run = Stream("", 10, level);
+    SCOPED_TRACE(level ? level : "none");
+    EXPECT_EQ(std::tuple(32u + copies, copies), std::tuple(run.datagrams.size(), run.tally->copies.load()));
     zp::RtpReceptionFigures figures;
     EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, -1, -1}), Reassemble(run.datagrams, &figures));
-    EXPECT_EQ(32u, figures.received);
-    EXPECT_EQ(0, figures.lost);
+    EXPECT_EQ(std::tuple(32u, 0), std::tuple(figures.received, figures.lost));
   }
 }
 

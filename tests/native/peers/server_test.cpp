@@ -1,6 +1,4 @@
-// The real zms-server over a socket: start and stop, the flag that lets a request name its
-// own faults, a whole request answered without waiting, the Motion-JPEG card's first frame,
-// and the HTTP faults' heads and chunk lines.
+// The real zms-server over a socket; each case pays for its servers once.
 // What a client sees of the sessions themselves is proven by the Wine tests of the control's
 // transport and negotiation.
 #include <gtest/gtest.h>
@@ -39,70 +37,46 @@ Answer AnswerTo(const ServerProcess& server, const std::string& request, millise
   return {u32(0), u32(zp::kReplyPrologueSize)};
 }
 
-TEST(ServerStartup, PortZeroIsPrintedAndServedAndSigtermStopsCleanly) {
+// One plain server: port 0 printed and served, a whole request answered at once while only a
+// beginning that could still grow waits for its rest (the margins are wide), the Motion-JPEG
+// card's reply and first frame byte for byte as the source makes them, and SIGTERM stops it.
+TEST(ServerProcessTest, PlainServerAnswersWholeRequestsAtOnceSendsTheMjpegCardAndStopsOnSigterm) {
   ServerProcess server;
   ASSERT_NE(0, server.port());
-  EXPECT_FALSE(Exchange(server.port(), "/ZAMS80/0000live-alias:testcard", 64 * 1024).empty());
-  EXPECT_EQ(0, server.Stop(SIGTERM));
-  EXPECT_NE(std::string::npos, server.Log().find("stopped"));
-}
-
-TEST(ServerFaultSuffix, HashInANameIsAFaultListOnlyWithTheFlag) {
-  struct Case {
-    const char* request;
-    Answer plain;       // without --allow-fault-suffix
-    Answer withSuffix;  // with it
-  };
-  constexpr uint32_t kMagic = zp::kReplyMagic, kNotFound = 0x80070002;
-  const Case cases[] = {
-      {"/ZAMS80/0000file:my#1.zmf", {kMagic, kNotFound}, {kMagic, zp::kResultInvalidArg}},
-      {"/ZAMS80/0000live-alias:testcard#wrong-magic", {kMagic, kNotFound}, {kMagic + 1, 0}},
-      {"live-alias:testcard#result=0x80004005", {kMagic, kNotFound}, {kMagic, zp::kResultFail}},
-      {"/ZAMS80/0000live-direct:1@src#explode", {kMagic, 0}, {kMagic, zp::kResultInvalidArg}},
-  };
-  ServerProcess plain, withSuffix({"--allow-fault-suffix"});
-  for (const Case& c : cases) {
-    const Answer a = AnswerTo(plain, c.request), b = AnswerTo(withSuffix, c.request);
-    EXPECT_EQ(c.plain.magic, a.magic) << c.request;
-    EXPECT_EQ(c.plain.result, a.result) << c.request;
-    EXPECT_EQ(c.withSuffix.magic, b.magic) << c.request;
-    EXPECT_EQ(c.withSuffix.result, b.result) << c.request;
-  }
-}
-
-TEST(ServerFaultSuffix, FaultFlagStillAppliesToEveryConnectionWithoutIt) {
-  ServerProcess server({"--fault", "result=0x8FFF0544"});
-  for (const char* request : {"/ZAMS80/0000live-alias:testcard", "file:testcard.zmf"}) {
-    EXPECT_EQ(zp::kResultCredentialsRefused, AnswerTo(server, request).result) << request;
-  }
-}
-
-// A whole request is answered at once; only a beginning that could still grow waits for
-// its rest. The margins are wide: the whole request must beat half the wait by far.
-TEST(ServerRequestReading, WholeRequestIsAnsweredWithoutTheWaitForARest) {
-  ServerProcess server;
   milliseconds whole{}, cut{};
   EXPECT_EQ(0x80070002u, AnswerTo(server, "/ZAMS80/0000file:nosuch.zmf///HASH:" + std::string(40, 'a'), &whole).result);
   EXPECT_EQ(0x80070002u, AnswerTo(server, "/ZAMS80/0000file:nosuch.zmf///HASH:0123", &cut).result);
   EXPECT_LT(whole, kRequestRestWait / 2) << server.Log();
   EXPECT_GE(cut, kRequestRestWait - milliseconds(10));
-}
-
-// The reply and the first frame over the connection are what the source makes, byte for byte
-// (what those bytes mean: testcard_variants_test.cpp and the protocol's codec tests).
-TEST(ServerLiveVariants, MjpegAliasSendsItsDescriptionsThenPictureZeroAsJpeg) {
   MjpegTestcardSource source;
   std::vector<uint8_t> expected =
       zp::EncodeServerReply({zp::kProtocolVersion80, source.Status(), {}, source.Formats()});
   zp::AppendMediaFrame(source.NextFrame().value(), expected);
-  ServerProcess server;
   EXPECT_EQ(expected, Exchange(server.port(), "/ZAMS80/0000live-alias:mjpeg", expected.size())) << server.Log();
+  EXPECT_EQ(0, server.Stop(SIGTERM));
+  EXPECT_NE(std::string::npos, server.Log().find("stopped"));
 }
 
-// The HTTP faults break the client's two limits: a head without its blank line within 512
-// bytes after the status line, and a chunk-size line of 16 bytes before its CR LF.
-TEST(ServerHttpFaults, LongHeadAndLongChunkLineRunPastTheClientsLimits) {
-  ServerProcess server({"--allow-fault-suffix"});
+// A "#" in a name is a fault list only with --allow-fault-suffix. The HTTP faults break the
+// client's two limits: a head without its blank line within 512 bytes after the status line,
+// and a chunk-size line of 16 bytes before its CR LF.
+TEST(ServerProcessTest, FaultSuffixOnlyWithTheFlagAndTheHttpFaultsRunPastTheClientsLimits) {
+  constexpr uint32_t kMagic = zp::kReplyMagic, kNotFound = 0x80070002;
+  const struct {
+    const char* request;
+    Answer plain, withSuffix;
+  } cases[] = {
+      {"/ZAMS80/0000file:my#1.zmf", {kMagic, kNotFound}, {kMagic, zp::kResultInvalidArg}},
+      {"/ZAMS80/0000live-alias:testcard#wrong-magic", {kMagic, kNotFound}, {kMagic + 1, 0}},
+      {"live-alias:testcard#result=0x80004005", {kMagic, kNotFound}, {kMagic, zp::kResultFail}},
+      {"/ZAMS80/0000live-direct:1@src#explode", {kMagic, 0}, {kMagic, zp::kResultInvalidArg}},
+  };
+  ServerProcess plain, server({"--allow-fault-suffix"});
+  for (const auto& c : cases) {
+    const Answer a = AnswerTo(plain, c.request), b = AnswerTo(server, c.request);
+    EXPECT_EQ(std::tuple(c.plain.magic, c.plain.result), std::tuple(a.magic, a.result)) << c.request;
+    EXPECT_EQ(std::tuple(c.withSuffix.magic, c.withSuffix.result), std::tuple(b.magic, b.result)) << c.request;
+  }
   auto get = [&](const std::string& fault) {
     const std::vector<uint8_t> bytes = Exchange(
         server.port(), "GET /ZMSHttp/ZAMS80/0000file:testcard.zmf%23" + fault + "/ClientId/1 HTTP/1.1\r\n\r\n", 1024);
@@ -117,6 +91,12 @@ TEST(ServerHttpFaults, LongHeadAndLongChunkLineRunPastTheClientsLimits) {
   ASSERT_EQ(0u, longLine.find(status)) << server.Log();
   EXPECT_EQ(longLine.substr(line, zp::kMaxChunkLineBytes), std::string(zp::kMaxChunkLineBytes, '0'));
   EXPECT_GT(longLine.find("\r\n", line), line + zp::kMaxChunkLineBytes);
+}
+
+TEST(ServerProcessTest, FaultFlagStillAppliesToEveryConnectionWithoutASuffix) {
+  ServerProcess server({"--fault", "result=0x8FFF0544"});
+  for (const char* request : {"/ZAMS80/0000live-alias:testcard", "file:testcard.zmf"})
+    EXPECT_EQ(zp::kResultCredentialsRefused, AnswerTo(server, request).result) << request;
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ namespace {
 using test::Bytes;
 using test::PutLE;
 
-TEST(VideoInfoHeaderLayout, BitRateAt32FrameTimeAt40BitmapHeaderAt48) {
+TEST(VideoInfoHeaderLayout, BitRateAt32FrameTimeAt40BitmapHeaderAt48AndAShortBlockIsTruncated) {
   VideoInfoHeader h;
   h.target = {0, 0, 320, 240};
   h.bitRate = 0x01020304;
@@ -21,52 +21,33 @@ TEST(VideoInfoHeaderLayout, BitRateAt32FrameTimeAt40BitmapHeaderAt48) {
   h.bitmap.sizeImage = 307200;
   Bytes wire = EncodeVideoInfoHeader(h);
   ASSERT_EQ(88u, wire.size());
-  Bytes expected(16, 0);
-  PutLE(expected, 0, 4);
-  PutLE(expected, 0, 4);
-  PutLE(expected, 320, 4);
-  PutLE(expected, 240, 4);
-  PutLE(expected, 0x01020304, 4);
-  PutLE(expected, 0, 4);
-  PutLE(expected, 400000, 8);
-  PutLE(expected, 40, 4);
-  PutLE(expected, 320, 4);
-  PutLE(expected, 0xFFFFFF10, 4);  // -240
-  PutLE(expected, 1, 2);
-  PutLE(expected, 32, 2);
-  PutLE(expected, 0, 4);
-  PutLE(expected, 307200, 4);
+  Bytes expected(16, 0);  // source rectangle, then the target, bit rate, error rate, frame time
+  PutLE(expected, {{0, 4}, {0, 4}, {320, 4}, {240, 4}});
+  PutLE(expected, {{0x01020304, 4}, {0, 4}, {400000, 8}});
+  // The bitmap header: size, width, height -240, planes, bit count, compression, image size.
+  PutLE(expected, {{40, 4}, {320, 4}, {0xFFFFFF10, 4}, {1, 2}});
+  PutLE(expected, {{32, 2}, {0, 4}, {307200, 4}});
   expected.resize(88, 0);
   EXPECT_EQ(expected, wire);
   auto decoded = DecodeVideoInfoHeader(wire);
   ASSERT_TRUE(decoded.ok());
   EXPECT_EQ(h, decoded.value());
+  wire.pop_back();
+  EXPECT_EQ(DecodeError::Truncated, DecodeVideoInfoHeader(wire).error());
 }
 
-TEST(WaveFormatExLayout, EighteenBytesInFieldOrder) {
+TEST(WaveFormatExLayout, EighteenBytesInFieldOrderAndAShortBlockIsTruncated) {
   WaveFormatEx w{1, 2, 44100, 176400, 4, 16, 0};
   Bytes wire = EncodeWaveFormatEx(w);
   Bytes expected;
-  PutLE(expected, 1, 2);
-  PutLE(expected, 2, 2);
-  PutLE(expected, 44100, 4);
-  PutLE(expected, 176400, 4);
-  PutLE(expected, 4, 2);
-  PutLE(expected, 16, 2);
-  PutLE(expected, 0, 2);
+  PutLE(expected, {{1, 2}, {2, 2}, {44100, 4}, {176400, 4}});
+  PutLE(expected, {{4, 2}, {16, 2}, {0, 2}});
   EXPECT_EQ(expected, wire);
   auto decoded = DecodeWaveFormatEx(wire);
   ASSERT_TRUE(decoded.ok());
   EXPECT_EQ(w, decoded.value());
-}
-
-TEST(FormatBlockDecoding, ShortBlocksAreTruncated) {
-  Bytes video = EncodeVideoInfoHeader(VideoInfoHeader{});
-  video.pop_back();
-  EXPECT_EQ(DecodeError::Truncated, DecodeVideoInfoHeader(video).error());
-  Bytes wave = EncodeWaveFormatEx(WaveFormatEx{});
-  wave.pop_back();
-  EXPECT_EQ(DecodeError::Truncated, DecodeWaveFormatEx(wave).error());
+  wire.pop_back();
+  EXPECT_EQ(DecodeError::Truncated, DecodeWaveFormatEx(wire).error());
 }
 
 }  // namespace

@@ -7,11 +7,7 @@ namespace zm::protocol {
 namespace {
 
 TEST(PlayListContentTest, OrderAndEntriesAreReadVerbatim) {
-  struct Case {
-    const wchar_t* xml;
-    PlayListOrder order;
-    std::vector<std::wstring> entries;
-  } cases[] = {
+  const std::tuple<std::wstring, PlayListOrder, std::vector<std::wstring>> cases[] = {
       {L"<xml><playlist type=\"alphabetical\"><file>a.zmf</file><file>B &amp; c.zmf</file></playlist>",
        PlayListOrder::Alphabetical,
        {L"a.zmf", L"B &amp; c.zmf"}},
@@ -26,11 +22,9 @@ TEST(PlayListContentTest, OrderAndEntriesAreReadVerbatim) {
       {L"", PlayListOrder::Random, {}},
       {L"<xml><playlist type=\"alphabetical\"></playlist>", PlayListOrder::Alphabetical, {}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "xml " << testing::PrintToString(std::wstring(c.xml)));
-    const PlayListContent content = ParsePlayListContent(c.xml);
-    EXPECT_EQ(content.order, c.order);
-    EXPECT_EQ(content.entries, c.entries);
+  for (const auto& [xml, order, entries] : cases) {
+    const PlayListContent content = ParsePlayListContent(xml);
+    EXPECT_EQ(std::tuple(content.order, content.entries), std::tuple(order, entries)) << testing::PrintToString(xml);
   }
 }
 

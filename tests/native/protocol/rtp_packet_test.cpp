@@ -16,9 +16,11 @@ using test::PutRaw;
 TEST(RtpDatagram, HeaderPacketGoldenBytesDecodeToTheirFields) {
   Bytes b;
   PutRaw(b, {0x80, 0x81, 0xFF, 0xFE, 0x01, 0x02, 0x03, 0x04, 0xCA, 0xFE, 0xBA, 0xBE});
-  PutLE(b, 2, 4), PutLE(b, 0, 4), PutLE(b, 10'000'000, 8), PutLE(b, 0, 8);            // video, time 1 s
-  PutRaw(b, {1, 0}), PutLE(b, 0, 2), PutLE(b, 3, 4), PutLE(b, 0, 4), PutLE(b, 0, 4);  // key, length 3
-  PutLE(b, 3, 4), PutRaw(b, {7, 8, 9, 0xEE});  // a piece of 3 and one byte too many
+  PutLE(b, {{2, 4}, {0, 4}, {10'000'000, 8}, {0, 8}});  // video, time 1 s
+  PutRaw(b, {1, 0});
+  PutLE(b, {{0, 2}, {3, 4}, {0, 4}, {0, 4}});  // key, length 3
+  PutLE(b, 3, 4);
+  PutRaw(b, {7, 8, 9, 0xEE});  // a piece of 3 and one byte too many
   const auto d = DecodeRtpDatagram(b);
   ASSERT_TRUE(d.ok()) << DescribeFailure(d.failure());
   EXPECT_EQ(0xFFFE, d.value().sequence);
@@ -41,11 +43,7 @@ TEST(RtpDatagram, RefusesOtherVersionsAndPiecesPastTheEnd) {
   const Bytes plain = {0x80, 0x00, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 2, 0, 0, 0, 0xAA, 0xBB};
   ASSERT_TRUE(DecodeRtpDatagram(plain).ok());
   EXPECT_FALSE(DecodeRtpDatagram(plain).value().header);
-  const struct {
-    Bytes bytes;
-    DecodeError error;
-    size_t needed;
-  } cases[] = {
+  const std::tuple<Bytes, DecodeError, size_t> cases[] = {
       {{0x90, 0, 0, 1}, DecodeError::BadMagic, 0},  // an extension bit: not ours
       {{}, DecodeError::Truncated, 12},
       {Bytes(plain.begin(), plain.begin() + 11), DecodeError::Truncated, 12},
@@ -53,11 +51,11 @@ TEST(RtpDatagram, RefusesOtherVersionsAndPiecesPastTheEnd) {
       {Bytes(plain.begin(), plain.end() - 1), DecodeError::Truncated, 18},
       {{0x80, 0x80, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 2, 0}, DecodeError::Truncated, 52},  // header cut
   };
-  for (const auto& c : cases) {
-    const auto d = DecodeRtpDatagram(c.bytes);
-    ASSERT_FALSE(d.ok()) << c.bytes.size();
-    EXPECT_EQ(c.error, d.error()) << c.bytes.size();
-    if (c.error == DecodeError::Truncated) EXPECT_EQ(c.needed, d.failure().needed) << c.bytes.size();
+  for (const auto& [bytes, error, needed] : cases) {
+    const auto d = DecodeRtpDatagram(bytes);
+    ASSERT_FALSE(d.ok()) << bytes.size();
+    EXPECT_EQ(error, d.error()) << bytes.size();
+    if (error == DecodeError::Truncated) EXPECT_EQ(needed, d.failure().needed) << bytes.size();
   }
 }
 

@@ -9,13 +9,7 @@ namespace {
 using L = RedundancyLevel;
 
 TEST(RtpLossControl, EachPeriodMovesTheLevelByTheLossRate) {
-  const struct {
-    const char* name;
-    L from;
-    int32_t lost, received;
-    L to;
-    bool changed;
-  } cases[] = {
+  const std::tuple<const char*, L, int32_t, int32_t, L, bool> cases[] = {
       {"1 in 1000 (rate 9): half to none", L::Half, 1, 1000, L::None, true},
       {"rate 13 keeps half", L::Half, 13, 9999, L::Half, false},
       {"rate 50 at half: full", L::Half, 50, 9999, L::Full, true},
@@ -29,36 +23,28 @@ TEST(RtpLossControl, EachPeriodMovesTheLevelByTheLossRate) {
       {"counts out of step: min", L::None, -1, 10, L::Min, true},
       {"rate 20% at min stays", L::Min, 500, 10, L::Min, false},
   };
-  for (const auto& c : cases) {
+  for (auto [name, from, lost, received, to, changed] : cases) {
     RtpLossControl control;
-    control.SetLevel(c.from);
-    control.CountLost(c.lost);
-    control.CountReceived(c.received);
+    control.SetLevel(from);
+    control.CountLost(lost), control.CountReceived(received);
     control.EndPeriod(1000);
-    EXPECT_EQ(c.to, control.level()) << c.name;
-    EXPECT_EQ(c.changed, control.TakeChange().has_value()) << c.name;
-    EXPECT_FALSE(control.TakeChange()) << c.name;
-    EXPECT_EQ(0, control.lost() + control.received()) << c.name;
+    EXPECT_EQ(std::tuple(to, changed), std::tuple(control.level(), control.TakeChange().has_value())) << name;
+    EXPECT_FALSE(control.TakeChange()) << name;
+    EXPECT_EQ(0, control.lost() + control.received()) << name;
   }
 }
 
 TEST(RtpLossControl, HalfThatDoesNotHelpFallsBackAndHoldsFor120Seconds) {
   RtpLossControl control;
-  control.CountLost(60), control.CountReceived(9999);  // rate 60 at none
-  control.EndPeriod(100);
-  ASSERT_EQ(L::Half, control.level());
-  control.CountLost(60), control.CountReceived(9999);  // no better at half
-  control.EndPeriod(120);
-  EXPECT_EQ(L::None, control.level());
-  control.CountLost(90), control.CountReceived(9999);
-  control.EndPeriod(239);  // held
-  EXPECT_EQ(L::None, control.level());
-  control.CountLost(90), control.CountReceived(9999);
-  control.EndPeriod(240);
-  EXPECT_EQ(L::Half, control.level());
-  control.CountLost(89), control.CountReceived(9999);  // better than when it went to half
-  control.EndPeriod(260);
-  EXPECT_EQ(L::Full, control.level());
+  // Lost of 9999 received, the period's end, the level after: rate 60 at none goes to half, no
+  // better at half falls back, is held until 120 s on, and 89 is better than when it went to half.
+  const std::tuple<int32_t, uint32_t, L> periods[] = {
+      {60, 100, L::Half}, {60, 120, L::None}, {90, 239, L::None}, {90, 240, L::Half}, {89, 260, L::Full}};
+  for (auto [lost, end, level] : periods) {
+    control.CountLost(lost), control.CountReceived(9999);
+    control.EndPeriod(end);
+    ASSERT_EQ(level, control.level()) << end;
+  }
 }
 
 TEST(RtpLossControl, CommandsNameTheirLevels) {

@@ -8,12 +8,25 @@
 namespace zm::protocol {
 namespace {
 
+template <class Extender, class Number>
+struct Case {
+  const char* name;
+  std::vector<Number> numbers;
+  std::vector<uint64_t> extended;
+};
+
+template <class Extender, class Number, size_t N>
+void Check(const Case<Extender, Number> (&cases)[N]) {
+  for (const auto& c : cases) {
+    Extender extender;
+    std::vector<uint64_t> got;
+    for (Number n : c.numbers) got.push_back(extender.Extend(n));
+    EXPECT_EQ(c.extended, got) << c.name;
+  }
+}
+
 TEST(RtpSequenceExtender, CountsWrapsAndKeepsLatePacketsAndJumpsInPlace) {
-  const struct {
-    const char* name;
-    std::vector<uint16_t> numbers;
-    std::vector<uint64_t> extended;
-  } cases[] = {
+  const Case<RtpSequenceExtender, uint16_t> cases[] = {
       {"wrap from 65535 to 0", {65534, 65535, 0, 1}, {65534, 65535, 65536, 65537}},
       {"forward steps below 3000", {10, 3009, 3010}, {10, 3009, 3010}},
       {"late within 100 before the last", {500, 510, 420, 511}, {500, 510, 420, 511}},
@@ -23,31 +36,17 @@ TEST(RtpSequenceExtender, CountsWrapsAndKeepsLatePacketsAndJumpsInPlace) {
       {"101 behind is a jump, not late", {1000, 899, 1001}, {1000, 899, 1001}},
       {"a duplicate", {7, 7, 8}, {7, 7, 8}},
   };
-  for (const auto& c : cases) {
-    RtpSequenceExtender extender;
-    std::vector<uint64_t> got;
-    for (uint16_t n : c.numbers) got.push_back(extender.Extend(n));
-    EXPECT_EQ(c.extended, got) << c.name;
-  }
+  Check(cases);
 }
 
 TEST(RtpTimestampExtender, WrapsAt32BitsWithinItsStepLimit) {
-  const struct {
-    const char* name;
-    std::vector<uint32_t> stamps;
-    std::vector<uint64_t> extended;
-  } cases[] = {
+  const Case<RtpTimestampExtender, uint32_t> cases[] = {
       {"wrap", {0xFFFFFFF0u, 5, 20}, {0xFFFFFFF0u, 0x100000005ull, 0x100000014ull}},
       {"step of 99,999 follows", {0, 99999, 100000}, {0, 99999, 100000}},
       {"step of 100,000 does not", {0xFFFFFFF0u, 100000 - 16, 3}, {0xFFFFFFF0u, 100000 - 16, 0x100000003ull}},
       {"an older frame's packet", {5000, 4000, 5001}, {5000, 4000, 5001}},
   };
-  for (const auto& c : cases) {
-    RtpTimestampExtender extender;
-    std::vector<uint64_t> got;
-    for (uint32_t t : c.stamps) got.push_back(extender.Extend(t));
-    EXPECT_EQ(c.extended, got) << c.name;
-  }
+  Check(cases);
 }
 
 }  // namespace

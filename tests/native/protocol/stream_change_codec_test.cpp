@@ -17,14 +17,8 @@ StreamChange SampleChange(std::vector<uint8_t> skipped) {
 
 TEST(StreamChangeEncoding, StatusAtByte8SkipCountAtByte24RecordsAfterTheSkip) {
   Bytes expected(8, 0);
-  PutLE(expected, 0, 4);
-  PutLE(expected, 1, 2);
-  PutLE(expected, 3, 1);
-  PutLE(expected, 0, 1);
-  PutLE(expected, 5, 4);
-  PutLE(expected, 1, 4);
-  PutLE(expected, 2, 2);  // skip count
-  PutLE(expected, 0, 2);
+  PutLE(expected, {{0, 4}, {1, 2}, {3, 1}, {0, 1}, {5, 4}});
+  PutLE(expected, {{1, 4}, {2, 2}, {0, 2}});  // the skip count in the first word
   expected.insert(expected.end(), {0xAA, 0xBB});
   AppendStreamFormatPair(test::SampleFormats(), expected);
   EXPECT_EQ(expected, EncodeStreamChangePayload(SampleChange({0xAA, 0xBB})));
@@ -42,7 +36,7 @@ TEST(StreamChangeDecoding, RoundTripWithAndWithoutSkippedBytes) {
   }
 }
 
-TEST(StreamChangeDecoding, TruncatedPayloadOrSkipCountBeyondItFails) {
+TEST(StreamChangeDecoding, TruncatedPayloadSkipCountBeyondItAndOversizeFormatBlockFail) {
   Bytes wire = EncodeStreamChangePayload(SampleChange({9, 9, 9}));
   for (size_t n = 0; n < wire.size(); ++n) {
     auto decoded = DecodeStreamChangePayload(std::span<const uint8_t>(wire.data(), n));
@@ -52,14 +46,11 @@ TEST(StreamChangeDecoding, TruncatedPayloadOrSkipCountBeyondItFails) {
   wire[24] = 0xFF;
   wire[25] = 0xFF;
   EXPECT_EQ(DecodeError::Truncated, DecodeStreamChangePayload(wire).error());
-}
-
-TEST(StreamChangeDecoding, OversizeFormatBlockIsRejected) {
-  Bytes wire = EncodeStreamChangePayload(SampleChange({}));
+  Bytes oversize = EncodeStreamChangePayload(SampleChange({}));
   const size_t videoLength = 28 + 64;
-  wire[videoLength] = 0x01;  // 0x00010001 = 65537
-  wire[videoLength + 2] = 0x01;
-  EXPECT_EQ(DecodeError::LengthTooLarge, DecodeStreamChangePayload(wire).error());
+  oversize[videoLength] = 0x01;  // 0x00010001 = 65537
+  oversize[videoLength + 2] = 0x01;
+  EXPECT_EQ(DecodeError::LengthTooLarge, DecodeStreamChangePayload(oversize).error());
 }
 
 }  // namespace

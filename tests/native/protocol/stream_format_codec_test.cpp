@@ -18,13 +18,9 @@ Bytes AudioRecordBytes(uint32_t formatLength) {
   Bytes b;
   PutRaw(b, {'a', 'u', 'd', 's', 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71});
   PutRaw(b, {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71});
-  PutLE(b, 1, 4);           // fixed-size samples
-  PutLE(b, 0x00020003, 4);  // temporal compression
-  PutLE(b, 4, 4);           // sample size
+  PutLE(b, {{1, 4}, {0x00020003, 4}, {4, 4}});  // fixed-size samples, temporal compression, sample size
   PutRaw(b, {0x81, 0x9F, 0x58, 0x05, 0x56, 0xC3, 0xCE, 0x11, 0xBF, 0x01, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A});
-  PutLE(b, 0, 4);  // object pointer
-  PutLE(b, formatLength, 4);
-  PutLE(b, 0, 4);  // format pointer
+  PutLE(b, {{0, 4}, {formatLength, 4}, {0, 4}});  // object pointer, length, format pointer
   return b;
 }
 
@@ -46,7 +42,7 @@ TEST(StreamFormatEncoding, SeventyTwoBytesInMediaTypeLayoutThenTheBlockVideoFirs
   EXPECT_EQ(0, memcmp(out.data() + 81, "auds", 4));
 }
 
-TEST(StreamFormatDecoding, PointerFieldsOnTheWireAreIgnored) {
+TEST(StreamFormatDecoding, PointerFieldsOnTheWireAreIgnoredAndAPairReadsBackWithAnAbsentStreamAndAnEmptyBlock) {
   Bytes wire = AudioRecordBytes(3);
   for (int i = 60; i < 64; ++i) wire[i] = 0x11;
   for (int i = 68; i < 72; ++i) wire[i] = 0x22;
@@ -55,23 +51,20 @@ TEST(StreamFormatDecoding, PointerFieldsOnTheWireAreIgnored) {
   ASSERT_TRUE(decoded.ok()) << DescribeFailure(decoded.failure());
   EXPECT_EQ(AudioFormat(), decoded.value());
   EXPECT_EQ(75u, decoded.consumed());
-}
-
-TEST(StreamFormatDecoding, PairReadsBackWithAnAbsentStreamAndAnEmptyBlock) {
   StreamFormatPair formats = test::SampleFormats();
   formats[kVideoFormatIndex] = StreamFormat{};  // all-zero major type: no video stream
   formats[kAudioFormatIndex].formatBlock.clear();
-  Bytes wire;
-  AppendStreamFormatPair(formats, wire);
-  auto decoded = DecodeStreamFormatPair(wire);
-  ASSERT_TRUE(decoded.ok());
-  EXPECT_FALSE(decoded.value()[kVideoFormatIndex].IsPresent());
-  EXPECT_TRUE(decoded.value()[kAudioFormatIndex].IsPresent());
-  EXPECT_EQ(formats, decoded.value());
-  EXPECT_EQ(144u, decoded.consumed());
+  Bytes pair;
+  AppendStreamFormatPair(formats, pair);
+  auto both = DecodeStreamFormatPair(pair);
+  ASSERT_TRUE(both.ok());
+  EXPECT_FALSE(both.value()[kVideoFormatIndex].IsPresent());
+  EXPECT_TRUE(both.value()[kAudioFormatIndex].IsPresent());
+  EXPECT_EQ(formats, both.value());
+  EXPECT_EQ(144u, both.consumed());
 }
 
-TEST(StreamFormatDecoding, TruncatedPairFailsAtEveryLength) {
+TEST(StreamFormatDecoding, TruncatedPairFailsAtEveryLengthAndTheFormatLengthIsBoundedFromTheRecordAlone) {
   Bytes wire;
   AppendStreamFormatPair(test::SampleFormats(), wire);
   for (size_t n = 0; n < wire.size(); ++n) {
@@ -81,14 +74,11 @@ TEST(StreamFormatDecoding, TruncatedPairFailsAtEveryLength) {
     EXPECT_GT(decoded.failure().needed, n) << n;
     EXPECT_LE(decoded.failure().needed, wire.size()) << n;
   }
-}
-
-TEST(StreamFormatDecoding, FormatLengthIsBoundedFromTheRecordAlone) {
   for (uint32_t length : {kMaxFormatBlockBytes, kMaxFormatBlockBytes + 1, 0x80000000u}) {
     auto decoded = DecodeStreamFormatHeader(AudioRecordBytes(length));
     EXPECT_EQ(length <= 65536u, decoded.ok()) << length;
-    if (!decoded) EXPECT_EQ(DecodeError::LengthTooLarge, decoded.error());
-    if (!decoded) EXPECT_EQ(length, decoded.failure().value);
+    if (!decoded)
+      EXPECT_EQ(std::tuple(DecodeError::LengthTooLarge, length), std::tuple(decoded.error(), decoded.failure().value));
   }
 }
 

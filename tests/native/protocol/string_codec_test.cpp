@@ -32,7 +32,7 @@ TEST(WireStringDecoding, BytesReadBackWithZerosAndNothingAfterThem) {
   }
 }
 
-TEST(WireStringDecoding, TruncatedInputFailsAtEveryLength) {
+TEST(WireStringDecoding, TruncatedInputFailsAtEveryLengthAndTheLengthIsBoundedAtOneMebibyteBeforeTheBytes) {
   Bytes wire;
   AppendWireString("hello", wire);
   for (size_t n = 0; n < wire.size(); ++n) {
@@ -40,15 +40,12 @@ TEST(WireStringDecoding, TruncatedInputFailsAtEveryLength) {
     ASSERT_FALSE(decoded.ok()) << n;
     EXPECT_EQ(DecodeError::Truncated, decoded.error()) << n;
   }
-}
-
-TEST(WireStringDecoding, LengthIsBoundedAtOneMebibyteBeforeTheBytes) {
   for (uint32_t length : {kMaxWireStringBytes, kMaxWireStringBytes + 1}) {
-    Bytes wire;
-    PutLE(wire, length, 4);
-    auto decoded = DecodeWireStringLength(wire);
+    Bytes prefix;
+    PutLE(prefix, length, 4);
+    auto decoded = DecodeWireStringLength(prefix);
     EXPECT_EQ(length <= 1024u * 1024, decoded.ok()) << length;
-    const DecodeError whole = DecodeWireString(wire).error();
+    const DecodeError whole = DecodeWireString(prefix).error();
     EXPECT_EQ(decoded.ok() ? DecodeError::Truncated : DecodeError::LengthTooLarge, whole) << length;
   }
 }

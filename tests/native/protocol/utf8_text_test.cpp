@@ -6,15 +6,11 @@
 namespace zm::protocol {
 namespace {
 
-TEST(Utf16ToUtf8, EncodesOneToFourByteSequences) {
-  EXPECT_EQ(Utf16ToUtf8(u"A"), "A");
-  EXPECT_EQ(Utf16ToUtf8(u"\u00e9"), "\xC3\xA9");
-  EXPECT_EQ(Utf16ToUtf8(u"\u20ac"), "\xE2\x82\xAC");
-  EXPECT_EQ(Utf16ToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
+TEST(Utf16ToUtf8, EncodesOneToFourByteSequencesAndKeepsAnEmbeddedNul) {
+  EXPECT_EQ(Utf16ToUtf8(u"A\u00e9\u20ac\U0001F600"), "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
   EXPECT_EQ(Utf16ToUtf8(u"\u07ff\u0800\uffff"), "\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF");
+  EXPECT_EQ(Utf16ToUtf8(std::u16string_view(u"a\0b", 3)), std::string("a\0b", 3));
 }
-
-TEST(Utf16ToUtf8, KeepsEmbeddedNul) { EXPECT_EQ(Utf16ToUtf8(std::u16string_view(u"a\0b", 3)), std::string("a\0b", 3)); }
 
 TEST(Utf16ToUtf8, UnpairedSurrogatesBecomeTheReplacementCharacter) {
   const std::string replacement = "\xEF\xBF\xBD";

@@ -92,6 +92,8 @@ struct Rig {
   SessionValues session;
   Site site;
   FrameQueue queue{settings, session, site};
+  int endCount = 0;
+  std::wstring error;
 
   Rig(bool video = true, bool audio = true, int32_t kind = 0) {
     if (video) session.m_videoType = Format(protocol::MEDIATYPE_Video);
@@ -108,10 +110,9 @@ struct Rig {
   }
   // One pass of the playing loop: a recognised stream change ends the run behind end markers;
   // while it is pending, what is read is also kept for the next run.
-  void Play(int& endCount) {
+  void Play() {
     const bool pending = queue.HasPendingStreamChange();
     MediaFrame* frame = site.AllocateFrame();
-    std::wstring error;
     ASSERT_TRUE(queue.NextFrame(frame, error, pending || session.m_bSeeking));
     if (!session.m_bSeeking || session.m_nSeekTarget == 0) {
       bool rebuild = false;
@@ -136,41 +137,35 @@ TEST(FrameQueueTest, PrerollsStopAtTheirSpansAndFrameLimits) {
   {  // Stored: two seconds of each present stream, or 200 frames, or an end marker.
     Rig rig;
     for (int i = 0; i < 300; ++i) rig.site.Add(i % 2 ? kAudio : kVideo, (i / 2) * kSec / 25 + kSec);
-    int endCount = 0;
-    std::wstring error;
-    ASSERT_TRUE(rig.queue.PrerollStored(endCount, error));
+    ASSERT_TRUE(rig.queue.PrerollStored(rig.endCount, rig.error));
     EXPECT_EQ(rig.site.delivered.size(), 102u);  // picture 50 (2 s) of both streams
     EXPECT_EQ(rig.session.m_llStartTime, -1) << "only a stored file's playback mode captures it";
   }
   {
     Rig rig(true, false);
     for (int i = 0; i < 300; ++i) rig.site.Add(kVideo, 0);
-    int endCount = 0;
-    std::wstring error;
-    ASSERT_TRUE(rig.queue.PrerollStored(endCount, error));
+    ASSERT_TRUE(rig.queue.PrerollStored(rig.endCount, rig.error));
     EXPECT_EQ(rig.site.delivered.size(), FrameQueue::kPrerollFrameLimit);
     for (MediaFrame& f : rig.site.script) delete[] f.data;
     rig.site.script.clear();
     rig.site.Add(kVideo, 0, 0);
-    ASSERT_TRUE(rig.queue.PrerollStored(endCount, error));
-    EXPECT_EQ(endCount, 1);
-    EXPECT_FALSE(rig.queue.PrerollStored(endCount, error)) << "the transport has nothing more";
-    EXPECT_EQ(error, L"Error receiving data");
+    ASSERT_TRUE(rig.queue.PrerollStored(rig.endCount, rig.error));
+    EXPECT_EQ(rig.endCount, 1);
+    EXPECT_FALSE(rig.queue.PrerollStored(rig.endCount, rig.error)) << "the transport has nothing more";
+    EXPECT_EQ(rig.error, L"Error receiving data");
     EXPECT_EQ(rig.session.m_nErrorID, 1003);
   }
   for (auto [seconds, limit] : {std::pair(30, 900u), std::pair(1, 50u)}) {
     Rig rig(true, false, 1);
     rig.settings.m_nBufferSeconds = seconds;
     for (int i = 0; i < 1000; ++i) rig.site.Add(kVideo, 0);
-    std::wstring error;
-    ASSERT_TRUE(rig.queue.PrerollLiveFill(error));
+    ASSERT_TRUE(rig.queue.PrerollLiveFill(rig.error));
     EXPECT_EQ(rig.site.delivered.size(), limit) << seconds;
   }
   {  // Live: audio and video return exactly at the second audio frame.
     Rig rig(true, true, 1);
     for (int i = 0; i < 10; ++i) rig.site.Add(i % 3 ? kVideo : kAudio, kSec + i);
-    std::wstring error;
-    ASSERT_TRUE(rig.queue.PrerollLive(error));
+    ASSERT_TRUE(rig.queue.PrerollLive(rig.error));
     EXPECT_EQ(rig.site.delivered.size(), 4u);
     EXPECT_EQ(rig.session.m_llStartTime, kSec);
   }
@@ -181,39 +176,34 @@ TEST(FrameQueueTest, AStreamChangeThatNeedsARestartSwitchesAndOneThatDoesNotIsSe
     Rig rig;
     rig.site.Add(kVideo, kSec);
     rig.site.AddChange(rig.Change(1));
-    int endCount = 0;
-    rig.Play(endCount);
-    rig.Play(endCount);
+    rig.Play();
+    rig.Play();
     EXPECT_TRUE(rig.session.m_bSwitching);
-    EXPECT_EQ(rig.site.stops, 1);
-    EXPECT_EQ(rig.queue.PendingFrameCount(), 0u);
+    EXPECT_EQ(std::tuple(rig.site.stops, rig.queue.PendingFrameCount()), std::tuple(1, 0u));
   }
   Rig rig;
   rig.site.AddChange(rig.Change(0));
   for (int i = 1; i <= 3; ++i) rig.site.Add(i % 2 ? kVideo : kAudio, i * kSec);
-  int endCount = 0;
-  for (int i = 0; i < 4; ++i) rig.Play(endCount);
+  for (int i = 0; i < 4; ++i) rig.Play();
   EXPECT_FALSE(rig.session.m_bSwitching);
   EXPECT_EQ(rig.site.stops, 0);
   // End markers first (the renderer plays out what it has), then the frames read after them.
   ASSERT_EQ(rig.site.delivered.size(), 5u);
-  EXPECT_EQ(rig.site.delivered[0].length, 0u);
-  EXPECT_EQ(rig.site.delivered[1].length, 0u);
+  EXPECT_EQ(std::tuple(rig.site.delivered[0].length, rig.site.delivered[1].length), std::tuple(0u, 0u));
   EXPECT_EQ(rig.queue.PendingFrameCount(), 3u);
 
   // The next run: the description is applied, and the held frames come back in order unless a
   // seek skips them.
   MediaFrame* frame = rig.site.AllocateFrame();
-  std::wstring error;
   rig.site.Add(kAudio, 9 * kSec);
-  ASSERT_TRUE(rig.queue.NextFrame(frame, error, true));
+  ASSERT_TRUE(rig.queue.NextFrame(frame, rig.error, true));
   EXPECT_EQ(frame->time, 9 * kSec);
   rig.site.DropFrame(frame);
   ASSERT_TRUE(rig.queue.ApplyPendingFormat());
   EXPECT_FALSE(rig.queue.HasPendingStreamChange());
   for (int i = 1; i <= 3; ++i) {
     frame = rig.site.AllocateFrame();
-    ASSERT_TRUE(rig.queue.NextFrame(frame, error, false));
+    ASSERT_TRUE(rig.queue.NextFrame(frame, rig.error, false));
     EXPECT_EQ(frame->time, i * kSec);
     ASSERT_NE(frame->data, nullptr);
     rig.site.DropFrame(frame);
@@ -228,17 +218,13 @@ TEST(FrameQueueTest, WhileSeekingFramesAreDroppedUntilTheCompletionAndAnEmptyCom
   rig.site.Add(kAudio, kSec);
   rig.site.Add(kVideo, 0, 0);
   rig.site.script.back().hasNewFormat = 1;
-  int endCount = 0;
-  for (int i = 0; i < 3; ++i) rig.Play(endCount);
-  EXPECT_EQ(rig.site.flushes, 1);
-  EXPECT_EQ(endCount, 2);
+  for (int i = 0; i < 3; ++i) rig.Play();
+  EXPECT_EQ(std::tuple(rig.site.flushes, rig.endCount, rig.site.seekCompletions, rig.site.timeBaseResets),
+            std::tuple(1, 2, 1, 1));
   EXPECT_FALSE(rig.session.m_bSeeking);
-  EXPECT_EQ(rig.site.seekCompletions, 1);
-  EXPECT_EQ(rig.site.timeBaseResets, 1);
   // The completion itself, then a marker for each stream.
   ASSERT_EQ(rig.site.delivered.size(), 3u);
-  EXPECT_EQ(rig.site.delivered[1].streamType, kVideo);
-  EXPECT_EQ(rig.site.delivered[2].streamType, kAudio);
+  EXPECT_EQ(std::tuple(rig.site.delivered[1].streamType, rig.site.delivered[2].streamType), std::tuple(kVideo, kAudio));
 }
 
 TEST(FrameQueueTest, AStreamChangeWithoutAUsableDescriptionChangesNothing) {
@@ -247,9 +233,7 @@ TEST(FrameQueueTest, AStreamChangeWithoutAUsableDescriptionChangesNothing) {
     rig.site.AddChange(rig.Change(1), hasNewFormat, cut);
     rig.site.Add(kVideo, kSec);
     rig.site.Add(kVideo, 0, 0);
-    int endCount = 0;
-    std::wstring error;
-    ASSERT_TRUE(rig.queue.PrerollStored(endCount, error));
+    ASSERT_TRUE(rig.queue.PrerollStored(rig.endCount, rig.error));
     EXPECT_FALSE(rig.session.m_bSwitching);
     EXPECT_FALSE(rig.queue.HasPendingStreamChange());
     ASSERT_EQ(rig.site.delivered.size(), 2u) << "only the media frames reach the buffer";
