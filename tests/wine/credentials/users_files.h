@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 #include "credentials/users.h"
@@ -15,8 +16,21 @@ inline constexpr char kOtherComputer[] = "OTHERPC";
 // A fresh folder under the temporary folder, removed with the cache files on destruction.
 class ScratchFolder {
  public:
-  ScratchFolder();
-  ~ScratchFolder();
+  ScratchFolder() {
+    static std::atomic<int> counter{0};
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    path_ =
+        std::wstring(temp) + L"zm-users-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
+    CreateDirectoryW(path_.c_str(), nullptr);
+  }
+  ~ScratchFolder() {
+    const std::wstring folder = path_ + L"\\Zavren Streaming";
+    DeleteFileW((folder + L"\\clientusr.zms").c_str());
+    DeleteFileW((folder + L"\\clientusr.zms.damaged").c_str());
+    RemoveDirectoryW(folder.c_str());
+    RemoveDirectoryW(path_.c_str());
+  }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 

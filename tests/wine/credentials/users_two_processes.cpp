@@ -17,7 +17,6 @@ using zm::credentials::UsersEnvironment;
 
 constexpr int kRecordsEach = 25;
 constexpr DWORD kWaitMs = 120000;  // a generous bound on a slow machine; no timing is measured
-constexpr char kComputer[] = "TESTPC";
 
 std::wstring Key(const std::wstring& prefix, int i) { return prefix + L"-" + std::to_wstring(i) + L".example"; }
 std::wstring Value(const std::wstring& prefix, int i) { return prefix + L"value" + std::to_wstring(i); }
@@ -26,11 +25,10 @@ std::wstring Value(const std::wstring& prefix, int i) { return prefix + L"value"
 int SaveAll(const std::wstring& folder, const std::wstring& prefix) {
   int failed = 0;
   for (int i = 0; i < kRecordsEach; ++i) {
-    CUsers users(UsersEnvironment{folder, kComputer});
-    if (!users.SaveUser(Key(prefix, i), Value(prefix, i))) {
-      std::fwprintf(stderr, L"%ls: save %d failed: %ls\n", prefix.c_str(), i, users.lastError.c_str());
-      ++failed;
-    }
+    CUsers users(UsersEnvironment{folder, "TESTPC"});
+    if (users.SaveUser(Key(prefix, i), Value(prefix, i))) continue;
+    std::fwprintf(stderr, L"%ls: save %d failed: %ls\n", prefix.c_str(), i, users.lastError.c_str());
+    ++failed;
   }
   return failed;
 }
@@ -43,17 +41,15 @@ int RunChild(const std::wstring& folder, const std::wstring& prefix, const std::
 }
 
 int RunParent() {
-  wchar_t temp[MAX_PATH] = {};
+  wchar_t temp[MAX_PATH] = {}, self[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
   const std::wstring id = std::to_wstring(GetCurrentProcessId());
   const std::wstring folder = std::wstring(temp) + L"zm-two-processes-" + id;
-  CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring gateName = L"ZmUsersTwoProcessesGate-" + id;
+  CreateDirectoryW(folder.c_str(), nullptr);
   UniqueHandle gate(CreateEventW(nullptr, TRUE, FALSE, gateName.c_str()));
   UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, (gateName + L"-ready").c_str()));
-
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
   std::wstring command = L"\"" + std::wstring(self) + L"\" --child \"" + folder + L"\" child " + gateName;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -73,14 +69,13 @@ int RunParent() {
   GetExitCodeProcess(child.get(), &childExit);
 
   int missing = 0;
-  CUsers users(UsersEnvironment{folder, kComputer});
+  CUsers users(UsersEnvironment{folder, "TESTPC"});
   for (const wchar_t* prefix : {L"parent", L"child"}) {
     for (int i = 0; i < kRecordsEach; ++i) {
       std::wstring value;
-      if (!users.FindUser(Key(prefix, i), value) || value != Value(prefix, i)) {
-        std::wprintf(L"missing: %ls\n", Key(prefix, i).c_str());
-        ++missing;
-      }
+      if (users.FindUser(Key(prefix, i), value) && value == Value(prefix, i)) continue;
+      std::wprintf(L"missing: %ls\n", Key(prefix, i).c_str());
+      ++missing;
     }
   }
   DeleteFileW(users.filePath.c_str());

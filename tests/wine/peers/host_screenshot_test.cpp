@@ -116,37 +116,36 @@ class HostScreenshotTest : public testing::Test {
   Extent defaultLogo;
 };
 
-TEST_F(HostScreenshotTest, WideLogoIsLetterboxedOrPillarboxedAsTheWindowShapeAsks) {
-  struct Case {
+// The wide default logo letterboxed in a 4:3 window and pillarboxed in a 4:1 one; a tall logo
+// pillarboxed up to its edge columns.
+TEST_F(HostScreenshotTest, LogoKeepsItsProportionsWithBlackBarsWhereTheWindowShapeLeavesThem) {
+  const std::wstring tall = WriteTallLogo();
+  const struct {
     int width, height;
-    bool barsAboveAndBelow;
-  } cases[] = {{400, 300, true}, {600, 150, false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
-    std::wstring size = std::to_wstring(c.width) + L"x" + std::to_wstring(c.height);
-    std::optional<Image> shot = Screenshot(L"--size " + size, L"wide.bmp");
+    bool wide, barsAboveAndBelow;
+  } cases[] = {{400, 300, true, true}, {600, 150, true, false}, {400, 300, false, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << (c.wide ? " wide" : " tall"));
+    const std::wstring size = std::to_wstring(c.width) + L"x" + std::to_wstring(c.height);
+    std::optional<Image> shot =
+        Screenshot((c.wide ? L"" : L"--logo \"" + tall + L"\" ") + L"--size " + size, L"logo.bmp");
     ASSERT_TRUE(shot);
     ASSERT_EQ(shot->width, c.width);
     ASSERT_EQ(shot->height, c.height);
-    Placement p = ExpectedLogo(c.width, c.height, defaultLogo);
+    const Extent extent = c.wide ? defaultLogo : PictureExtent(tall);
+    ASSERT_NE(c.wide, extent.height > extent.width);
+    const Placement p = ExpectedLogo(c.width, c.height, extent);
     EXPECT_EQ(c.barsAboveAndBelow ? p.width : p.height, c.barsAboveAndBelow ? c.width : c.height);
     EXPECT_LT(c.barsAboveAndBelow ? p.height : p.width, c.barsAboveAndBelow ? c.height : c.width);
-    ExpectLogoAt(*shot, p, IsLogoBlue);
+    if (c.wide) {
+      ExpectLogoAt(*shot, p, IsLogoBlue);
+    } else {
+      ExpectLogoAt(*shot, p, [](uint32_t pixel) { return pixel == kTallLogoColour; });
+      EXPECT_EQ(shot->At(p.x, 150), kTallLogoColour);
+      EXPECT_EQ(shot->At(p.x + p.width - 1, 150), kTallLogoColour);
+    }
   }
-}
-
-TEST_F(HostScreenshotTest, TallLogoIsPillarboxedUpToItsEdgeColumns) {
-  std::wstring logo = WriteTallLogo();
-  Extent extent = PictureExtent(logo);
-  ASSERT_GT(extent.height, extent.width);
-  std::optional<Image> shot = Screenshot(L"--logo \"" + logo + L"\" --size 400x300", L"tall.bmp");
-  DeleteFileW(logo.c_str());
-  ASSERT_TRUE(shot);
-  Placement p = ExpectedLogo(400, 300, extent);
-  EXPECT_EQ(p.height, 300);
-  ExpectLogoAt(*shot, p, [](uint32_t pixel) { return pixel == kTallLogoColour; });
-  EXPECT_EQ(shot->At(p.x, 150), kTallLogoColour);
-  EXPECT_EQ(shot->At(p.x + p.width - 1, 150), kTallLogoColour);
+  DeleteFileW(tall.c_str());
 }
 
 TEST_F(HostScreenshotTest, ControlSizedToNothingAndBackShowsTheSamePicture) {

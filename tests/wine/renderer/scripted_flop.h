@@ -1,6 +1,5 @@
-// ScriptedFlop: a media buffer for the renderer tests. It describes the streams it is given,
-// hands out queued frames from the task allocator as the control's buffer does, and, when
-// told, blocks an empty stream's GetFrame until it is aborted, as a rebuffering buffer would.
+// ScriptedFlop: a media buffer for the renderer tests. It describes the streams it is given and
+// hands out queued frames from the task allocator as the control's buffer does.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +8,6 @@
 #include <mmreg.h>
 #include <uuids.h>
 
-#include <condition_variable>
 #include <cstdint>
 #include <cstring>
 #include <deque>
@@ -60,32 +58,13 @@ class ScriptedFlop final : public session::IMediaFlop {
   StreamType video;
   StreamType audio;
 
-  // With `blockWhenEmpty`, an empty stream's GetFrame waits for a frame or Abort instead of failing.
-  explicit ScriptedFlop(bool blockWhenEmpty = false) : block_(blockWhenEmpty) {}
-
   void Queue(DWORD stream, int64_t time, std::vector<uint8_t> payload) {
     std::lock_guard<std::mutex> hold(lock_);
     queues_[stream].push_back({time, std::move(payload)});
-    changed_.notify_all();
-  }
-  // Every GetFrame fails at once, those waiting too, until Resume.
-  void Abort() {
-    std::lock_guard<std::mutex> hold(lock_);
-    aborted_ = true;
-    changed_.notify_all();
-  }
-  void Resume() {
-    std::lock_guard<std::mutex> hold(lock_);
-    aborted_ = false;
   }
   int Calls() const {
     std::lock_guard<std::mutex> hold(lock_);
     return calls_;
-  }
-  // GetFrame calls blocked now.
-  int Waiting() const {
-    std::lock_guard<std::mutex> hold(lock_);
-    return waiting_;
   }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
@@ -104,12 +83,10 @@ class ScriptedFlop final : public session::IMediaFlop {
   STDMETHODIMP NotifyRenderer(DWORD) override { return S_OK; }
   STDMETHODIMP GetFrame(DWORD streamType, MediaFrame** frame) override {
     if (streamType != session::kAudioStream && streamType != session::kVideoStream) return E_FAIL;
-    std::unique_lock<std::mutex> hold(lock_);
-    ++calls_, ++waiting_;
+    std::lock_guard<std::mutex> hold(lock_);
+    ++calls_;
     std::deque<Scripted>& queue = queues_[streamType];
-    changed_.wait(hold, [&] { return aborted_ || !queue.empty() || !block_; });
-    --waiting_;
-    if (aborted_ || queue.empty()) return E_FAIL;
+    if (queue.empty()) return E_FAIL;
     auto* record = static_cast<MediaFrame*>(CoTaskMemAlloc(sizeof(MediaFrame)));
     *record = MediaFrame{};
     record->streamType = streamType;
@@ -138,12 +115,8 @@ class ScriptedFlop final : public session::IMediaFlop {
   }
 
   mutable std::mutex lock_;
-  std::condition_variable changed_;
   std::deque<Scripted> queues_[3];  // by stream number
-  const bool block_;
-  bool aborted_ = false;
   int calls_ = 0;
-  int waiting_ = 0;
 };
 
 }  // namespace zm::tests

@@ -81,12 +81,12 @@ class NegotiationTest : public ::testing::Test {
   PlayerSettings Fields() const;
   PlayerSettings Alias(const std::wstring& alias) const;
   // Runs Negotiate on a thread of its own while this thread answers the dialog from `answers`
-  // (an answer missing from the script cancels). Bounded: a run that has not ended after 60 s
-  // is stopped through the stop event.
+  // (an answer missing from the script cancels); with `stopFirst`, the stop event is set before.
   NegotiationRun Run(PlayerSettings fields, std::deque<DialogAnswer> answers = {}, bool stopFirst = false);
   // The credential cache's record for the server, or empty.
   std::wstring CachedDigest() const;
   void CacheDigest(const std::wstring& digest) const;
+  void ForgetCache() const;
 
   credentials::test::ScratchFolder users_;
   RecordingSite site_;

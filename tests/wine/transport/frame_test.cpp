@@ -59,46 +59,40 @@ TEST_F(FrameReadTest, StoredItemFramesArriveWholeUntilBothEndMarkersAndAreCounte
   source.Disconnect(error);
 }
 
-TEST_F(FrameReadTest, BrokenFrameFailsWithTheReceiveTextAndFreesItsPayload) {
+TEST_F(FrameReadTest, BrokenFrameOrFailedPayloadAllocationFailsWithTheReceiveTextAndFreesThePayload) {
   const struct {
     const char* request;
     int goodFrames;
+    bool failPayloadAllocation;
     long allocatedByTheFailedRead;
-  } cases[] = {{"/ZAMS80/0000file:testcard.zmf#close-mid-frame=3", 3, 1},
-               {"/ZAMS80/0000file:testcard.zmf#oversize=frame", 0, 0}};
+  } cases[] = {{"/ZAMS80/0000file:testcard.zmf#close-mid-frame=3", 3, false, 1},
+               {"/ZAMS80/0000file:testcard.zmf#oversize=frame", 0, false, 0},
+               // after a video and an audio frame, so that the next is video and the heap hole is cut
+               {"/ZAMS80/0000file:testcard.zmf", 2, true, 0}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.request);
     TestTcpSource source(ServerPort());
-    StartStream(source, c.request);
+    const uint32_t videoSize = StartStream(source, c.request);
+    ASSERT_GT(videoSize, 0u);
     std::wstring error;
     for (int i = 0; i < c.goodFrames; ++i) {
       FrameRecord f;
       ASSERT_TRUE(source.ReadFrame(f.frame, error)) << error;
     }
-    const long allocated = MallocSpy().Allocations();
+    const LONG videoFrames = source.VideoFramesNow();
+    MallocSpy().FailAllocationsOfSize(c.failPayloadAllocation ? videoSize : 0);
+    const long allocated = MallocSpy().Allocations(), failed = MallocSpy().FailedAllocations();
     FrameRecord broken;
-    EXPECT_FALSE(source.ReadFrame(broken.frame, error)) << c.request;
+    EXPECT_FALSE(source.ReadFrame(broken.frame, error));
     EXPECT_EQ(error, L"Error receiving data from Server");
-    EXPECT_EQ(MallocSpy().Allocations() - allocated, c.allocatedByTheFailedRead) << c.request;
+    EXPECT_EQ(MallocSpy().Allocations() - allocated, c.allocatedByTheFailedRead);
+    EXPECT_EQ(MallocSpy().FailedAllocations() - failed, c.failPayloadAllocation ? 1 : 0);
     EXPECT_EQ(broken.frame.data, nullptr);
     EXPECT_EQ(broken.frame.length, 0u);
+    EXPECT_EQ(source.VideoFramesNow(), videoFrames) << "a failed read is no frame";
+    MallocSpy().FailAllocationsOfSize(0);
     source.Disconnect(error);
   }
-}
-
-TEST_F(FrameReadTest, FailedPayloadAllocationFailsTheRead) {
-  TestTcpSource source(ServerPort());
-  const uint32_t videoSize = StartStream(source, "/ZAMS80/0000file:testcard.zmf");
-  ASSERT_GT(videoSize, 0u);
-  MallocSpy().FailAllocationsOfSize(videoSize);
-  std::wstring error;
-  FrameRecord f;
-  EXPECT_FALSE(source.ReadFrame(f.frame, error));
-  EXPECT_EQ(error, L"Error receiving data from Server");
-  EXPECT_EQ(MallocSpy().FailedAllocations(), 1);
-  EXPECT_EQ(f.frame.data, nullptr);
-  EXPECT_EQ(f.frame.length, 0u);
-  EXPECT_EQ(source.VideoFramesNow(), 0);
-  source.Disconnect(error);
 }
 
 TEST_F(FrameReadTest, BytesSentOneAtATimeAssembleIntoWholeFrames) {

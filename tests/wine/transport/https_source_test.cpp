@@ -20,21 +20,8 @@
 namespace zm::tests {
 namespace {
 
-class TestHttpsSource : public transport::CZHttpsMediaFramesSource {
- public:
-  using CZHttpsMediaFramesSource::CZHttpsMediaFramesSource;
-  void SetTimeoutMs(int ms) { m_nTimeoutMs = ms; }
-  // Connects and sends the request; the error text, empty on success.
-  std::wstring ConnectTo(uint16_t port, const std::string& request = "/ZAMS80/0000file:testcard.zmf",
-                         const std::string& host = "127.0.0.1") {
-    SetHost(host);
-    SetPort(port);
-    SetRequest(request, kProtocol80);
-    std::wstring error = L"stale";
-    Connect(error);
-    return error;
-  }
-};
+using TestHttpsSource = Exposed<transport::CZHttpsMediaFramesSource>;
+constexpr char kFile[] = "/ZAMS80/0000file:testcard.zmf";
 
 // The cipher suites of the client's hello, read ahead of the TLS library without taking them.
 std::vector<uint16_t> PeekOfferedSuites(SOCKET s) {
@@ -67,18 +54,12 @@ WOLFSSL_CTX* NewServerContext() {
 std::atomic<long> g_tlsBlocks{0};
 void* CountingMalloc(size_t size) {
   void* block = std::malloc(size);
-  if (block) ++g_tlsBlocks;
-  return block;
+  return g_tlsBlocks += block != nullptr, block;
 }
-void CountingFree(void* block) {
-  if (block) --g_tlsBlocks;
-  std::free(block);
-}
+void CountingFree(void* block) { g_tlsBlocks -= block != nullptr, std::free(block); }
 void* CountingRealloc(void* block, size_t size) {
   void* moved = std::realloc(block, size);
-  if (!block && moved) ++g_tlsBlocks;
-  if (block && size == 0) --g_tlsBlocks;
-  return moved;
+  return g_tlsBlocks += (!block && moved) - (block && size == 0), moved;
 }
 
 class HttpsSourceTest : public PeerTest {};
@@ -110,16 +91,16 @@ TEST_F(HttpsSourceTest, OffersExactlyEightSuitesAndCompletesAHandshakeWithEach) 
       CyaSSL_free(tls);
     });
     TestHttpsSource source;
-    EXPECT_EQ(source.ConnectTo(peer.Port()), L"");
+    EXPECT_EQ(Connect(source, peer.Port(), kFile), L"");
     ReplyRecords records;
     std::wstring error;
-    EXPECT_TRUE(source.ReadServerReply(records.formats, records.status, error, TRUE)) << error;
+    EXPECT_TRUE(records.Read(source, error)) << error;
     server.join();
     std::erase(offered, 0x00FF);  // the renegotiation signal, a marker in the list and no suite
     std::sort(offered.begin(), offered.end());
     EXPECT_EQ(offered, expected);
     EXPECT_EQ(negotiated, name);
-    EXPECT_EQ(request, "/ZAMS80/0000file:testcard.zmf");
+    EXPECT_EQ(request, kFile);
     source.Disconnect(error);
     peer.Close();
     CyaSSL_CTX_free(context);
@@ -131,10 +112,10 @@ TEST_F(HttpsSourceTest, ServerStreamIsTheTcpProtocolInsideTlsOnEitherPort) {
   for (const uint16_t port : {static_cast<uint16_t>(httpsPort ? std::atoi(httpsPort) : 0), ServerPort()}) {
     TestHttpsSource source;
     EXPECT_EQ(source.Port(), 443);
-    ASSERT_EQ(source.ConnectTo(port), L"") << "port " << port;
+    ASSERT_EQ(Connect(source, port, kFile), L"") << "port " << port;
     ReplyRecords reply;
     std::wstring error;
-    ASSERT_TRUE(source.ReadServerReply(reply.formats, reply.status, error, TRUE)) << error;
+    ASSERT_TRUE(reply.Read(source, error)) << error;
     // Commands from another thread go out while this one reads.
     std::atomic<bool> reading{true};
     std::atomic<int> commandsSent{0};
@@ -162,10 +143,10 @@ TEST_F(HttpsSourceTest, ServerStreamIsTheTcpProtocolInsideTlsOnEitherPort) {
 TEST_F(HttpsSourceTest, WatchdogOrDisconnectEndsAWaitingRead) {
   for (const bool fromWatchdog : {true, false}) {
     TestHttpsSource source;
-    ASSERT_EQ(source.ConnectTo(ServerPort(), "/ZAMS80/0000live-alias:testcard#stall-after=1"), L"");
+    ASSERT_EQ(Connect(source, ServerPort(), "/ZAMS80/0000live-alias:testcard#stall-after=1"), L"");
     std::wstring error;
     ReplyRecords reply;
-    ASSERT_TRUE(source.ReadServerReply(reply.formats, reply.status, error, TRUE)) << error;
+    ASSERT_TRUE(reply.Read(source, error)) << error;
     source.SetTimeoutMs(fromWatchdog ? 800 : 60000);
     std::thread other([&] {
       Sleep(1500);
@@ -192,7 +173,7 @@ TEST_F(HttpsSourceTest, DisconnectFromAnotherThreadEndsAHandshakeThatHangs) {
     source.Disconnect(ignored);
   });
   const DWORD start = GetTickCount();
-  EXPECT_EQ(source.ConnectTo(peer.Port()), L"HTTPS initialization error");
+  EXPECT_EQ(Connect(source, peer.Port(), kFile), L"HTTPS initialization error");
   EXPECT_LT(GetTickCount() - start, 3000u);
   stopping.join();
 }
@@ -222,10 +203,10 @@ TEST_F(HttpsSourceTest, ServerStoppingInsideARecordEndsTheReadAndFreesThePayload
     peer.Close();
   });
   TestHttpsSource source;
-  ASSERT_EQ(source.ConnectTo(peer.Port()), L"");
+  ASSERT_EQ(Connect(source, peer.Port(), kFile), L"");
   ReplyRecords records;
   std::wstring error;
-  EXPECT_TRUE(source.ReadServerReply(records.formats, records.status, error, TRUE)) << error;
+  EXPECT_TRUE(records.Read(source, error)) << error;
   const long allocated = MallocSpy().Allocations();
   FrameRecord broken;
   EXPECT_FALSE(source.ReadFrame(broken.frame, error));
@@ -245,9 +226,9 @@ TEST_F(HttpsSourceTest, ASecondConnectFreesTheFirstSessionAndTheLastSourceLeaves
     TestHttpsSource source;
     std::wstring error;
     for (int i = 0; i < connects; ++i) {
-      EXPECT_EQ(source.ConnectTo(ServerPort(), "/ZAMS80/0000live-alias:testcard"), L"");
+      EXPECT_EQ(Connect(source, ServerPort(), "/ZAMS80/0000live-alias:testcard"), L"");
       ReplyRecords reply;
-      EXPECT_TRUE(source.ReadServerReply(reply.formats, reply.status, error, TRUE)) << error;
+      EXPECT_TRUE(reply.Read(source, error)) << error;
     }
     source.Disconnect(error);
   };
@@ -269,7 +250,7 @@ TEST_F(HttpsSourceTest, HandshakeFaultAndUnreachableServersFailConnectInTheirTex
                {"127.0.0.1", 1, L"Media Server doesn't respond"}};
   for (const auto& c : cases) {
     TestHttpsSource source;
-    EXPECT_EQ(source.ConnectTo(c.port, "/ZAMS80/0000file:a", c.host), c.text);
+    EXPECT_EQ(Connect(source, c.port, "/ZAMS80/0000file:a", kProtocol80, c.host), c.text);
   }
 }
 

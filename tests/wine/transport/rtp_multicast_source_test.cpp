@@ -14,16 +14,7 @@ namespace {
 
 constexpr wchar_t kErrorReceiving[] = L"Error receiving data from Server";
 
-class TestMulticastSource : public transport::CZRtpMulticastMediaFramesSource {
- public:
-  using CZRtpMulticastMediaFramesSource::CZRtpMulticastMediaFramesSource;
-  void SetTimeoutMs(int ms) { m_nTimeoutMs = ms; }
-  int KeepAlive() const {
-    int value = 0, size = sizeof value;
-    getsockopt(m_socket.load(), SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<char*>(&value), &size);
-    return value;
-  }
-};
+using TestMulticastSource = Exposed<transport::CZRtpMulticastMediaFramesSource>;
 
 class MulticastSourceTest : public PeerTest {
  protected:
@@ -53,7 +44,7 @@ TEST_F(MulticastSourceTest, ALiveStreamComesInOrderWhateverOtherSourcesAndSender
             source.Request());
   EXPECT_EQ((protocol::MulticastGroup{{239, 255, 90, 1}, source.Group().port}), source.Group());
   EXPECT_NE(0, source.Group().port);
-  EXPECT_NE(0, source.KeepAlive());
+  EXPECT_NE(0, source.SocketOption(SOL_SOCKET, SO_KEEPALIVE));
   int64_t last[3] = {-1, -1, -1};
   for (int frames = 0; frames < 120; ++frames) {
     FrameRecord f;

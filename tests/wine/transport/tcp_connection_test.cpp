@@ -11,7 +11,7 @@ namespace {
 
 class TcpConnectionTest : public PeerTest {};
 
-TEST_F(TcpConnectionTest, RequestAndCommandsAreSentAsExactlyTheirBytes) {
+TEST_F(TcpConnectionTest, RequestAndCommandsAreSentAsExactlyTheirBytesUntilDisconnectClosesOnce) {
   TestTcpSource source(0);
   const std::string request = "/ZAMS80/0000live-alias:caf\xC3\xA9///HASH:0123";
   EXPECT_EQ(ConnectToPeer(source, request), request);
@@ -23,7 +23,16 @@ TEST_F(TcpConnectionTest, RequestAndCommandsAreSentAsExactlyTheirBytes) {
   EXPECT_EQ(peer.Receive(64, 300), "Seek:12RTPFilePause");
   EXPECT_TRUE(source.SendRequest());
   EXPECT_EQ(peer.Receive(request.size() + 1, 300), request);
-  source.Disconnect(error);
+
+  error = L"stale";
+  EXPECT_TRUE(source.Disconnect(error));
+  EXPECT_EQ(error, L"");
+  EXPECT_FALSE(source.IsConnected());
+  EXPECT_EQ(peer.Receive(1, 1000), "");  // the peer sees the connection end
+  EXPECT_TRUE(source.Disconnect(error));
+  EXPECT_FALSE(source.SendCommand("RTPFilePause", error));
+  EXPECT_EQ(error, L"WinSock Error");
+  EXPECT_FALSE(source.SendRequest());
 }
 
 TEST_F(TcpConnectionTest, CommandReachesThePeerWhileTheReaderIsBlocked) {
@@ -88,7 +97,8 @@ TEST_F(TcpConnectionTest, NonBlockingReadStopsAtOnceAtAFrameStartAndWaitsInsideA
   source.Disconnect(error);
 }
 
-TEST_F(TcpConnectionTest, ConnectFailuresEndInTheirTexts) {
+// The same source then connects: the name is resolved again and a new socket used.
+TEST_F(TcpConnectionTest, ConnectFailuresEndInTheirTextsAndTheNextConnectStartsAfresh) {
   uint16_t closedPort;
   {
     LocalPeer gone;
@@ -99,45 +109,20 @@ TEST_F(TcpConnectionTest, ConnectFailuresEndInTheirTexts) {
     uint16_t port;
     const wchar_t* text;
   } cases[] = {{"no-such-host.invalid", 5119, L"Can not resolve media Server IP Address"},
-               {"127.0.0.1", closedPort, L"Media Server doesn't respond"}};
+               {"127.0.0.1", closedPort, L"Media Server doesn't respond"},
+               {"localhost", 0, L"Media Server doesn't respond"}};  // port 0 cannot be connected to
+  TestTcpSource source(0);
+  std::wstring error;
   for (const auto& c : cases) {
-    TestTcpSource source(c.port);
-    source.SetHost(c.host);
-    source.SetRequest("r", kProtocol80);
-    std::wstring error;
-    EXPECT_FALSE(source.Connect(error));
-    EXPECT_EQ(error, c.text);
+    EXPECT_EQ(Connect(source, c.port, "again", kProtocol80, c.host), c.text);
     EXPECT_TRUE(source.Disconnect(error));
     EXPECT_FALSE(source.IsConnected());
   }
-}
-
-TEST_F(TcpConnectionTest, SecondConnectAfterFailureResolvesTheNameAndUsesANewSocket) {
-  TestTcpSource source(0);
-  source.SetHost("localhost");
-  source.SetRequest("again", kProtocol80);
-  std::wstring error;
-  EXPECT_FALSE(source.Connect(error));  // port 0 cannot be connected to
-  source.Disconnect(error);
   source.SetPort(peer.Port());
   ASSERT_TRUE(source.Connect(error)) << error;
   ASSERT_TRUE(peer.Accept());
   EXPECT_EQ(peer.Receive(5, 1000), "again");
   source.Disconnect(error);
-}
-
-TEST_F(TcpConnectionTest, DisconnectClosesOnceAndLeavesNothingToSendOn) {
-  TestTcpSource source(0);
-  ConnectToPeer(source);
-  std::wstring error = L"stale";
-  EXPECT_TRUE(source.Disconnect(error));
-  EXPECT_EQ(error, L"");
-  EXPECT_FALSE(source.IsConnected());
-  EXPECT_EQ(peer.Receive(1, 1000), "");  // the peer sees the connection end
-  EXPECT_TRUE(source.Disconnect(error));
-  EXPECT_FALSE(source.SendCommand("RTPFilePause", error));
-  EXPECT_EQ(error, L"WinSock Error");
-  EXPECT_FALSE(source.SendRequest());
 }
 
 }  // namespace

@@ -35,33 +35,49 @@ inline uint16_t ServerPort() {
   return port ? static_cast<uint16_t>(std::atoi(port)) : 0;
 }
 
-class TestTcpSource : public CZTcpMediaFramesSource {
+// A source of any transport that shows its inner state and takes a short watchdog time-out.
+template <class Source>
+class Exposed : public Source {
  public:
-  using CZTcpMediaFramesSource::CZTcpMediaFramesSource;
-  void SetTimeoutMs(int ms) { m_nTimeoutMs = ms; }
-  LONG StoppedAtFrameStart() const { return m_nStoppedAtFrameStart; }
-  LONG VideoFramesNow() const { return m_nVideoFrameCount.load(); }
-  LONG BytesNow() const { return m_nByteCount.load(); }
-  void AskForKeepAlive() { m_nKeepAlive = 1; }
+  using Source::Source;
+  void SetTimeoutMs(int ms) { this->m_nTimeoutMs = ms; }
+  LONG StoppedAtFrameStart() const { return this->m_nStoppedAtFrameStart; }
+  LONG VideoFramesNow() const { return this->m_nVideoFrameCount.load(); }
+  LONG BytesNow() const { return this->m_nByteCount.load(); }
+  void AskForKeepAlive() { this->m_nKeepAlive = 1; }
   // A Boolean option of the connection's socket, as the system reports it.
   int SocketOption(int level, int name) const {
     int value = 0;  // Wine writes a single byte for Boolean options
     int size = sizeof value;
-    getsockopt(m_socket.load(), level, name, reinterpret_cast<char*>(&value), &size);
+    getsockopt(this->m_socket.load(), level, name, reinterpret_cast<char*>(&value), &size);
     return value;
   }
 };
+using TestTcpSource = Exposed<CZTcpMediaFramesSource>;
+
+// Points `source` at `host`:`port` with the request, connects, and returns the error text:
+// empty on success, never on failure.
+template <class Source>
+std::wstring Connect(Source& source, uint16_t port, const std::string& request, int protocol = kProtocol80,
+                     const std::string& host = "127.0.0.1") {
+  source.SetHost(host);
+  source.SetPort(port);
+  source.SetRequest(request, protocol);
+  std::wstring error = L"stale";
+  if (!source.Connect(error) && error.empty()) error = L"failed without a text";
+  return error;
+}
 
 struct ReplyRecords : transport::StreamFormatRecordPair {
   StreamFormatRecord (&formats)[2] = records;
   protocol::ReplyStatus status;
-  BOOL Read(CZTcpMediaFramesSource& source, std::wstring& error, BOOL readTrailer = TRUE) {
+  BOOL Read(transport::CZNetworkMediaFramesSource& source, std::wstring& error, BOOL readTrailer = TRUE) {
     return source.ReadServerReply(formats, status, error, readTrailer);
   }
 };
 
 // Reads the reply and says that streaming has begun, as the session does before its first frame.
-inline bool StartStreaming(CZTcpMediaFramesSource& source, std::wstring& error) {
+inline bool StartStreaming(transport::CZNetworkMediaFramesSource& source, std::wstring& error) {
   ReplyRecords reply;
   if (!reply.Read(source, error)) return false;
   source.OnStreamingStarted();
@@ -84,12 +100,7 @@ class TransportTest : public testing::Test {
   // Connects to 127.0.0.1 at `port` with the request sent.
   static void ConnectTo(CZTcpMediaFramesSource& source, uint16_t port, const std::string& request, int protocol) {
     ASSERT_NE(port, 0) << "no port: the server's ZMS_PORT is set by scripts/with-zms-server";
-    source.SetHost("127.0.0.1");
-    source.SetPort(port);
-    source.SetRequest(request, protocol);
-    std::wstring error = L"stale";
-    ASSERT_TRUE(source.Connect(error)) << error;
-    EXPECT_EQ(error, L"");
+    ASSERT_EQ(Connect(source, port, request, protocol), L"");
   }
   static void ConnectToServer(CZTcpMediaFramesSource& source, const std::string& request, int protocol) {
     ConnectTo(source, ServerPort(), request, protocol);

@@ -39,7 +39,7 @@ class WatchdogTest : public PeerTest {
   }
 };
 
-TEST_F(WatchdogTest, QuickReadsKeepAStreamPastManyTimeOuts) {
+TEST_F(WatchdogTest, ReadsThatEndInTimeKeepTheConnectionPastManyTimeOuts) {
   TestTcpSource source(0);
   ConnectToPeer(source);
   source.SetTimeoutMs(kShortTimeoutMs);
@@ -54,19 +54,13 @@ TEST_F(WatchdogTest, QuickReadsKeepAStreamPastManyTimeOuts) {
   // An alertable wait past the time-out lets a completion routine still pending run.
   SleepEx(3 * kShortTimeoutMs, TRUE);
   EXPECT_TRUE(source.IsConnected());
-  source.Disconnect(error);
-}
 
-TEST_F(WatchdogTest, WatchOfALaterReadRunsItsFullTime) {
-  TestTcpSource source(0);
-  ConnectToPeer(source);
+  // The timer armed for this first read expires 600 ms into the next one, which has 2 s.
   source.SetTimeoutMs(2000);
-  std::wstring error;
   peer.Send(FrameBytes(protocol::kStreamTypeVideo, "first"));
   FrameRecord first;
   ASSERT_TRUE(source.ReadFrame(first.frame, error)) << error;
   Sleep(1400);
-  // The timer armed for the first read expires 600 ms into this one, which has 2 s.
   std::thread late([&] {
     Sleep(1000);
     peer.Send(FrameBytes(protocol::kStreamTypeVideo, "second"));
@@ -78,31 +72,29 @@ TEST_F(WatchdogTest, WatchOfALaterReadRunsItsFullTime) {
   source.Disconnect(error);
 }
 
-TEST_F(WatchdogTest, StalledServerEndsThePendingFrameRead) {
-  TestTcpSource source(ServerPort());
-  ConnectToServer(source, "/ZAMS80/0000live-alias:testcard#stall-after=2", kProtocol80);
-  ReplyRecords reply;
-  std::wstring error;
-  ASSERT_TRUE(reply.Read(source, error)) << error;
-  for (int i = 0; i < 2; ++i) {
-    FrameRecord f;
-    ASSERT_TRUE(source.ReadFrame(f.frame, error)) << error;
-  }
-  // The server keeps the connection open: only the watchdog can close it.
-  FrameRecord stalled;
-  ExpectWatchdogEnds(source, L"Error receiving data from Server",
-                     [&](std::wstring& e) { return source.ReadFrame(stalled.frame, e); });
-  EXPECT_EQ(stalled.frame.data, nullptr);
-}
-
-TEST_F(WatchdogTest, SilentPeerEndsTheReplyReadAsNotRespondingAndTheStringReadAsAReceiveError) {
-  for (bool reply : {true, false}) {
+// A stalled server mid-stream is also ended at the control (PlaybackTest) and over HTTPS and RTP.
+TEST_F(WatchdogTest, SilentPeerEndsTheReplyReadAsNotRespondingAndOtherReadsAsAReceiveError) {
+  const std::pair<const char*, const wchar_t*> cases[] = {{"reply", L"Media Server doesn't respond"},
+                                                          {"string", L"Error receiving data from Server"},
+                                                          {"frame", L"Error receiving data from Server"}};
+  for (const auto& [read, text] : cases) {
+    SCOPED_TRACE(read);
     TestTcpSource source(0);
     ConnectToPeer(source);
     ReplyRecords records;
-    std::wstring text;
-    ExpectWatchdogEnds(source, reply ? L"Media Server doesn't respond" : L"Error receiving data from Server",
-                       [&](std::wstring& e) { return reply ? records.Read(source, e) : source.ReadString(text, e); });
+    std::wstring string, error;
+    FrameRecord first, stalled;
+    const std::string kind = read;
+    if (kind == "frame") {  // the peer keeps the connection open after a frame
+      peer.Send(FrameBytes(protocol::kStreamTypeVideo, "f"));
+      ASSERT_TRUE(source.ReadFrame(first.frame, error)) << error;
+    }
+    ExpectWatchdogEnds(source, text, [&](std::wstring& e) {
+      return kind == "reply"    ? records.Read(source, e)
+             : kind == "string" ? source.ReadString(string, e)
+                                : source.ReadFrame(stalled.frame, e);
+    });
+    EXPECT_EQ(stalled.frame.data, nullptr);
     EXPECT_TRUE(peer.IsClientOpen());  // the client closed, not the peer
     peer.Close();
   }
