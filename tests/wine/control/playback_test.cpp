@@ -252,8 +252,8 @@ TEST_F(PlaybackTest, AnAudioOnlyStreamOffersNoPictureCommandsAndIgnoresThemWhenS
 
 // --- The host steers.
 
-TEST_F(PlaybackTest, APausedFileSaysSoAndResumesAndStillPlaysEveryFrame) {
-  ASSERT_TRUE(PlayUntilStarted(L"testlist\\beta.zmf"));  // 3 s: 75 pictures
+TEST_F(PlaybackTest, APausedFileSaysSoAndStillPlaysEveryFrameAndItsPropertiesShowWhatTheServerSent) {
+  ASSERT_TRUE(PlayUntilStarted(L"testlist\\beta.zmf"));  // 3 s of 320 x 240 at 25 fps, 44.1 kHz stereo
   Pump(500);
   EXPECT_EQ(player->Pause(), S_OK);
   ASSERT_EQ(Last(kOnPause)->args, std::vector<LONG>{0}) << "paused by the host";
@@ -274,7 +274,24 @@ TEST_F(PlaybackTest, APausedFileSaysSoAndResumesAndStillPlaysEveryFrame) {
   EXPECT_EQ(player->Play(), S_OK);
   EXPECT_EQ(CountOf(kOnStart), 2u);
   EXPECT_EQ(StatusShown("playing"), L"(hidden)");
+
+  player->ViewProperties();
+  player->ViewProperties();
+  const std::vector<HWND> shown = FindDialogs(L"Properties");
+  ASSERT_EQ(shown.size(), 1u) << "a second open leaves the first alone";
+  const HWND dialog = shown.front();
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  const std::pair<int, std::wstring> texts[] = {
+      {207, ServerAddress()}, {221, L"TCP"},     {213, L"testlist\\beta.zmf"}, {235, L"03 sec"},   {237, L"File"},
+      {234, L"25.0 fps"},     {236, L"320x240"}, {241, L"172.3 kByte/s"},      {242, L"44.1 kHz"}, {224, L"2"}};
+  for (const auto& [id, text] : texts) EXPECT_EQ(ItemText(dialog, id), text) << id;
+  EXPECT_EQ(ItemText(dialog, 251).rfind(L"Video content - ", 0), 0u) << ItemText(dialog, 251);
+  // The whole file arrives within its first seconds: the transmission has finished.
+  EXPECT_TRUE(PumpUntil([&] { return ItemText(dialog, 253) == L"Transmission - finished"; }, 3000));
+  EXPECT_EQ(ItemText(dialog, 220), L"0.0 kByte/s");
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, 219)));
   ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
+  EXPECT_FALSE(IsWindow(dialog)) << "the stop procedure closes it";
   const RendererCounts counts = RendererCountsOf();
   EXPECT_EQ(counts.framesDrawn + counts.framesDropped, 75u);
   EXPECT_EQ(counts.audioFramesPlayed, 75u);
