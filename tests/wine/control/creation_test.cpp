@@ -20,38 +20,32 @@ class Outer final : public IUnknown {
 
 TEST(CreationTest, AggregatedControlDelegatesToItsOuterObject) {
   Outer outer;
-  IUnknown* inner = nullptr;
   ASSERT_EQ(CoCreateInstance(CLSID_ZMediaPlayer, &outer, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                             reinterpret_cast<void**>(&inner)),
+                             reinterpret_cast<void**>(&outer.inner)),
             S_OK);
-  outer.inner = inner;
   IZMediaPlayer* player = nullptr;
-  ULONG before = outer.refs;
-  ASSERT_EQ(inner->QueryInterface(IID_IZMediaPlayer, reinterpret_cast<void**>(&player)), S_OK);
-  EXPECT_EQ(outer.refs, before + 1);  // the interface's reference is the outer object's
+  const ULONG before = outer.refs;
+  ASSERT_EQ(outer.inner->QueryInterface(IID_IZMediaPlayer, reinterpret_cast<void**>(&player)), S_OK);
+  EXPECT_EQ(outer.refs, before + 1) << "the interface's reference is the outer object's";
   IUnknown* viaPlayer = nullptr;
   ASSERT_EQ(player->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&viaPlayer)), S_OK);
   EXPECT_EQ(viaPlayer, static_cast<IUnknown*>(&outer));
   viaPlayer->Release();
   player->Release();
   EXPECT_EQ(outer.refs, before);
-  EXPECT_EQ(inner->Release(), 0u);
-
+  EXPECT_EQ(outer.inner->Release(), 0u);
   void* refused = reinterpret_cast<void*>(1);
   EXPECT_EQ(CoCreateInstance(CLSID_ZMediaPlayer, &outer, CLSCTX_INPROC_SERVER, IID_IZMediaPlayer, &refused),
             CLASS_E_NOAGGREGATION);
 }
 
-template <class Fn>
-Fn ExportOf(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 TEST(ExportsTest, ClassObjectOnlyForTheControlAndUnloadOnlyWhenNothingLives) {
   HMODULE module = LoadLibraryW(ControlDllPath().c_str());
   ASSERT_TRUE(module);
-  auto getClassObject = ExportOf<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(module, "DllGetClassObject");
-  auto canUnloadNow = ExportOf<HRESULT(WINAPI*)()>(module, "DllCanUnloadNow");
+  auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
+      reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+  auto canUnloadNow =
+      reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
   ASSERT_TRUE(getClassObject && canUnloadNow);
   void* out = reinterpret_cast<void*>(1);
   EXPECT_EQ(getClassObject(IID_IZMediaPlayer, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
@@ -68,7 +62,7 @@ TEST(ExportsTest, ClassObjectOnlyForTheControlAndUnloadOnlyWhenNothingLives) {
   factory.reset();
   EXPECT_EQ(canUnloadNow(), S_FALSE);
   player.reset();
-  EXPECT_EQ(canUnloadNow(), S_FALSE);  // the server lock still holds it
+  EXPECT_EQ(canUnloadNow(), S_FALSE) << "the server lock still holds it";
   ASSERT_EQ(getClassObject(CLSID_ZMediaPlayer, IID_IClassFactory, factory.put_void()), S_OK);
   factory->LockServer(FALSE);
   factory.reset();
@@ -76,7 +70,7 @@ TEST(ExportsTest, ClassObjectOnlyForTheControlAndUnloadOnlyWhenNothingLives) {
   FreeLibrary(module);
 }
 
-TEST(CreationTest, SafetyOptionsStartDisabledAndStayWithinTheSupportedOnes) {
+TEST(CreationTest, SafetyOptionsStartDisabledAndClassInfoNamesTheCoclassAndItsEvents) {
   ComPtr<IZMediaPlayer> player = CreateControl();
   ComPtr<IObjectSafety> safety;
   ASSERT_EQ(player.query(&safety), S_OK);
@@ -89,10 +83,7 @@ TEST(CreationTest, SafetyOptionsStartDisabledAndStayWithinTheSupportedOnes) {
   EXPECT_EQ(enabled, 1u);
   EXPECT_EQ(safety->SetInterfaceSafetyOptions(IID_IDispatch, 4, 4), E_FAIL);
   EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IClassFactory, &supported, &enabled), E_NOINTERFACE);
-}
 
-TEST(CreationTest, ClassInfoNamesTheCoclassAndItsDefaultEvents) {
-  ComPtr<IZMediaPlayer> player = CreateControl();
   ComPtr<IProvideClassInfo2> classInfo;
   ASSERT_EQ(player.query(&classInfo), S_OK);
   GUID guid;

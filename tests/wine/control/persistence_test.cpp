@@ -25,14 +25,6 @@ std::vector<BYTE> BytesOf(IStream* stream) {
   return bytes;
 }
 
-// The extent as {cx, cy}.
-std::vector<LONG> ExtentOf(const ComPtr<IZMediaPlayer>& player) {
-  ComPtr<IOleObject> object;
-  SIZEL extent = {-1, -1};
-  if (SUCCEEDED(player.query(&object))) object->GetExtent(DVASPECT_CONTENT, &extent);
-  return {extent.cx, extent.cy};
-}
-
 template <class Interface>
 ComPtr<Interface> Query(const ComPtr<IZMediaPlayer>& player) {
   ComPtr<Interface> out;
@@ -40,11 +32,19 @@ ComPtr<Interface> Query(const ComPtr<IZMediaPlayer>& player) {
   return out;
 }
 
+// The extent as {cx, cy}.
+std::vector<LONG> ExtentOf(const ComPtr<IZMediaPlayer>& player) {
+  SIZEL extent = {-1, -1};
+  Query<IOleObject>(player)->GetExtent(DVASPECT_CONTENT, &extent);
+  return {extent.cx, extent.cy};
+}
+
 TEST(PersistenceTest, SaveWritesVersionAndExtentAndLoadRestoresOnlyTheExtent) {
   ComPtr<IZMediaPlayer> player = CreateControl();
   ComPtr<IPersistStreamInit> persist = Query<IPersistStreamInit>(player);
   SIZEL extent = {12700, 9525};
   ASSERT_EQ(Query<IOleObject>(player)->SetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  EXPECT_EQ(Query<IOleObject>(player)->SetExtent(DVASPECT_THUMBNAIL, &extent), DV_E_DVASPECT) << "content only";
   EXPECT_EQ(persist->IsDirty(), S_OK);
   player->UseMediaServer(Text(L"127.0.0.1"));
   player->UseLiveAlias(Text(L"testcard"));
@@ -87,16 +87,13 @@ TEST(PersistenceTest, AnyVersionWordLoadsAndOnlyShortStreamsAreRefused) {
   // Forms saved by other builds carry other version words.
   for (BYTE versionByte : {0x00, 0x03, 0x10, 0xFF}) {
     std::vector<BYTE> other = kSaved;
-    other[0] = other[1] = versionByte;
-    other[4] = versionByte;  // and another _cx
+    other[0] = other[1] = other[4] = versionByte;  // and another _cx
     ASSERT_EQ(persist->Load(StreamOf(other).get()), S_OK) << int{versionByte};
     EXPECT_EQ(ExtentOf(player)[0], 0x3100 + versionByte);
   }
   const std::vector<LONG> before = ExtentOf(player);
-  for (size_t length = 0; length < kSaved.size(); ++length) {
-    std::vector<BYTE> shorter(kSaved.begin(), kSaved.begin() + length);
-    EXPECT_TRUE(FAILED(persist->Load(StreamOf(shorter).get()))) << "length " << length;
-  }
+  for (size_t length = 0; length < kSaved.size(); ++length)
+    EXPECT_TRUE(FAILED(persist->Load(StreamOf({kSaved.begin(), kSaved.begin() + length}).get()))) << length;
   EXPECT_EQ(ExtentOf(player), before);
 }
 

@@ -8,11 +8,13 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
 #include "malloc_spy.h"
 #include "message_box_watcher.h"
+#include "peers/host/screenshot.h"
 #include "peers/renderer/renderer_counters.h"
 
 namespace zm::tests {
@@ -66,6 +68,36 @@ inline size_t ThreadsOfThisProcess() {
   return count;
 }
 
+// This thread's top-level windows captioned `caption`.
+inline std::vector<HWND> FindDialogs(const wchar_t* caption) {
+  std::pair<const wchar_t*, std::vector<HWND>> search{caption, {}};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM param) {
+        auto* s = reinterpret_cast<decltype(search)*>(param);
+        wchar_t text[128] = {};
+        GetWindowTextW(hwnd, text, 128);
+        if (std::wstring(text) == s->first) s->second.push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.second;
+}
+
+inline std::wstring ItemText(HWND dialog, int id) {
+  wchar_t text[256] = {};
+  GetDlgItemTextW(dialog, id, text, 256);
+  return text;
+}
+
+// Saves what `window` shows into dialogs/NAME.png beside the test, for a person to look at.
+inline std::optional<host::Image> SavePicture(HWND window, const std::string& name) {
+  CreateDirectoryW(L"dialogs", nullptr);
+  std::optional<host::Image> image = host::CaptureClientArea(window);
+  if (image) host::WriteImageFile("dialogs/" + name + ".png", *image);
+  return image;
+}
+
 // Checks, when the test's control has gone, that every task-allocator block was freed.
 struct TaskAllocatorCheck {
   TaskAllocatorCheck() { registered = MallocSpy().Register(); }
@@ -94,9 +126,7 @@ class PlaybackTest : public testing::Test {
 
   std::vector<RecordedEvent>& Events() { return hosted.recorder.events; }
   size_t CountOf(DISPID id) {
-    size_t n = 0;
-    for (const RecordedEvent& event : Events()) n += event.id == id;
-    return n;
+    return std::count_if(Events().begin(), Events().end(), [id](const RecordedEvent& e) { return e.id == id; });
   }
   // Serves messages until the `nth` event `id` has come (1: the first).
   bool WaitForEvent(DISPID id, DWORD ms, size_t nth = 1) {
@@ -111,6 +141,15 @@ class PlaybackTest : public testing::Test {
     for (auto it = Events().rbegin(); it != Events().rend(); ++it)
       if (it->id == id) return &*it;
     return nullptr;
+  }
+  // Plays `file` (or the source already set, when null) until OnStart.
+  bool PlayUntilStarted(const wchar_t* file = nullptr, DWORD ms = 15000) {
+    if (file) player->UseFile(Text(file));
+    return player->Play() == S_OK && WaitForEvent(kOnStart, ms);
+  }
+  bool PlayLiveUntilStarted(const wchar_t* alias, DWORD ms = 15000) {
+    player->UseLiveAlias(Text(alias));
+    return PlayUntilStarted(nullptr, ms);
   }
   // What the user read in the control's own message box during a Play.
   struct BoxSeen {
@@ -133,6 +172,29 @@ class PlaybackTest : public testing::Test {
     LONG value = -1;
     (player.get()->*get)(&value);
     return value;
+  }
+  std::wstring MediaName() {
+    UniqueBstr name;
+    player->get_MediaName(name.put());
+    return name.get() ? name.get() : L"";
+  }
+  // The status label's text as a screen reader reads it, "(hidden)" when not shown, marked
+  // "(not drawn)" unless its rectangle holds white and black; saved as dialogs/status-NAME.png.
+  std::wstring StatusShown(const char* name) {
+    const HWND status = hosted.StatusWindow();
+    if (!IsWindowVisible(status)) return L"(hidden)";
+    wchar_t text[64] = {};
+    GetWindowTextW(status, text, 64);
+    const std::optional<host::Image> image = SavePicture(hosted.ControlWindow(), std::string("status-") + name);
+    if (!image) return L"(no picture)";
+    const RECT label = hosted.ChildRect(status);
+    bool white = false, black = false;
+    for (LONG y = std::max(label.top, 0L); y < std::min<LONG>(label.bottom, image->height); ++y)
+      for (LONG x = std::max(label.left, 0L); x < std::min<LONG>(label.right, image->width); ++x) {
+        white |= image->At(x, y) == 0xFFFFFF;
+        black |= image->At(x, y) == 0;
+      }
+    return white && black ? text : std::wstring(L"(not drawn) ") + text;
   }
 
   static constexpr DISPID kOnResize = 1, kOnStart = 2, kOnPause = 3, kOnStop = 4, kOnError = 5;

@@ -1,5 +1,7 @@
 // Whole sessions through the control as a host drives them: play to the end, pause, seek and
 // stop, and the failures a server or a renderer can cause, with the events the host hears.
+#include <regex>
+
 #include "playback_fixture.h"
 
 namespace zm::tests {
@@ -7,7 +9,7 @@ namespace {
 
 // What the context menu showed when it opened, read from inside its own modal loop.
 struct MenuSeen {
-  UINT playPause = 0, stop = 0, snapshot = 0, size = 0, aspect = 0, properties = 0, videoSettings = 0;
+  UINT playPause = 0, stop = 0, snapshot = 0, size = 0, aspect = 0, properties = 0;
   int sizeChecked = -1, aspectChecked = -1;  // the marked position in each submenu
   std::wstring playPauseText, flowBar;
   bool opened = false;
@@ -31,7 +33,6 @@ MenuSeen OpenContextMenu(HWND controlWindow) {
       seen.size = GetMenuState(menu, 3, MF_BYPOSITION);
       seen.aspect = GetMenuState(menu, 5, MF_BYPOSITION);
       seen.properties = GetMenuState(menu, 203, MF_BYCOMMAND);
-      seen.videoSettings = GetMenuState(menu, 32769, MF_BYCOMMAND);
       seen.sizeChecked = CheckedPosition(GetSubMenu(menu, 3));
       seen.aspectChecked = CheckedPosition(GetSubMenu(menu, 5));
       wchar_t text[64] = {};
@@ -54,70 +55,51 @@ using renderer::RendererCounts;
 
 // --- Playing from start to end.
 
-TEST_F(PlaybackTest, AStoredFilePlaysToItsEndWithEveryFrameInOrder) {
-  player->UseFile(Text(L"testlist\\alpha.zmf"));  // 2 s: 50 pictures, 50 tones
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
-  EXPECT_EQ(Property(&IZMediaPlayer::get_TotalTime_Sec), 2);
-  ASSERT_TRUE(WaitForEvent(kOnStop, 15000)) << "the end of both streams never stopped the session";
-  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnStop}));
-  EXPECT_EQ(Events()[0].args, (std::vector<LONG>{321, 240})) << "320 x 240 at 100 percent, width from the aspect + 1";
-  EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0});
-  const RendererCounts counts = RendererCountsOf();
-  EXPECT_EQ(counts.framesDrawn + counts.framesDropped, 50u) << "a picture was lost or shown twice";
-  EXPECT_EQ(counts.audioFramesPlayed, 50u) << "the sound's tail was cut";
-  EXPECT_TRUE(counts.drawnInOrder);
-  LONG seconds = -1;
-  EXPECT_EQ(player->get_CurrentPlaybackTime_Sec(&seconds), S_FALSE) << "idle again";
-}
-
-TEST_F(PlaybackTest, AStoredFilePlaysToItsEndOverHttpAndHttpsAndEachTransportFallsBackToTheOther) {
-  // HTTP itself, then a server without HTTP (back to TCP), HTTPS (inside TLS on the server's
-  // main port), then one without plain TCP (on to HTTP, from TCP and from RTP), and the next
-  // session without a choice of transport: the fallback's setting stays. The properties dialog shows the transport
-  // used.
+TEST_F(PlaybackTest, AStoredFilePlaysWholeOverEachTransportAndEachFallsBackToTheOther) {
+  // TCP, HTTP, a server without HTTP (back to TCP), HTTPS (inside TLS on the server's main
+  // port), one without plain TCP (on to HTTP, from TCP and from RTP), and the next session
+  // without a choice of transport: the fallback's setting stays. Properties show the one used.
   const struct {
     HRESULT (STDMETHODCALLTYPE IZMediaPlayer::*use)();
     const wchar_t* file;
     const wchar_t* protocol;
-  } cases[] = {{&IZMediaPlayer::UseHTTP, L"testlist\\alpha.zmf", L"HTTP"},
+  } cases[] = {{&IZMediaPlayer::UseTCP, L"testlist\\alpha.zmf", L"TCP"},
+               {&IZMediaPlayer::UseHTTP, L"testlist\\alpha.zmf", L"HTTP"},
                {&IZMediaPlayer::UseHTTP, L"testlist\\alpha.zmf#no-http", L"TCP"},
                {&IZMediaPlayer::UseHTTPS, L"testlist\\alpha.zmf", L"HTTPS"},
                {&IZMediaPlayer::UseTCP, L"testlist\\alpha.zmf#no-tcp", L"HTTP"},
                {&IZMediaPlayer::UseRTPUnicast, L"testlist\\alpha.zmf#no-tcp", L"HTTP"},
                {nullptr, L"testlist\\alpha.zmf", L"HTTP"}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.file << " over " << c.protocol);
     Events().clear();
     if (c.use) {
       ASSERT_EQ((player.get()->*c.use)(), S_OK);
     }
-    player->UseFile(Text(c.file));
-    ASSERT_EQ(player->Play(), S_OK);
-    ASSERT_TRUE(WaitForEvent(kOnStart, 20000)) << "never started: " << c.file;
+    ASSERT_TRUE(PlayUntilStarted(c.file, 20000));  // 2 s: 50 pictures, 50 tones
+    EXPECT_EQ(Property(&IZMediaPlayer::get_TotalTime_Sec), 2);
     player->ViewProperties();
-    wchar_t protocol[32] = {};
-    GetDlgItemTextW(FindWindowW(L"#32770", L"Properties"), 221, protocol, 32);
-    EXPECT_STREQ(protocol, c.protocol) << c.file;
-    ASSERT_TRUE(WaitForEvent(kOnStop, 20000)) << "never ended: " << c.file;
-    EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnStop})) << c.file;
-    EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0}) << c.file;
+    EXPECT_EQ(ItemText(FindWindowW(L"#32770", L"Properties"), 221), c.protocol);
+    ASSERT_TRUE(WaitForEvent(kOnStop, 20000)) << "the end of both streams never stopped the session";
+    EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnStop}));
+    EXPECT_EQ(Events()[0].args, (std::vector<LONG>{321, 240})) << "320 x 240 at 100 percent, width from the aspect + 1";
+    EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0});
+    EXPECT_EQ(Events()[0].firstType, VT_I2);
+    EXPECT_EQ(Last(kOnStop)->firstType, VT_I2);
     const RendererCounts counts = RendererCountsOf();
-    EXPECT_EQ(counts.framesDrawn + counts.framesDropped, 50u) << c.file;
-    EXPECT_EQ(counts.audioFramesPlayed, 50u) << c.file;
-    EXPECT_TRUE(counts.drawnInOrder) << c.file;
+    EXPECT_EQ(counts.framesDrawn + counts.framesDropped, 50u) << "a picture was lost or shown twice";
+    EXPECT_EQ(counts.audioFramesPlayed, 50u) << "the sound's tail was cut";
+    EXPECT_TRUE(counts.drawnInOrder);
+    LONG seconds = -1;
+    EXPECT_EQ(player->get_CurrentPlaybackTime_Sec(&seconds), S_FALSE) << "idle again";
   }
 }
 
-TEST_F(PlaybackTest, ANameMadeOfTheRequestsSeparatorsOpensOverTcpAndHttpAlike) {
-  for (auto use : {&IZMediaPlayer::UseTCP, &IZMediaPlayer::UseHTTP}) {
-    Events().clear();
-    ASSERT_EQ((player.get()->*use)(), S_OK);
-    player->UseLiveAlias(Text(L"a b:c/d@e&f%g"));
-    ASSERT_EQ(player->Play(), S_OK);
-    EXPECT_TRUE(WaitForEvent(kOnStart, 15000));
-    EXPECT_EQ(CountOf(kOnError), 0u) << "refused over " << (use == &IZMediaPlayer::UseTCP ? "TCP" : "HTTP");
-    EXPECT_EQ(player->Stop(), S_OK);
-  }
+// Over TCP the name is checked on the wire by NegotiationTest.NameWithTheRequestsSeparators*.
+TEST_F(PlaybackTest, ANameMadeOfTheRequestsSeparatorsOpensOverHttp) {
+  ASSERT_EQ(player->UseHTTP(), S_OK);
+  EXPECT_TRUE(PlayLiveUntilStarted(L"a b:c/d@e&f%g"));
+  EXPECT_EQ(CountOf(kOnError), 0u);
 }
 
 // RTP runs on Motion-JPEG here: the raw test card's 7,000 datagrams a second are more than a
@@ -132,39 +114,34 @@ TEST_F(PlaybackTest, ALiveStreamPlaysOverRtpInOrderThroughSpoiledDatagrams) {
   } cases[] = {{L"mjpeg", 1}, {L"mjpeg#udp-drop=20,udp-duplicate=20,udp-reorder=20,udp-seed=4", 0}};
   ASSERT_EQ(player->UseRTPUnicast(), S_OK);
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.alias);
     Events().clear();
     player->SetUDPPacketLossControlMode(c.lossMode);
-    player->UseLiveAlias(Text(c.alias));
-    ASSERT_EQ(player->Play(), S_OK);
-    ASSERT_TRUE(WaitForEvent(kOnStart, 20000)) << c.alias;
+    ASSERT_TRUE(PlayLiveUntilStarted(c.alias, 20000));
     player->ViewProperties();
     Pump(3000);
     // The properties show the reception figures of the last second's sample.
     const HWND properties = FindWindowW(L"#32770", L"Properties");
-    wchar_t text[128] = {};
-    GetDlgItemTextW(properties, 221, text, 128);
-    EXPECT_STREQ(text, L"RTP (UDP) Unicast");
-    GetDlgItemTextW(properties, 258, text, 128);
+    EXPECT_EQ(ItemText(properties, 221), L"RTP (UDP) Unicast");
+    const std::wstring text = ItemText(properties, 258);
     unsigned received = 0, lost = 0;
-    EXPECT_EQ(swscanf(text, L"RTP packets: %u received, %u lost", &received, &lost), 2) << text;
+    EXPECT_EQ(swscanf(text.c_str(), L"RTP packets: %u received, %u lost", &received, &lost), 2) << text;
     EXPECT_GT(received, 100u) << text;
     if (c.lossMode == 0) {
       EXPECT_GT(lost, 0u) << "2% of the datagrams were dropped: " << text;
     }
     player->Stop();
-    ASSERT_TRUE(WaitForEvent(kOnStop, 10000)) << c.alias;
-    EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnStop})) << c.alias;
+    ASSERT_TRUE(WaitForEvent(kOnStop, 10000));
+    EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnStop}));
     const RendererCounts counts = RendererCountsOf();
-    EXPECT_GE(counts.framesDrawn, 30u) << c.alias;
-    EXPECT_TRUE(counts.drawnInOrder) << c.alias;
+    EXPECT_GE(counts.framesDrawn, 30u);
+    EXPECT_TRUE(counts.drawnInOrder);
   }
 }
 
-TEST_F(PlaybackTest, AStoredFileOverRtpPausesResumesSeeksAndPlaysToItsEnd) {
+TEST_F(PlaybackTest, OverRtpAStoredFilePausesSeeksAndEndsAndARestartedServersTextEndsALiveStream) {
   ASSERT_EQ(player->UseRTPUnicast(), S_OK);
-  player->UseFile(Text(L"mjpeg.zmf"));  // 10 s of Motion-JPEG
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStart, 20000));
+  ASSERT_TRUE(PlayUntilStarted(L"mjpeg.zmf", 20000));  // 10 s of Motion-JPEG
   Pump(1000);
   EXPECT_EQ(player->Pause(), S_OK);
   const uint64_t drawnWhilePaused = RendererCountsOf().framesDrawn;
@@ -179,10 +156,8 @@ TEST_F(PlaybackTest, AStoredFileOverRtpPausesResumesSeeksAndPlaysToItsEnd) {
   ASSERT_TRUE(WaitForEvent(kOnStop, 15000)) << "the file never ended";
   EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnPause, kOnStart, kOnPause, kOnStart, kOnStop}));
   EXPECT_TRUE(RendererCountsOf().drawnInOrder);
-}
 
-TEST_F(PlaybackTest, ARestartedRtpServerEndsTheStreamWithItsText) {
-  ASSERT_EQ(player->UseRTPUnicast(), S_OK);
+  Events().clear();
   player->UseLiveAlias(Text(L"mjpeg#ssrc-change=200"));  // 4 s in, after the pre-roll
   const BoxSeen box = PlayReadingTheBox(30000);
   ASSERT_TRUE(box.stopped);
@@ -192,39 +167,23 @@ TEST_F(PlaybackTest, ARestartedRtpServerEndsTheStreamWithItsText) {
   EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0});
 }
 
-TEST_F(PlaybackTest, ALiveAliasPlaysWithWhatAScriptReadsUntilStopped) {
-  player->UseLiveAlias(Text(L"testcard"));
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
-  UniqueBstr name;
-  EXPECT_EQ(player->get_MediaName(name.put()), S_OK);
-  EXPECT_STREQ(name.get(), L"testcard");
+TEST_F(PlaybackTest, ALiveAliasShowsAScriptItsFiguresAndEachContextMenuCommandActs) {
+  ASSERT_TRUE(PlayLiveUntilStarted(L"testcard"));  // snapshots allowed
+  EXPECT_EQ(MediaName(), L"testcard");
   EXPECT_EQ(Property(&IZMediaPlayer::get_VideoFrameWidth), 320);
   const LONG first = Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec);
   // Two seconds on, allowing a loaded machine a rebuffering pause.
   EXPECT_TRUE(PumpUntil([&] { return Property(&IZMediaPlayer::get_CurrentPlaybackTime_Sec) >= first + 2; }, 8000))
       << "the playback time stood still";
-  // The context menu of a live stream: no pause, a stop, the flow bar offered.
-  const MenuSeen menu = OpenContextMenu(hosted.ControlWindow());
+  EXPECT_EQ(player->Pause(), S_OK);
+  EXPECT_EQ(CountOf(kOnPause), 0u) << "a plain live stream cannot pause";
+  const HWND control = hosted.ControlWindow();
+  const MenuSeen menu = OpenContextMenu(control);
   ASSERT_TRUE(menu.opened);
   EXPECT_TRUE(menu.playPause & MF_GRAYED);
   EXPECT_FALSE(menu.stop & MF_GRAYED);
   EXPECT_EQ(menu.flowBar, L"Show flow bar");
-  EXPECT_EQ(player->Stop(), S_OK);
-  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnStop})) << "Stop is synchronous";
-  EXPECT_FALSE(OpenContextMenu(hosted.ControlWindow()).opened) << "no menu between sessions";
-  EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0});
-  const RendererCounts counts = RendererCountsOf();
-  EXPECT_GT(counts.framesDrawn + counts.framesDropped, 40u) << "pictures were lost on the way";
-  EXPECT_GT(counts.framesDrawn, 0u);
-  EXPECT_TRUE(counts.drawnInOrder);
-}
 
-TEST_F(PlaybackTest, EachContextMenuCommandActsAndTheNextOpeningShowsIt) {
-  player->UseLiveAlias(Text(L"testcard"));  // snapshots allowed
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
-  const HWND control = hosted.ControlWindow();
   auto command = [&](UINT id) { SendMessageW(control, WM_COMMAND, id, 0); };
   // A size asks the host for the control's new size; once the host has given it, the next
   // opening marks it.
@@ -252,14 +211,10 @@ TEST_F(PlaybackTest, EachContextMenuCommandActsAndTheNextOpeningShowsIt) {
     EXPECT_EQ(IsWindowVisible(hosted.FlowBar()) != FALSE, shown);
     EXPECT_EQ(OpenContextMenu(control).flowBar, shown ? L"Hide flow bar" : L"Show flow bar");
   }
-  const struct {
-    UINT id;
-    const wchar_t* caption;
-  } dialogs[] = {{203, L"Properties"}, {32769, L"Adjust video settings"}};
-  for (const auto& d : dialogs) {
-    command(d.id);
-    const HWND dialog = FindWindowW(L"#32770", d.caption);
-    EXPECT_TRUE(dialog && IsWindowVisible(dialog)) << d.caption;
+  for (const auto& [id, caption] : {std::pair{203u, L"Properties"}, {32769u, L"Adjust video settings"}}) {
+    command(id);
+    const HWND dialog = FindWindowW(L"#32770", caption);
+    EXPECT_TRUE(dialog && IsWindowVisible(dialog)) << id;
     if (dialog) SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   }
   // Full screen marks its own item and takes the aspect ratio away until the session ends.
@@ -267,20 +222,23 @@ TEST_F(PlaybackTest, EachContextMenuCommandActsAndTheNextOpeningShowsIt) {
   const MenuSeen full = OpenContextMenu(control);
   EXPECT_EQ(full.sizeChecked, 3);
   EXPECT_TRUE(full.aspect & MF_GRAYED);
+
   EXPECT_EQ(player->Stop(), S_OK);
+  EXPECT_EQ(CountOf(kOnStop), 1u) << "Stop is synchronous";
+  EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0});
+  EXPECT_FALSE(OpenContextMenu(control).opened) << "no menu between sessions";
+  const RendererCounts counts = RendererCountsOf();
+  EXPECT_GT(counts.framesDrawn + counts.framesDropped, 40u) << "pictures were lost on the way";
+  EXPECT_GT(counts.framesDrawn, 0u);
+  EXPECT_TRUE(counts.drawnInOrder);
 }
 
+// Which items an audio-only stream grays is ContextMenuPlanTest.AudioOnlyAndSettingsGray*.
 TEST_F(PlaybackTest, AnAudioOnlyStreamOffersNoPictureCommandsAndIgnoresThemWhenSent) {
-  player->UseLiveAlias(Text(L"audio-only"));
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  ASSERT_TRUE(PlayLiveUntilStarted(L"audio-only"));
   const HWND control = hosted.ControlWindow();
   const MenuSeen menu = OpenContextMenu(control);
-  ASSERT_TRUE(menu.opened);
   EXPECT_TRUE(menu.size & MF_GRAYED);
-  EXPECT_TRUE(menu.aspect & MF_GRAYED);
-  EXPECT_TRUE(menu.videoSettings & MF_GRAYED);
-  EXPECT_EQ(menu.sizeChecked, -1);
   EXPECT_FALSE(menu.properties & MF_GRAYED) << "the sound has its properties";
   // A command that arrives anyway (a menu opened before) finds no picture to act on.
   const size_t resizes = CountOf(kOnResize);
@@ -290,61 +248,60 @@ TEST_F(PlaybackTest, AnAudioOnlyStreamOffersNoPictureCommandsAndIgnoresThemWhenS
   Pump(500);
   EXPECT_GT(RendererCountsOf().audioFramesPlayed, 0u);
   EXPECT_EQ(RendererCountsOf().framesDrawn, 0u);
-  EXPECT_EQ(player->Stop(), S_OK);
-}
-
-TEST_F(PlaybackTest, AServerPlaylistPlaysItsEntriesOneAfterTheOther) {
-  player->UseFilePlayList(Text(L"testlist"));  // alpha.zmf 2 s, beta.zmf 3 s, gamma.zmf 4 s
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStart, 20000, 2)) << "the second entry never started";
-  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnStop, kOnResize, kOnStart}));
-  EXPECT_EQ(Events()[2].args, std::vector<LONG>{1}) << "the next entry follows";
-  EXPECT_EQ(RendererCountsOf(1).framesDrawn + RendererCountsOf(1).framesDropped, 50u) << "alpha.zmf, whole";
-  EXPECT_EQ(player->Stop(), S_OK);
-  EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0}) << "a user's stop ends the list";
 }
 
 // --- The host steers.
 
-TEST_F(PlaybackTest, APausedFileResumesAndStillPlaysEveryFrame) {
-  player->UseFile(Text(L"testlist\\beta.zmf"));  // 3 s: 75 pictures
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+TEST_F(PlaybackTest, APausedFileSaysSoAndStillPlaysEveryFrameAndItsPropertiesShowWhatTheServerSent) {
+  ASSERT_TRUE(PlayUntilStarted(L"testlist\\beta.zmf"));  // 3 s of 320 x 240 at 25 fps, 44.1 kHz stereo
   Pump(500);
   EXPECT_EQ(player->Pause(), S_OK);
   ASSERT_EQ(Last(kOnPause)->args, std::vector<LONG>{0}) << "paused by the host";
+  EXPECT_EQ(Last(kOnPause)->firstType, VT_I2);
   // The status label says so, sized to its text, unless the host switched it off.
-  const HWND status = hosted.StatusWindow();
-  EXPECT_TRUE(IsWindowVisible(status));
-  EXPECT_NE(hosted.ChildRect(status).right, 60) << "still the unmeasured 60 x 20";
+  EXPECT_EQ(StatusShown("paused"), L"Paused");
+  EXPECT_NE(hosted.ChildRect(hosted.StatusWindow()).right, 60) << "still the unmeasured 60 x 20";
   player->DisplayPlaybackStatus(VARIANT_FALSE);
-  EXPECT_FALSE(IsWindowVisible(status));
+  EXPECT_EQ(StatusShown("switched-off"), L"(hidden)");
   player->DisplayPlaybackStatus(VARIANT_TRUE);
-  EXPECT_TRUE(IsWindowVisible(status));
-  // A paused file's menu offers Play, and no snapshot.
+  EXPECT_EQ(StatusShown("paused"), L"Paused");
   const MenuSeen menu = OpenContextMenu(hosted.ControlWindow());
-  ASSERT_TRUE(menu.opened);
   EXPECT_EQ(menu.playPauseText, L"&Play");
-  EXPECT_FALSE(menu.playPause & MF_GRAYED);
   EXPECT_TRUE(menu.snapshot & MF_GRAYED);
   const uint64_t drawnWhilePaused = RendererCountsOf().framesDrawn;
   Pump(1000);
   EXPECT_LE(RendererCountsOf().framesDrawn, drawnWhilePaused + 1) << "pictures went on while paused";
   EXPECT_EQ(player->Play(), S_OK);
   EXPECT_EQ(CountOf(kOnStart), 2u);
-  EXPECT_FALSE(IsWindowVisible(status)) << "no label while playing";
+  EXPECT_EQ(StatusShown("playing"), L"(hidden)");
+
+  player->ViewProperties();
+  player->ViewProperties();
+  const std::vector<HWND> shown = FindDialogs(L"Properties");
+  ASSERT_EQ(shown.size(), 1u) << "a second open leaves the first alone";
+  const HWND dialog = shown.front();
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  const std::pair<int, std::wstring> texts[] = {
+      {207, ServerAddress()}, {221, L"TCP"},     {213, L"testlist\\beta.zmf"}, {235, L"03 sec"},   {237, L"File"},
+      {234, L"25.0 fps"},     {236, L"320x240"}, {241, L"172.3 kByte/s"},      {242, L"44.1 kHz"}, {224, L"2"}};
+  for (const auto& [id, text] : texts) EXPECT_EQ(ItemText(dialog, id), text) << id;
+  EXPECT_EQ(ItemText(dialog, 251).rfind(L"Video content - ", 0), 0u) << ItemText(dialog, 251);
+  // The whole file arrives within its first seconds: the transmission has finished.
+  EXPECT_TRUE(PumpUntil([&] { return ItemText(dialog, 253) == L"Transmission - finished"; }, 3000));
+  EXPECT_EQ(ItemText(dialog, 220), L"0.0 kByte/s");
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, 219)));
   ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
+  EXPECT_FALSE(IsWindow(dialog)) << "the stop procedure closes it";
   const RendererCounts counts = RendererCountsOf();
   EXPECT_EQ(counts.framesDrawn + counts.framesDropped, 75u);
   EXPECT_EQ(counts.audioFramesPlayed, 75u);
 }
 
 TEST_F(PlaybackTest, ASeekInAStoredFileLandsWhereAskedAndPlaysOnToTheEnd) {
-  player->UseFile(Text(L"testlist\\gamma.zmf"));  // 4 s
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+  ASSERT_TRUE(PlayUntilStarted(L"testlist\\gamma.zmf"));  // 4 s
   EXPECT_EQ(player->Seek(3), S_OK);
   EXPECT_EQ(Last(kOnPause)->args, std::vector<LONG>{2});
+  EXPECT_EQ(StatusShown("seeking"), L"Seeking...");
   EXPECT_EQ(player->Seek(1), S_FALSE) << "a second seek while the first runs";
   ASSERT_TRUE(WaitForEvent(kOnStart, 10000, 2)) << "the seek never completed";
   Pump(300);  // the position counts whole seconds from the first frame's time, a little after 0
@@ -359,38 +316,33 @@ TEST_F(PlaybackTest, ASeekInAStoredFileLandsWhereAskedAndPlaysOnToTheEnd) {
 }
 
 TEST_F(PlaybackTest, StopWhileConnectingOrInThePrerollEndsQuietly) {
-  struct Case {
+  const struct {
     const wchar_t* file;
     DWORD stopAfterMs;
-  } cases[] = {{L"testlist\\gamma.zmf", 0},  // the stalled one waits in its 2-second pre-roll
-               {L"testlist\\gamma.zmf#stall-after=10", 1500}};
-  for (const Case& c : cases) {
+    const wchar_t* status;
+  } cases[] = {{L"testlist\\gamma.zmf#drip=20000", 500, L"Connecting..."},  // the reply comes a byte at a time
+               {L"testlist\\gamma.zmf#stall-after=10", 1500, nullptr}};     // waits in its 2-second pre-roll
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     Events().clear();
     player->UseFile(Text(c.file));
     ASSERT_EQ(player->Play(), S_OK);
     Pump(c.stopAfterMs);
+    if (c.status) {
+      EXPECT_EQ(StatusShown("connecting"), c.status);
+    }
     EXPECT_EQ(player->Stop(), S_OK);
     EXPECT_EQ(EventIds(), std::vector<DISPID>{kOnStop}) << "no error for a stop the user asked for";
     EXPECT_EQ(Last(kOnStop)->args, std::vector<LONG>{0});
+    EXPECT_EQ(StatusShown("stopped"), L"(hidden)");
   }
 }
 
-TEST_F(PlaybackTest, ALiveStreamPausesOnlyWithATimeShiftWindowAndResumesFromIt) {
-  player->UseLiveAlias(Text(L"testcard"));
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
-  EXPECT_EQ(player->Pause(), S_OK);
-  EXPECT_EQ(CountOf(kOnPause), 0u) << "a plain live stream cannot pause";
-  EXPECT_EQ(player->Stop(), S_OK);
-
-  Events().clear();
-  player->UseLiveAlias(Text(L"timeshift"));
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+TEST_F(PlaybackTest, ATimeShiftWindowLetsALiveStreamPauseResumeFromItAndPauseForGoodAtTheBroadcastsEnd) {
+  ASSERT_TRUE(PlayLiveUntilStarted(L"timeshift-ending"));  // a broadcast of 6 s
   EXPECT_EQ(Property(&IZMediaPlayer::get_TimeShiftMode), 1) << "live with a window";
   EXPECT_EQ(player->Seek(0), S_FALSE) << "live is where it plays already";
-  Pump(1200);
+  Pump(1000);
   EXPECT_EQ(player->Pause(), S_OK);
   Pump(1000);
   // Play goes on from the paused position, out of the server's window: a seek, the stream
@@ -402,23 +354,42 @@ TEST_F(PlaybackTest, ALiveStreamPausesOnlyWithATimeShiftWindowAndResumesFromIt) 
   EXPECT_EQ(Events()[3].args, std::vector<LONG>{2});
   EXPECT_EQ(Events()[4].args, std::vector<LONG>{1}) << "another session follows at once";
   EXPECT_EQ(Property(&IZMediaPlayer::get_TimeShiftMode), 2) << "playing from the window";
+  ASSERT_TRUE(PumpUntil([&] { return Last(kOnPause)->args == std::vector<LONG>{3}; }, 20000))
+      << "playback never paused at the broadcast's end";
+  EXPECT_EQ(StatusShown("broadcast-ended"), L"Broadcast ended");
 }
 
 // --- The server or the renderer fails.
 
-TEST_F(PlaybackTest, ARefusalIsTheServersErrorWithItsCode) {
-  player->UseFile(Text(L"no-such-file.zmf"));
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
-  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnError, kOnStop}));
-  EXPECT_EQ(Events()[0].args, (std::vector<LONG>{2, static_cast<LONG>(0x80070002)}));
-
-  // Without a custom handler the user reads the server's text under the server's caption.
+TEST_F(PlaybackTest, AFailedStartIsOneOnErrorWithItsTypeAndCodeOrABoxWithItsText) {
+  const struct {
+    const wchar_t *server, *file, *alias;
+    std::vector<LONG> error;
+  } cases[] = {{nullptr, L"no-such-file.zmf", nullptr, {2, static_cast<LONG>(0x80070002)}},  // the server's refusal
+               {L"127.0.0.1:1", nullptr, L"testcard", {1, 1004}},                            // nobody listens
+               {nullptr, nullptr, L"undecodable", {1, static_cast<LONG>(0x8FFF0535)}}};      // the renderer's result
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file ? c.file : c.alias);
+    Events().clear();
+    player->UseMediaServer(Text(c.server ? c.server : ServerAddress().c_str()));
+    if (c.file) player->UseFile(Text(c.file));
+    else player->UseLiveAlias(Text(c.alias));
+    ASSERT_EQ(player->Play(), S_OK);
+    ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
+    EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnError, kOnStop}));
+    EXPECT_EQ(Events()[0].args, c.error);
+  }
+  // Without a custom handler the user reads the result's text with the codec named...
+  BoxSeen box = PlayReadingTheBox(15000, 2);
+  ASSERT_TRUE(box.stopped);
+  EXPECT_NE(box.text.find(L"\nCodec info: H264"), std::wstring::npos) << box.text;
+  // ...and a refusal's system text under the server's caption.
   Events().clear();
-  const BoxSeen box = PlayReadingTheBox(15000);
+  player->UseFile(Text(L"no-such-file.zmf"));
+  box = PlayReadingTheBox(15000);
   ASSERT_TRUE(box.stopped);
   EXPECT_EQ(box.caption, L"Server error");
-  wchar_t* system = nullptr;  // the server's code is a system error: the system's text for it
+  wchar_t* system = nullptr;
   FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                  0x80070002, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&system), 0,
                  nullptr);
@@ -428,28 +399,6 @@ TEST_F(PlaybackTest, ARefusalIsTheServersErrorWithItsCode) {
   while (!expected.empty() && (expected.back() == L'\n' || expected.back() == L'\r')) expected.pop_back();
   EXPECT_EQ(box.text, expected);
   EXPECT_EQ(EventIds(), std::vector<DISPID>{kOnStop});
-}
-
-TEST_F(PlaybackTest, AServerThatCannotBeReachedIsANegotiationFailure) {
-  player->UseMediaServer(Text(L"127.0.0.1:1"));
-  player->UseLiveAlias(Text(L"testcard"));
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
-  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnError, kOnStop}));
-  EXPECT_EQ(Events()[0].args, (std::vector<LONG>{1, 1004}));
-}
-
-TEST_F(PlaybackTest, ARendererThatCannotDecodeIsAStartFailureWithItsResult) {
-  player->UseLiveAlias(Text(L"undecodable"));
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
-  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnError, kOnStop}));
-  EXPECT_EQ(Events()[0].args, (std::vector<LONG>{1, static_cast<LONG>(0x8FFF0535)}));
-
-  // Without a custom handler the user reads the result's text with the codec named.
-  const BoxSeen box = PlayReadingTheBox(15000, 2);
-  ASSERT_TRUE(box.stopped);
-  EXPECT_NE(box.text.find(L"\nCodec info: H264"), std::wstring::npos) << box.text;
 }
 
 TEST_F(PlaybackTest, AConnectionClosedMidStreamPlaysOutTheBufferThenStops) {
@@ -465,31 +414,30 @@ TEST_F(PlaybackTest, AConnectionClosedMidStreamPlaysOutTheBufferThenStops) {
   EXPECT_GE(counts.framesDrawn + counts.framesDropped, 70u) << "what was buffered was not played out";
 }
 
-TEST_F(PlaybackTest, AStalledServerIsEndedByTheWatchdog) {
-  player->UseLiveAlias(Text(L"testcard#stall-after=80"));
-  ASSERT_EQ(player->Play(), S_OK);
-  ASSERT_TRUE(WaitForEvent(kOnStart, 15000));
+TEST_F(PlaybackTest, AStalledServerRunsTheBufferDryAndTheWatchdogEndsTheSession) {
+  ASSERT_TRUE(PlayUntilStarted(L"testlist\\gamma.zmf#stall-after=150"));  // 3 s of pictures, then silence
+  ASSERT_TRUE(WaitForEvent(kOnPause, 10000)) << "the dry buffer never paused playback";
+  EXPECT_EQ(Last(kOnPause)->args, std::vector<LONG>{1}) << "paused to rebuffer";
+  const std::wstring status = StatusShown("buffering");
+  EXPECT_TRUE(std::regex_match(status, std::wregex(L"Buffering: \\d{1,2}%"))) << status;
   ASSERT_TRUE(WaitForEvent(kOnStop, 40000)) << "the session hung on a silent server";
-  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnError, kOnStop}));
+  // The error ends the rebuffering: what is left in the buffer plays out before the stop.
+  EXPECT_EQ(EventIds(), (std::vector<DISPID>{kOnResize, kOnStart, kOnPause, kOnError, kOnStart, kOnStop}));
   EXPECT_EQ(Last(kOnError)->args, (std::vector<LONG>{2, 1003}));
 }
 
 // --- A host that stops from inside its event handlers.
 
 TEST_F(PlaybackTest, StopFromInsideOnErrorOrOnStartEndsTheSessionAtOnce) {
-  struct Case {
-    const wchar_t* alias;
-    DISPID stopIn;
-  } cases[] = {{L"undecodable", kOnError}, {L"testcard", kOnStart}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.alias);
+  for (const auto& [alias, stopIn] : {std::pair{L"undecodable", kOnError}, {L"testcard", kOnStart}}) {
+    SCOPED_TRACE(alias);
     Events().clear();
-    hosted.recorder.onEvent = [&](DISPID id) {
-      if (id == c.stopIn) {
+    hosted.recorder.onEvent = [&, stopIn = stopIn](DISPID id) {
+      if (id == stopIn) {
         EXPECT_EQ(player->Stop(), S_OK);
       }
     };
-    player->UseLiveAlias(Text(c.alias));
+    player->UseLiveAlias(Text(alias));
     ASSERT_EQ(player->Play(), S_OK);
     const ULONGLONG start = GetTickCount64();
     ASSERT_TRUE(WaitForEvent(kOnStop, 15000));
