@@ -11,17 +11,26 @@ std::string DefaultValue(const RegistryKey& key) {
   return "<none>";
 }
 
-// The control's own scripts, with their removal rules and nesting, are proven key by key in the
-// registry by the Wine RegistrationTest; a module path holding a quote is not among them.
-TEST(RegistryScriptTest, AReplacementHoldingAQuoteStaysOneValue) {
+TEST(RegistryScriptTest, RemovalRulesNestAndReplacementsHoldingQuotesStayOneValue) {
   RegistryScriptError error;
-  auto script = ParseRegistryScript("HKCR { K = s '%MODULE%' { val T = s 'A' } }",
-                                    {{"MODULE", "C:\\Program Files\\It's here\\ZMediaControl7.dll"}}, &error);
+  auto script = ParseRegistryScript(
+      "HKCR { NoRemove CLSID { ForceRemove '{177FC4F7-E5AE-4f56-9431-D838E0E209C1}' = s 'C' {\n"
+      "  InprocServer32 = s '%MODULE%' { val T = s 'A' } } } Delete Old }",
+      {{"MODULE", "C:\\Program Files\\It's here\\ZMediaControl7.dll"}}, &error);
   ASSERT_TRUE(script) << error.message << " at line " << error.line;
+  const auto& keys = script->roots.at(0).keys;
+  ASSERT_EQ(keys.size(), 2u);
+  EXPECT_EQ(keys[0].removal, KeyRemoval::NoRemove);
+  EXPECT_EQ(keys[1].name, "Old");
+  EXPECT_EQ(keys[1].removal, KeyRemoval::Delete);
+  const RegistryKey& clsid = keys[0].subkeys.at(0);
+  EXPECT_EQ(clsid.name, "{177FC4F7-E5AE-4f56-9431-D838E0E209C1}");
+  EXPECT_EQ(clsid.removal, KeyRemoval::ForceRemove);
+  const RegistryKey& server = clsid.subkeys.at(0);
+  EXPECT_EQ(server.removal, KeyRemoval::Normal);
   // Replacing happens after tokenising, so the quote in the path does not end the string.
-  const RegistryKey& key = script->roots.at(0).keys.at(0);
-  EXPECT_EQ(DefaultValue(key), "C:\\Program Files\\It's here\\ZMediaControl7.dll");
-  EXPECT_EQ(key.values.at(1).name, "T");
+  EXPECT_EQ(DefaultValue(server), "C:\\Program Files\\It's here\\ZMediaControl7.dll");
+  EXPECT_EQ(server.values.at(1).name, "T");
 }
 
 TEST(RegistryScriptTest, QuotedStringsUnescapeDoubledQuotesAndNumbersParse) {
@@ -45,7 +54,10 @@ TEST(RegistryScriptTest, PercentPercentIsALiteralPercent) {
 }
 
 TEST(RegistryScriptTest, BrokenScriptsFailWithALineNumber) {
-  const std::pair<const char*, const char*> cases[] = {
+  struct Case {
+    const char* text;
+    const char* why;
+  } cases[] = {
       {"HKCR { K = s 'unterminated }", "unterminated"},
       {"HKCR { K = s 'v' ", "missing '}'"},
       {"HKCR { K = x 'v' }", "unsupported value type"},
@@ -57,12 +69,15 @@ TEST(RegistryScriptTest, BrokenScriptsFailWithALineNumber) {
       {"HKCR K", "expected '{'"},
       {"HKCR {\n\n = s 'v' }", "expected a name"},
   };
-  for (auto [text, why] : cases) {
+  for (const Case& c : cases) {
     RegistryScriptError error;
-    EXPECT_FALSE(ParseRegistryScript(text, {}, &error)) << text;
-    EXPECT_NE(error.message.find(why), std::string::npos) << text << " gave " << error.message;
-    EXPECT_EQ(error.line, text[6] == '\n' ? 3u : 1u) << text;
+    EXPECT_FALSE(ParseRegistryScript(c.text, {}, &error)) << c.text;
+    EXPECT_NE(error.message.find(c.why), std::string::npos) << c.text << " gave " << error.message;
+    EXPECT_GE(error.line, 1u);
   }
+  RegistryScriptError error;
+  ParseRegistryScript("HKCR {\n\n = s 'v' }", {}, &error);
+  EXPECT_EQ(error.line, 3u);
 }
 
 }  // namespace

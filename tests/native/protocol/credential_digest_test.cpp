@@ -1,6 +1,6 @@
 // The credential digest's 40-digit lower-case form. What is hashed (the UTF-8 user name, then
-// the password) is proven against independently computed digests by the Wine CredentialHash
-// test, and the server's side by DigestAgainstServer.
+// the password) is proven against independently computed digests, and against the server, by
+// the Wine CredentialHash tests.
 #include "protocol/credential_digest.h"
 
 #include <gtest/gtest.h>

@@ -1,12 +1,9 @@
 // The reply's wire form, and the reader that the control runs over its socket, here over a buffer.
-// An accepted reply read back whole in either version, with an extension skipped to the byte,
-// an oversize format length and a failed block allocation are proven over a socket, with the
-// task allocator watched, by the Wine reply and negotiation tests.
 #include "protocol/reply_codec.h"
 
 #include <gtest/gtest.h>
 
-#include <tuple>
+#include <utility>
 
 #include "protocol/reply_reader.h"
 #include "protocol/result_codes.h"
@@ -22,11 +19,11 @@ using test::PutLE;
 
 ReplyStatus SampleStatus() { return ReplyStatus{0, 1, 0x42, 0, 0x00050007, 1}; }
 
-ServerReply SampleReply(uint32_t version) {
+ServerReply SampleReply(uint32_t version, Bytes extension = {0xE1, 0xE2, 0xE3}) {
   ServerReply reply;
   reply.protocolVersion = version;
   reply.status = SampleStatus();
-  if (version == kProtocolVersion80) reply.extension = {0xE1, 0xE2, 0xE3};
+  if (version == kProtocolVersion80) reply.extension = std::move(extension);
   reply.formats = test::SampleFormats();
   return reply;
 }
@@ -49,11 +46,31 @@ Read ReadReply(std::span<const uint8_t> wire, uint32_t requested = kProtocolVers
 TEST(ReplyEncoding, MagicVersionStatusThenExtensionForProtocol80ThenFormats) {
   for (uint32_t version : {kProtocolVersion25, kProtocolVersion80}) {
     Bytes expected = {0xB1, 0x36, 0, 0, static_cast<uint8_t>(version), 0, 0, 0};
-    PutLE(expected, {{0, 4}, {1, 2}, {0x42, 1}, {0, 1}});
-    PutLE(expected, {{0x00050007, 4}, {1, 4}});
+    PutLE(expected, 0, 4);
+    PutLE(expected, 1, 2);
+    PutLE(expected, 0x42, 1);
+    PutLE(expected, 0, 1);
+    PutLE(expected, 0x00050007, 4);
+    PutLE(expected, 1, 4);
     if (version == kProtocolVersion80) expected.insert(expected.end(), {3, 0, 0, 0, 0xE1, 0xE2, 0xE3});
     AppendStreamFormatPair(test::SampleFormats(), expected);
     EXPECT_EQ(expected, EncodeServerReply(SampleReply(version))) << version;
+  }
+}
+
+TEST(ReplyReading, AcceptedReplyReadsBackWholeInBothVersionsWithAnyExtension) {
+  const std::pair<uint32_t, Bytes> cases[] = {
+      {kProtocolVersion25, {}}, {kProtocolVersion80, {}}, {kProtocolVersion80, Bytes(3000, 0x5A)}};
+  for (const auto& [version, extension] : cases) {
+    Bytes wire = EncodeServerReply(SampleReply(version, extension));
+    wire.push_back(0x77);  // what follows the reply is left unread
+    Read read = ReadReply(wire, version);
+    ASSERT_TRUE(read.result.ok()) << DescribeFailure(read.result.detail);
+    EXPECT_EQ(version, read.result.acceptedVersion);
+    EXPECT_EQ(extension.size(), read.result.extensionLength);
+    EXPECT_EQ(SampleStatus(), read.status);
+    EXPECT_EQ(test::SampleFormats(), read.sink.formats);
+    EXPECT_EQ(wire.size() - 1, read.consumed);
   }
 }
 
@@ -65,8 +82,9 @@ TEST(ReplyReading, RefusalStopsAfterTheStatusWithTheServersResult) {
   EXPECT_EQ(Bytes({0x43, 0x05, 0xFF, 0x8F}), Bytes(wire.begin() + 8, wire.begin() + 12));
   wire.resize(200, 0xEE);
   Read read = ReadReply(wire);
-  EXPECT_EQ(std::tuple(SourceFailure::ServerRefused, reply.status, 24u),
-            std::tuple(read.result.failure, read.status, read.consumed));
+  EXPECT_EQ(SourceFailure::ServerRefused, read.result.failure);
+  EXPECT_EQ(reply.status, read.status);
+  EXPECT_EQ(24u, read.consumed);
 }
 
 TEST(ReplyReading, WrongMagicOrVersionSetsTheClientsCodeFromTheFirstEightBytes) {
@@ -78,24 +96,24 @@ TEST(ReplyReading, WrongMagicOrVersionSetsTheClientsCodeFromTheFirstEightBytes) 
     PutLE(wire, version, 4);
     Read read = ReadReply(wire);  // nothing after the 8 bytes is needed to refuse them
     const bool badMagic = magic != kReplyMagic;
-    SCOPED_TRACE(testing::Message() << magic << " " << version);
-    EXPECT_EQ(badMagic
-                  ? std::tuple(SourceFailure::UnrecognizedResponse, DecodeError::BadMagic, magic, kResultWrongMagic)
-                  : std::tuple(SourceFailure::IncompatibleVersions, DecodeError::UnsupportedVersion, version,
-                               kResultIncompatibleVersion),
-              std::tuple(read.result.failure, read.result.detail.error, read.result.detail.value, read.status.result));
+    EXPECT_EQ(badMagic ? SourceFailure::UnrecognizedResponse : SourceFailure::IncompatibleVersions,
+              read.result.failure);
+    EXPECT_EQ(badMagic ? DecodeError::BadMagic : DecodeError::UnsupportedVersion, read.result.detail.error);
+    EXPECT_EQ(badMagic ? magic : version, read.result.detail.value);
+    EXPECT_EQ(badMagic ? kResultWrongMagic : kResultIncompatibleVersion, read.status.result);
     EXPECT_EQ(0u, read.result.acceptedVersion);
   }
 }
 
 TEST(ReplyReading, Version25AnswerToA80RequestAsksAgainAndIsAcceptedOtherwise) {
-  EXPECT_EQ(std::tuple(VersionAnswer::Protocol25Only, VersionAnswer::Accepted, VersionAnswer::Accepted,
-                       VersionAnswer::Incompatible),
-            std::tuple(CheckReplyVersion(80, 25), CheckReplyVersion(25, 25), CheckReplyVersion(25, 80),
-                       CheckReplyVersion(80, 81)));
+  EXPECT_EQ(VersionAnswer::Protocol25Only, CheckReplyVersion(80, 25));
+  EXPECT_EQ(VersionAnswer::Accepted, CheckReplyVersion(25, 25));
+  EXPECT_EQ(VersionAnswer::Accepted, CheckReplyVersion(25, 80));
+  EXPECT_EQ(VersionAnswer::Incompatible, CheckReplyVersion(80, 81));
   Read read = ReadReply(EncodeServerReply(SampleReply(kProtocolVersion25)), kProtocolVersion80);
-  EXPECT_EQ(std::tuple(SourceFailure::Protocol25Only, 0u, 8u),
-            std::tuple(read.result.failure, read.result.acceptedVersion, read.consumed));
+  EXPECT_EQ(SourceFailure::Protocol25Only, read.result.failure);
+  EXPECT_EQ(0u, read.result.acceptedVersion);
+  EXPECT_EQ(8u, read.consumed);
 }
 
 TEST(ReplyReading, ReplyCutShortFailsAtEveryLengthAsNoResponseThenAsReceiveError) {
@@ -109,6 +127,30 @@ TEST(ReplyReading, ReplyCutShortFailsAtEveryLengthAsNoResponseThenAsReceiveError
       EXPECT_GT(read.result.detail.needed, n) << n;
     }
   }
+}
+
+TEST(ReplyReading, OversizeFormatLengthFailsBeforeItsBlockIsAllocated) {
+  Bytes wire = EncodeServerReply(SampleReply(kProtocolVersion80));
+  wire.resize(wire.size() - 2 - 8);  // up to the audio record's format length
+  PutLE(wire, kMaxFormatBlockBytes + 1, 4);
+  PutLE(wire, 0, 4);
+  Read read = ReadReply(wire);
+  EXPECT_EQ(SourceFailure::ErrorReceiving, read.result.failure);
+  EXPECT_EQ(DecodeError::LengthTooLarge, read.result.detail.error);
+  EXPECT_TRUE(read.sink.formats[kAudioFormatIndex].formatBlock.empty());
+}
+
+TEST(ReplyReading, SinkWithoutABlockFailsTheReply) {
+  struct NoMemorySink final : FormatSink {
+    uint8_t* FormatBlock(size_t, const StreamFormatHeader&) override { return nullptr; }
+  } sink;
+  Bytes wire = EncodeServerReply(SampleReply(kProtocolVersion80));
+  BufferByteSource source(wire);
+  ReplyStatus status;
+  ReplyRead read = ReadServerReply(source, kProtocolVersion80, status, sink);
+  EXPECT_EQ(SourceFailure::ErrorReceiving, read.failure);
+  EXPECT_EQ(DecodeError::NoMemory, read.detail.error);
+  EXPECT_EQ(9u, read.detail.value);
 }
 
 }  // namespace

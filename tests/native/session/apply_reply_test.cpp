@@ -129,13 +129,16 @@ TEST(ApplyReplyTest, ModesPermissionsAndWindowFollowTheReply) {
   for (ModeCase& c : cases) {
     SessionValues v = c.reply.Apply();
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(std::tuple(v.m_nPlaybackMode, v.m_bSeekable, v.m_nDurationMs),
-              std::tuple(c.mode, c.seekable, c.durationMs));
-    EXPECT_EQ(std::tuple(v.m_nTimeShiftLength, v.m_nTimeShiftMax, v.m_nTimeShiftPosition),
-              std::tuple(c.length, c.max, c.position));
+    EXPECT_EQ(v.m_nPlaybackMode, c.mode);
+    EXPECT_EQ(v.m_bSeekable, c.seekable);
+    EXPECT_EQ(v.m_nDurationMs, c.durationMs);
+    EXPECT_EQ(v.m_nTimeShiftLength, c.length);
+    EXPECT_EQ(v.m_nTimeShiftMax, c.max);
+    EXPECT_EQ(v.m_nTimeShiftPosition, c.position);
     if (c.totalSeconds) EXPECT_EQ(v.m_llTimeShiftTotalTime, c.totalSeconds * 10000000);
-    EXPECT_EQ(std::tuple(v.m_bSnapshotAllowed, v.m_bLiveBuffering, v.m_bTimeShiftCanSwitchToLive),
-              std::tuple(c.snapshots, c.liveBuffering, c.canSwitchToLive));
+    EXPECT_EQ(v.m_bSnapshotAllowed, c.snapshots);
+    EXPECT_EQ(v.m_bLiveBuffering, c.liveBuffering);
+    EXPECT_EQ(v.m_bTimeShiftCanSwitchToLive, c.canSwitchToLive);
   }
 }
 
@@ -144,28 +147,59 @@ TEST(ApplyReplyTest, StreamsResultAndPlaylistGenerationAreRecorded) {
   refused.status.result = 0x8FFF0544;
   EXPECT_EQ(static_cast<uint32_t>(refused.Apply().m_nServerResult), 0x8FFF0544u);
 
-  // Both streams are recorded as such by the Wine test EachKindIsAskedForInProtocol80AndTheReplyIsApplied.
+  SessionValues both = Stored(1).Apply();
+  EXPECT_TRUE(both.m_bAudioWithVideo);
+  EXPECT_FALSE(both.m_bAudioOnly);
+  EXPECT_TRUE(both.m_videoType.IsPresent() && both.m_audioType.IsPresent());
+
   Reply audioOnly = Live(0x2);
   audioOnly.formats[0] = StreamFormat{};
   SessionValues a = audioOnly.Apply();
-  EXPECT_EQ(std::tuple(a.m_bAudioOnly, a.m_bAudioWithVideo, a.m_bSnapshotAllowed), std::tuple(true, false, false));
+  EXPECT_TRUE(a.m_bAudioOnly);
+  EXPECT_FALSE(a.m_bAudioWithVideo);
+  EXPECT_FALSE(a.m_bSnapshotAllowed);
 
-  Reply livePlayList = With(Live(0), protocol::FilePlayList),
-        storedPlayList = With(Stored(2000), protocol::FilePlayList);
-  livePlayList.status.playlistGeneration = 7, storedPlayList.status.playlistGeneration = 2;
-  EXPECT_EQ(std::tuple(livePlayList.Apply().m_nPlayListGeneration, storedPlayList.Apply().m_nPlayListGeneration),
-            std::tuple(7, 0));
+  Reply livePlayList = Live(0);
+  livePlayList.settings.m_nResourceKind = protocol::FilePlayList;
+  livePlayList.status.playlistGeneration = 7;
+  EXPECT_EQ(livePlayList.Apply().m_nPlayListGeneration, 7);
+  Reply storedPlayList = Stored(2000);
+  storedPlayList.settings.m_nResourceKind = protocol::FilePlayList;
+  storedPlayList.status.playlistGeneration = 2;
+  EXPECT_EQ(storedPlayList.Apply().m_nPlayListGeneration, 0);
 }
 
-// A hostile server's video description never leaves a zero picture size behind. A short,
-// untyped, zero-width or top-down description is proven against the server's spoiled formats
-// by the Wine test SpoiledVideoFormatGivesTheNoPictureSize; these are the ones it cannot send.
+// A broken or hostile server's video description never leaves a zero picture size behind;
+// a top-down bitmap (negative height) is a picture of that many rows.
 TEST(ApplyReplyTest, PictureSizeOrTheNoVideoSize) {
-  for (const StreamFormat& video : {StreamFormat{}, Video(320, 0), Video(-320, 240), Video(320, INT32_MIN)}) {
+  struct Case {
+    StreamFormat video;
+    int32_t width, height;
+  } cases[] = {{Video(320, 240), 320, 240},
+               {Video(320, -240), 320, 240},
+               {StreamFormat{}, kNoVideoWidth, kNoVideoHeight},
+               {Video(0, 240), kNoVideoWidth, kNoVideoHeight},
+               {Video(320, 0), kNoVideoWidth, kNoVideoHeight},
+               {Video(-320, 240), kNoVideoWidth, kNoVideoHeight},
+               {Video(320, INT32_MIN), kNoVideoWidth, kNoVideoHeight}};
+  StreamFormat shortBlock = Video(320, 240);
+  shortBlock.formatBlock.resize(59);
+  StreamFormat untyped = Video(320, 240);
+  untyped.type.formatType = protocol::FORMAT_WaveFormatEx;
+  for (const StreamFormat& broken : {shortBlock, untyped}) {
     Reply r = Stored(1000);
-    r.formats[0] = video;
+    r.formats[0] = broken;
     SessionValues v = r.Apply();
-    EXPECT_EQ(std::tuple(v.m_nVideoWidth, v.m_nVideoHeight), std::tuple(kNoVideoWidth, kNoVideoHeight));
+    EXPECT_EQ(v.m_nVideoWidth, kNoVideoWidth);
+    EXPECT_EQ(v.m_nVideoHeight, kNoVideoHeight);
+    EXPECT_FALSE(v.m_bAudioOnly);  // the video stream is there, only its picture header is not
+  }
+  for (const Case& c : cases) {
+    Reply r = Stored(1000);
+    r.formats[0] = c.video;
+    SessionValues v = r.Apply();
+    EXPECT_EQ(v.m_nVideoWidth, c.width);
+    EXPECT_EQ(v.m_nVideoHeight, c.height);
   }
 }
 

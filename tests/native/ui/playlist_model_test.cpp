@@ -10,12 +10,17 @@ const std::wstring kTwoFiles = L"<file>Alpha.zmf</file><file>Beta.zmf</file>";
 const std::wstring kAlphabetical = L"<xml><playlist type=\"alphabetical\">" + kTwoFiles + L"</playlist>";
 const std::wstring kRandom = L"<xml><playlist type=\"random\">" + kTwoFiles + L"</playlist>";
 
-// What a loaded list shows, and the selection moving with each reply, are read off the real
-// dialog by the Wine test AnAlphabeticalListIsFollowedSteppedAndLeftForOneFile.
-TEST(PlayListModelTest, AlphabeticalListSelectsByAnIndexThatWrapsAndEnablesPreviousAfterTheFirst) {
+TEST(PlayListModelTest, AlphabeticalListSelectsByIndexAndEnablesPreviousOnTheNextReply) {
   PlayListModel m;
   EXPECT_TRUE(m.Load(kAlphabetical, L"Beta.zmf", L"C:\\lists\\demo", 1));
   EXPECT_EQ(m.listLine(), L"playlist: C:\\lists\\demo");
+  EXPECT_EQ(m.modeLine(), L"mode: alphabetical");
+  EXPECT_EQ(m.currentLine(), L"Beta.zmf");
+  EXPECT_EQ(m.items(), (std::vector<std::wstring>{L"Alpha.zmf", L"Beta.zmf"}));
+  EXPECT_EQ(m.selected(), 1);
+  EXPECT_FALSE(m.enabled(kPlayListPrevious));
+  EXPECT_TRUE(m.enabled(kPlayListNext) && m.enabled(kPlayListFromSelected) && m.enabled(kPlayListSelectedAlone));
+
   // The index runs on past the list (and below it after Previous): it wraps, never selects all.
   for (auto [index, selected] : {std::pair{2, 0}, {5, 1}, {-1, 1}, {0, 0}}) {
     EXPECT_TRUE(m.UpdateCurrent(L"next", index));
@@ -28,11 +33,18 @@ TEST(PlayListModelTest, AlphabeticalListSelectsByAnIndexThatWrapsAndEnablesPrevi
 TEST(PlayListModelTest, RandomListSelectsByNameIgnoringCaseAndShowsItLowered) {
   PlayListModel m;
   EXPECT_TRUE(m.Load(kRandom, L"BETA.zmf", L"demo", 5));
-  EXPECT_EQ(std::tuple(m.currentLine(), m.selected(), m.current()), std::tuple(L"beta.zmf", 1, 1));
+  EXPECT_EQ(m.modeLine(), L"mode: random");
+  EXPECT_EQ(m.currentLine(), L"beta.zmf");
+  EXPECT_EQ(m.selected(), 1);
+  EXPECT_EQ(m.current(), 1);
   EXPECT_TRUE(m.enabled(kPlayListPrevious));
+  EXPECT_FALSE(m.enabled(kPlayListFromSelected));
+
   // A name that matches nothing only changes the line.
   EXPECT_FALSE(m.UpdateCurrent(L"Gone.zmf", 0));
-  EXPECT_EQ(std::tuple(m.currentLine(), m.selected(), m.current()), std::tuple(L"gone.zmf", 1, 1));
+  EXPECT_EQ(m.currentLine(), L"gone.zmf");
+  EXPECT_EQ(m.selected(), 1);
+  EXPECT_EQ(m.current(), 1);
 }
 
 TEST(PlayListModelTest, EmptyAndResetListsIgnoreLaterReplies) {
@@ -53,18 +65,24 @@ TEST(PlayListModelTest, EmptyAndResetListsIgnoreLaterReplies) {
 }
 
 TEST(PlayListModelTest, StepsStartFromIdleOrStopAndGoOnAfterTheIndex) {
-  // Next, Previous, from the selected entry, and the ends of the range.
-  const std::tuple<int32_t, int32_t, bool, int32_t> cases[] = {{3, +1, true, 4},
-                                                               {3, +1, false, 3},
-                                                               {3, -1, true, 2},
-                                                               {1, -1, false, -1},
-                                                               {2, 0, true, 2},
-                                                               {2, 0, false, 1},
-                                                               {INT32_MAX, +1, true, INT32_MAX},
-                                                               {INT32_MIN, -1, false, INT32_MIN}};
-  for (auto [from, offset, idle, index] : cases) {
-    const PlayListStep step = PlanPlayListStep(from, offset, idle);
-    EXPECT_EQ(std::tuple(step.index, step.play), std::tuple(index, idle)) << from << " " << offset;
+  struct Case {
+    int32_t from, offset;
+    bool idle;
+    int32_t index;
+  } cases[] = {
+      {3, +1, true, 4},
+      {3, +1, false, 3},  // Next
+      {3, -1, true, 2},
+      {1, -1, false, -1},  // Previous
+      {2, 0, true, 2},
+      {2, 0, false, 1},  // from the selected entry
+      {INT32_MAX, +1, true, INT32_MAX},
+      {INT32_MIN, -1, false, INT32_MIN},
+  };
+  for (const Case& c : cases) {
+    const PlayListStep step = PlanPlayListStep(c.from, c.offset, c.idle);
+    EXPECT_EQ(step.index, c.index) << c.from << " " << c.offset;
+    EXPECT_EQ(step.play, c.idle);
   }
 }
 

@@ -9,21 +9,30 @@ namespace zm::ui {
 namespace {
 
 TEST(StatusTextTest, EachStateAndCodeHasItsTextAndOthersKeepTheOldOne) {
-  // State, code, switch pending, percentage, then the text (null: unchanged).
-  const std::tuple<int32_t, int32_t, bool, int32_t, const wchar_t*> cases[] = {
-      // Connecting, Paused, Seeking, Buffering and Broadcast ended are read off the real label by
-      // the Wine test TheStatusLabelSaysWhyNoPictureMovesAndDrawsItWhiteOnBlack.
+  struct Case {
+    int32_t state;
+    int32_t code;
+    bool switchPending;
+    int32_t percent;
+    const wchar_t* text;  // null: unchanged
+  } cases[] = {
+      {protocol::Connecting, kStatusNone, false, 0, L"Connecting..."},
       {protocol::Connecting, kStatusPaused, true, 0, L"Switching..."},
+      {protocol::Paused, kStatusPaused, true, 0, L"Paused"},
       {protocol::Paused, kStatusBuffering, false, 37, L"Buffering: 37%"},
       {protocol::Paused, kStatusBuffering, false, -4, L"Buffering: 0%"},
+      {protocol::Paused, kStatusSeeking, false, 0, L"Seeking..."},
+      {protocol::Paused, kStatusBroadcastEnded, false, 0, L"Broadcast ended"},
       {protocol::Paused, kStatusNone, false, 0, nullptr},
       {protocol::Paused, 4, false, 0, nullptr},
       {protocol::Playing, kStatusPaused, false, 0, nullptr},
       {protocol::Idle, kStatusNone, false, 0, nullptr},
   };
-  for (auto [state, code, switchPending, percent, text] : cases) {
-    EXPECT_EQ(StatusText(state, code, switchPending, percent), text ? std::optional<std::wstring>(text) : std::nullopt)
-        << "state " << state << " code " << code;
+  for (const Case& c : cases) {
+    const std::optional<std::wstring> text = StatusText(c.state, c.code, c.switchPending, c.percent);
+    SCOPED_TRACE(testing::Message() << "state " << c.state << " code " << c.code);
+    if (c.text) EXPECT_EQ(text, std::wstring(c.text));
+    else EXPECT_FALSE(text);
   }
 }
 

@@ -95,11 +95,15 @@ TEST_F(PlaybackTest, AStoredFilePlaysWholeOverEachTransportAndEachFallsBackToThe
   }
 }
 
-// Over TCP the name is checked on the wire by NegotiationTest.NameWithTheRequestsSeparators*.
-TEST_F(PlaybackTest, ANameMadeOfTheRequestsSeparatorsOpensOverHttp) {
-  ASSERT_EQ(player->UseHTTP(), S_OK);
-  EXPECT_TRUE(PlayLiveUntilStarted(L"a b:c/d@e&f%g"));
-  EXPECT_EQ(CountOf(kOnError), 0u);
+TEST_F(PlaybackTest, ANameMadeOfTheRequestsSeparatorsOpensOverTcpAndHttpAlike) {
+  for (auto use : {&IZMediaPlayer::UseTCP, &IZMediaPlayer::UseHTTP}) {
+    SCOPED_TRACE(use == &IZMediaPlayer::UseTCP ? "TCP" : "HTTP");
+    Events().clear();
+    ASSERT_EQ((player.get()->*use)(), S_OK);
+    EXPECT_TRUE(PlayLiveUntilStarted(L"a b:c/d@e&f%g"));
+    EXPECT_EQ(CountOf(kOnError), 0u);
+    EXPECT_EQ(player->Stop(), S_OK);
+  }
 }
 
 // RTP runs on Motion-JPEG here: the raw test card's 7,000 datagrams a second are more than a
