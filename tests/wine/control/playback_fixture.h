@@ -14,6 +14,7 @@
 
 #include "malloc_spy.h"
 #include "message_box_watcher.h"
+#include "message_pump.h"
 #include "peers/host/screenshot.h"
 #include "peers/renderer/renderer_counters.h"
 
@@ -23,26 +24,6 @@ inline std::wstring ServerAddress() {
   const char* variable = std::getenv("ZMS_PORT");
   const std::string port = variable ? variable : "0";
   return L"127.0.0.1:" + std::wstring(port.begin(), port.end());
-}
-
-// Serves this thread's messages until `done` holds or `ms` have passed; true when it held.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
-  const ULONGLONG end = GetTickCount64() + ms;
-  for (;;) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (done()) return true;
-    const ULONGLONG now = GetTickCount64();
-    if (now >= end) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(end - now, 20)), QS_ALLINPUT);
-  }
-}
-
-inline void Pump(DWORD ms) {
-  PumpUntil([] { return false; }, ms);
 }
 
 // The counters of the renderer the process created `fromLast` renderers ago (0: the newest).

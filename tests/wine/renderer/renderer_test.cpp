@@ -16,6 +16,7 @@
 
 #include "com/com_ptr.h"
 #include "malloc_spy.h"
+#include "message_pump.h"
 #include "peers/renderer/renderer_counters.h"
 #include "scripted_flop.h"
 
@@ -94,22 +95,6 @@ bool Near(uint32_t actual, uint32_t expected, int tolerance) {
   return true;
 }
 
-void Pump(DWORD ms) {
-  const ULONGLONG end = GetTickCount64() + ms;
-  do {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    Sleep(5);
-  } while (GetTickCount64() < end);
-}
-
-template <class Condition>
-bool WaitUntil(Condition condition) {
-  for (const ULONGLONG end = GetTickCount64() + 5000; !condition(); Pump(5))
-    if (GetTickCount64() > end) return false;
-  return true;
-}
-
 // The renderer object and its three interfaces, shut down and released as the control does.
 struct RendererClient {
   RendererClient() {
@@ -170,7 +155,7 @@ class RendererTest : public testing::Test {
   // Starts the fixture's renderer on `flop` and waits until it has drawn `frames` pictures.
   void StartAndDraw(uint64_t frames) {
     ASSERT_EQ(client->Start(flop, window), S_OK);
-    ASSERT_TRUE(WaitUntil([&] { return client->Counts().framesDrawn == frames; }));
+    ASSERT_TRUE(PumpUntil([&] { return client->Counts().framesDrawn == frames; }, 5000));
   }
 
   static inline HWND window = nullptr;
@@ -233,7 +218,7 @@ TEST_F(RendererTest, DrawsEachCodingInOrderInItsRectangleTheRightWayUp) {
     RendererClient renderer;
     ASSERT_EQ(renderer.renderer->SetVideoPosition(10, 20, 60, 64), S_OK);  // twice the picture's size
     ASSERT_EQ(renderer.Start(local, window), S_OK);
-    ASSERT_TRUE(WaitUntil([&] { return renderer.Counts().framesDrawn == 3; }));
+    ASSERT_TRUE(PumpUntil([&] { return renderer.Counts().framesDrawn == 3; }, 5000));
     const RendererCounts counts = renderer.Counts();
     EXPECT_TRUE(counts.drawnInOrder);
     EXPECT_EQ(counts.lastDrawnTime, 80 * kMs);
@@ -273,7 +258,7 @@ TEST_F(RendererTest, PauseHoldsTheClockAndThePictureSoNothingIsLateAfterRun) {
   flop.video = VideoType(MEDIASUBTYPE_RGB32, 8, -8, 32);
   for (int i = 0; i < 12; ++i) flop.Queue(kVideoStream, i * 100 * kMs, TwoBandRows(8, 8, 4, false));
   ASSERT_EQ(client->Start(flop, window), S_OK);
-  ASSERT_TRUE(WaitUntil([&] { return client->Counts().lastDrawnTime >= 300 * kMs; }));
+  ASSERT_TRUE(PumpUntil([&] { return client->Counts().lastDrawnTime >= 300 * kMs; }, 5000));
   ASSERT_EQ(client->renderer->Pause(), S_OK);
   Pump(50);
   const uint64_t drawn = client->Counts().framesDrawn;
@@ -284,7 +269,7 @@ TEST_F(RendererTest, PauseHoldsTheClockAndThePictureSoNothingIsLateAfterRun) {
   Pump(500);
   EXPECT_EQ(client->Counts().framesDrawn, drawn);
   ASSERT_EQ(client->renderer->Run(), S_OK);
-  ASSERT_TRUE(WaitUntil([&] { return client->Counts().framesDrawn == 12; }));
+  ASSERT_TRUE(PumpUntil([&] { return client->Counts().framesDrawn == 12; }, 5000));
   EXPECT_EQ(client->Counts().framesDropped, 0u);
 }
 
@@ -295,13 +280,13 @@ TEST_F(RendererTest, LateFramesAreDroppedAndAnEmptyBufferIsAskedAgainWithoutSpin
   EXPECT_GE(flop.Calls(), 5);
   EXPECT_LE(flop.Calls(), 120) << "a puller spins on a buffer that has nothing";
   for (int64_t time : {100, 150, 800}) flop.Queue(kVideoStream, time * kMs, TwoBandRows(8, 8, 4, false));
-  ASSERT_TRUE(WaitUntil([&] { return client->Counts().framesDrawn == 1; }));
+  ASSERT_TRUE(PumpUntil([&] { return client->Counts().framesDrawn == 1; }, 5000));
   EXPECT_EQ(client->Counts().framesDropped, 2u);
   EXPECT_EQ(client->Counts().lastDrawnTime, 800 * kMs);
   EXPECT_TRUE(client->Counts().drawnInOrder);
   // A frame only a little late is still shown, even after a later one: the order flag sees it.
   for (int64_t time : {900, 850}) flop.Queue(kVideoStream, time * kMs, TwoBandRows(8, 8, 4, false));
-  ASSERT_TRUE(WaitUntil([&] { return client->Counts().framesDrawn == 3; }));
+  ASSERT_TRUE(PumpUntil([&] { return client->Counts().framesDrawn == 3; }, 5000));
   EXPECT_FALSE(client->Counts().drawnInOrder);
   EXPECT_EQ(client->Counts().lastDrawnTime, 850 * kMs);
 }
@@ -324,7 +309,7 @@ TEST_F(RendererTest, AudioIsPacedByItsTimesAndWithoutADeviceByItsLength) {
     const auto start = steady_clock::now();
     ASSERT_EQ(renderer.renderer->SetVolume(-10000), S_OK);
     ASSERT_EQ(renderer.Start(local, window), S_OK);
-    ASSERT_TRUE(WaitUntil([&] { return renderer.Counts().audioFramesPlayed == 10; }));
+    ASSERT_TRUE(PumpUntil([&] { return renderer.Counts().audioFramesPlayed == 10; }, 5000));
     EXPECT_GE(steady_clock::now() - start, milliseconds(c.shortest));
   }
 }
@@ -420,7 +405,7 @@ TEST_F(RendererTest, SnapshotsArePngFilesOfThePictureAsShownInThePicturesFolder)
   ASSERT_EQ(client->renderer->SetBrightness(-50), S_OK);
   ASSERT_EQ(client->renderer->AttachWindow(window), S_OK);
   ASSERT_EQ(client->renderer->Run(), S_OK);
-  ASSERT_TRUE(WaitUntil([&] { return client->Counts().framesDrawn == 1; }));
+  ASSERT_TRUE(PumpUntil([&] { return client->Counts().framesDrawn == 1; }, 5000));
 
   PWSTR known = nullptr;
   ASSERT_EQ(SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &known), S_OK);
