@@ -29,6 +29,7 @@ constexpr DISPID kOnStop = 4;
 // The live pre-roll ends with the second picture's sound: one picture period of media, 25 a second.
 constexpr double kPrerollMediaMs = 1000.0 / 25;
 constexpr double kStartGoalMarginMs = 50;
+constexpr int kSessionsPerFigure = 5;
 
 // Serves messages until `done` holds or the time is up; sleeps while no message comes, so
 // that the measured process does no more than a host's message loop would.
@@ -191,14 +192,22 @@ int main(int argc, char** argv) {
                                     source.alias == std::wstring(L"testcard") ? "testcard" : "mjpeg", seconds));
     for (const bool countOnly : {true, false}) {
       SetEnvironmentVariableW(L"ZMRENDERER_COUNT_ONLY", countOnly ? L"1" : nullptr);
-      Session session(std::wstring(address.begin(), address.end()), source.alias);
-      const double percent = session.CpuPercent(seconds);
+      // Several sessions per figure: on a 2-core machine shared with the server and Wine's server,
+      // the same code measures up to half as much again in one session as in the next, so one
+      // session alone says little. The median is what the goal is checked against.
+      std::vector<double> percents;
+      for (int i = 0; i < kSessionsPerFigure; ++i) {
+        Session session(std::wstring(address.begin(), address.end()), source.alias);
+        percents.push_back(session.CpuPercent(seconds));
+      }
+      std::sort(percents.begin(), percents.end());
+      const double median = percents[percents.size() / 2];
       const double goal = countOnly ? 1.0 : 5.0;
       std::printf(
-          "CPU of the host process per second of 25 fps playback, %s, %s renderer: %.2f %% of a core "
-          "(goal <= %.0f %%: %s)\n",
-          source.what, countOnly ? "counting" : "drawing", percent, goal,
-          percent >= 0 && percent <= goal ? "met" : "NOT met");
+          "CPU of the host process per second of 25 fps playback, %s, %s renderer: median %.2f %% of a core "
+          "over %zu sessions (%.2f to %.2f) (goal <= %.0f %%: %s)\n",
+          source.what, countOnly ? "counting" : "drawing", median, percents.size(), percents.front(), percents.back(),
+          goal, percents.front() >= 0 && median <= goal ? "met" : "NOT met");
     }
   }
   OleUninitialize();

@@ -30,7 +30,6 @@ bool FrameChannel::TryPush(MediaFrame* frame) {
   if (stopped_ || frames_.size() >= capacity_) return false;
   frames_.push_back(frame);
   count_.store(frames_.size(), std::memory_order_release);
-  items_.notify_one();
   return true;
 }
 

@@ -32,8 +32,11 @@ class FrameChannel {
   // or is cleared while this waits for space: the frame then stays with the caller.
   bool Push(MediaFrame* frame);
   // Appends the frame only if that needs no wait; false (the frame stays with the caller) when
-  // the channel is full or stopped.
+  // the channel is full or stopped. The reader is not woken: call WakeReader once the caller's
+  // own locks are released, or the woken reader runs into them and sleeps a second time.
   bool TryPush(MediaFrame* frame);
+  // Wakes a reader waiting for a frame that TryPush appended.
+  void WakeReader() { items_.notify_one(); }
   // Takes the oldest frame, waiting while there is none. False (and `out` null) when the
   // channel is stopped or aborted.
   bool Pop(MediaFrame*& out);

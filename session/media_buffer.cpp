@@ -36,6 +36,8 @@ BufferChannelView MediaBuffer::Channels() const {
 }
 
 void MediaBuffer::DeliverFrame(MediaFrame* frame) {
+  FrameChannel* channel = ChannelOf(frame->streamType);
+  bool pushed = false;
   {
     // The rebuffering flag is read and changed, and the gates moved, under the lock: a reader
     // that starts rebuffering and the producer that ends it must see each other's change.
@@ -52,10 +54,16 @@ void MediaBuffer::DeliverFrame(MediaFrame* frame) {
     if (decision.resync != kNoResync) site_.RequestResync(decision.resync);
     // Pushed under the same lock as the decision, so that a reader cannot find the channel
     // empty and start rebuffering in between, after the decision that would have ended it.
-    if (ChannelOf(frame->streamType)->TryPush(frame)) return;
+    pushed = channel->TryPush(frame);
+  }
+  if (pushed) {
+    // Woken once the lock is free: woken under it, the reader would sleep again at once on the
+    // lock and need a second wake-up for every frame.
+    channel->WakeReader();
+    return;
   }
   // Full: wait for space outside the lock. A full channel is never found empty meanwhile.
-  if (!ChannelOf(frame->streamType)->Push(frame)) Drop(frame);
+  if (!channel->Push(frame)) Drop(frame);
 }
 
 bool MediaBuffer::GetFrame(uint32_t streamType, MediaFrame*& out) {
