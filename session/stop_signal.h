@@ -27,9 +27,10 @@ class StopSignal {
   }
   HANDLE Event() const { return event_.get(); }
 
+  // Once per session: the controller and the frame path both stop a bound session, and the
+  // second would only signal the event again.
   void Set() {
-    if (!event_) return;
-    set_.store(true, std::memory_order_release);
+    if (!event_ || set_.exchange(true, std::memory_order_acq_rel)) return;
     SetEvent(event_.get());
   }
   bool IsSet() const { return set_.load(std::memory_order_acquire); }
